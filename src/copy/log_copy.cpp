@@ -1,0 +1,32 @@
+#include "copy/log_copy.h"
+
+#include "copy/source_checks.h"
+#include "platform/path_text.h"
+#include "run/folder_creator.h"
+#include "run/messages.h"
+#include "run/notices.h"
+
+namespace qb {
+
+std::string CopiedLogPath(const RunState& state, const char* extension) {
+    return JoinPath(state.CopyDir, state.ThreadKey + extension);
+}
+
+bool EnsureCopyFolder(const RunState& state, UserFacing& ui) {
+    if (FolderExists(state.CopyDir)) return true;
+    // A creation reported as done is believed only when the folder is there.
+    if (CreateFolderPath(state.CopyDir) && FolderExists(state.CopyDir)) return true;
+    ShowNotice(ui, Quoted(msg::kCopyFolderHead, state.CopyDir, msg::kCopyFolderFailedTail),
+               'e');
+    return false;
+}
+
+bool CopyLogFiles(const RunState& state, UserFacing& ui) {
+    const bool copied =
+        CopyFile(SourceLogPath(state, ".dat"), CopiedLogPath(state, ".dat")) &&
+        CopyFile(SourceLogPath(state, ".inf"), CopiedLogPath(state, ".inf"));
+    if (!copied) ShowNotice(ui, msg::kCopyFailed, 'e');
+    return copied;
+}
+
+}  // namespace qb

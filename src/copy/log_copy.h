@@ -1,0 +1,19 @@
+// Making sure of the destination folder and copying the two log files.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+#include "run/run_state.h"
+
+namespace qb {
+
+// CopyDir\<key> + extension.
+std::string CopiedLogPath(const RunState& state, const char* extension);
+
+// CopyDir must exist or be created (silently); a notice when it cannot.
+bool EnsureCopyFolder(const RunState& state, UserFacing& ui);
+// Copies <key>.dat and then, only if that worked, <key>.inf, overwriting.
+bool CopyLogFiles(const RunState& state, UserFacing& ui);
+
+}  // namespace qb

@@ -1,0 +1,32 @@
+#include "copy/source_checks.h"
+
+#include "platform/path_text.h"
+#include "run/messages.h"
+#include "run/notices.h"
+
+namespace qb {
+
+std::string SourceLogPath(const RunState& state, const char* extension) {
+    return JoinPath(state.LogDir, state.ThreadKey + extension);
+}
+
+bool CheckSourceFolder(const RunState& state, UserFacing& ui) {
+    if (FolderExists(state.LogDir)) return true;
+    ShowNotice(ui, Quoted(msg::kSourceFolderMissingHead, state.LogDir, msg::kSourceMissingTail),
+               'e');
+    return false;
+}
+
+bool CheckSourceFiles(const RunState& state, UserFacing& ui) {
+    for (const char* extension : {".dat", ".inf"}) {
+        const std::string path = SourceLogPath(state, extension);
+        if (!FileIsPresent(path)) {
+            ShowNotice(ui, Quoted(msg::kSourceFileMissingHead, path, msg::kSourceMissingTail),
+                       'e');
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace qb

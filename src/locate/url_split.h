@@ -1,0 +1,21 @@
+// Cutting a thread URL into server name, board host, board name and key.
+#pragma once
+
+#include <string>
+
+#include "run/run_state.h"
+
+namespace qb {
+
+// Removes the fixed parts of the two URL forms
+//   http://<server>.<domain>/test/read.cgi/<board>/<key>/l50
+//   http://<server>.<domain>/bbs/read.pl?BBS=<board>&KEY=<key>&LAST=100
+// and cuts the rest at '/' and '.'. Never fails; the pieces may be empty.
+bool SplitThreadUrl(RunState& state, const std::string& url);
+
+// True when a piece holds a path segment (between '/' and '\') made only of
+// dots and blanks with at least two dots: such a piece would lead out of the
+// log folder or the destination root.
+bool HoldsDotSegment(const std::string& piece);
+
+}  // namespace qb

@@ -1,0 +1,26 @@
+// Byte-level helpers for code-page-932 text that never mistake the second
+// byte of a double-byte character for a character of its own.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace qb {
+
+// True for the first byte of a double-byte character.
+inline bool IsLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// True when `pos` (0-based) is the second byte of a double-byte character.
+bool IsTrailByteAt(const std::string& text, std::size_t pos);
+
+// 1-based position of the first occurrence of `pattern` in `text` that starts
+// on a character boundary; 0 when there is none (or the pattern is empty).
+std::size_t FindText(const std::string& text, const std::string& pattern);
+
+// Replaces the first occurrence found by FindText; no change when absent.
+void ReplaceFirst(std::string& text, const std::string& pattern,
+                  const std::string& replacement);
+
+}  // namespace qb

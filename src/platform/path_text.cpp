@@ -1,0 +1,47 @@
+#include "platform/path_text.h"
+
+#include "platform/cp932_text.h"
+#include "platform/platform.h"
+
+namespace qb {
+
+std::string RemoveTrailingSeparator(const std::string& path) {
+    if (path.empty()) return path;
+    const std::size_t last = path.size() - 1;
+    if (IsPathSeparator(path[last]) && !IsTrailByteAt(path, last)) {
+        return path.substr(0, last);
+    }
+    return path;
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+    std::string joined = dir;
+    joined += kPathSeparator;
+    joined += name;
+    return joined;
+}
+
+std::size_t ParentLength(const std::string& path) {
+    std::size_t length = 0;
+    std::size_t i = 0;
+    while (i < path.size()) {
+        const char c = path[i];
+        if (IsLeadByte(static_cast<unsigned char>(c))) {
+            i += 2;
+            continue;
+        }
+        ++i;
+        if (IsPathSeparator(c) || c == ':') length = i;
+    }
+    return length;
+}
+
+std::string FolderOf(const std::string& path) {
+    std::string folder = path.substr(0, ParentLength(path));
+    const std::size_t n = folder.size();
+    const bool is_root = n == 1 || (n >= 2 && folder[n - 2] == ':');
+    if (n > 0 && IsPathSeparator(folder.back()) && !is_root) folder.pop_back();
+    return folder;
+}
+
+}  // namespace qb

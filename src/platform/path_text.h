@@ -1,0 +1,33 @@
+// Path rules shared by every part of the program: which bytes separate
+// folders, the trailing-separator rule and joining.
+#pragma once
+
+#include <string>
+
+namespace qb {
+
+// '\' separates folders; on the POSIX build '/' does too.
+inline bool IsPathSeparator(char c) {
+#ifdef _WIN32
+    return c == '\\';
+#else
+    return c == '\\' || c == '/';
+#endif
+}
+
+// Removes one trailing separator, unless that byte is the second byte of a
+// double-byte character. Nothing else is removed.
+std::string RemoveTrailingSeparator(const std::string& path);
+
+// `dir` + separator + `name`.
+std::string JoinPath(const std::string& dir, const std::string& name);
+
+// The length of `path` up to and including its last separator or ':' that
+// is not a trail byte; 0 when there is none.
+std::size_t ParentLength(const std::string& path);
+
+// The folder part of a file path, without its trailing separator; a root
+// ("C:\\", "/") keeps it.
+std::string FolderOf(const std::string& path);
+
+}  // namespace qb

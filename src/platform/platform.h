@@ -1,0 +1,111 @@
+// Every operation Quenbrook asks of the operating system, declared once.
+// platform_win32.cpp and platform_posix.cpp implement it; the build picks one.
+//
+// All texts are code-page-932 byte strings. Paths use '\' as separator; on
+// the POSIX build '/' separates folders as well. Conversion to the system's
+// own encoding happens only inside the implementations.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qb {
+
+// The byte that joins path pieces on this platform.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// Raised for any input or output failure on a text file (settings, .inf).
+// `code` is the system error number in the Windows numbering that the
+// failure report turns into a message.
+// `location` is the code address the failure was raised from.
+struct InOutError {
+    std::uint32_t code;
+    std::uintptr_t location;
+};
+
+// Message box styles, with the Win32 values.
+enum : unsigned {
+    kBoxOk = 0x0,
+    kBoxYesNo = 0x4,
+    kBoxIconHand = 0x10,
+    kBoxIconQuestion = 0x20,
+    kBoxIconExclamation = 0x30,
+    kBoxIconAsterisk = 0x40,
+    kBoxDefButton2 = 0x100,
+    kBoxTaskModal = 0x2000,
+    kBoxSetForeground = 0x10000,
+    kBoxTopmost = 0x40000,
+};
+enum : int { kIdOk = 1, kIdYes = 6, kIdNo = 7 };
+
+// The operations that face the user or the host browser. The real one talks
+// to the desktop (or, on POSIX, to the terminal); tests put a fake in its place.
+class UserFacing {
+public:
+    virtual ~UserFacing() = default;
+    // A modal box without owner; returns the code of the button pressed.
+    virtual int ShowBox(const std::string& text, const std::string& caption,
+                        unsigned style) = 0;
+    // Handle of a top-level window of the class, 0 when there is none.
+    virtual std::uint32_t FindTopWindow(const std::string& window_class) = 0;
+};
+
+UserFacing& RealUserFacing();
+
+// The executable's own full path, as the system reports it.
+std::string ProgramPath();
+// The raw command line in code page 932; false where the system hands the
+// arguments over already split (POSIX).
+bool RawCommandLine(std::string& line);
+// The arguments after the program itself as the system split them, in code
+// page 932; used where there is no raw command line.
+std::vector<std::string> SystemArguments(int argc, char** argv);
+
+bool FolderExists(const std::string& path);
+// An entry of exactly this name exists and is not a folder.
+bool FileIsPresent(const std::string& path);
+
+struct FolderEntry {
+    std::string name;
+    bool is_folder;  // the directory bit, as the listing reports it
+    bool is_link;    // a symbolic link, junction or other reparse point
+};
+// Entries of `dir`, "." and ".." included, hidden and system entries skipped.
+// False when the folder cannot be listed.
+bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries);
+
+bool CreateFolder(const std::string& path);
+// Removes an empty folder, or a link to a folder without following it.
+bool RemoveFolder(const std::string& path);
+bool RemoveFile(const std::string& path);
+// Copies the whole file, overwriting `dst`; false on any failure.
+bool CopyFile(const std::string& src, const std::string& dst);
+
+// A key for comparing folders: the full path, normalised so that equal keys
+// name the same folder (case folded where the file system ignores case).
+std::string FolderCompareKey(const std::string& path);
+
+// Raw file access for the text reader and writer. Each raises InOutError.
+struct FileHandle {
+    std::intptr_t value = -1;
+};
+FileHandle OpenForRead(const std::string& path);
+// Returns the number of bytes read, 0 at the end of the file.
+std::size_t ReadFile(FileHandle file, char* buffer, std::size_t size);
+FileHandle CreateForWrite(const std::string& path);
+void WriteFile(FileHandle file, const char* data, std::size_t size);
+// Flushes written data to the disk before the file is closed.
+void FlushFile(FileHandle file);
+void CloseFile(FileHandle file);
+// Replaces `dst` by `src` in one step; raises InOutError on failure.
+void ReplaceFile(const std::string& src, const std::string& dst);
+// Best effort, for cleaning up after a failure.
+void DiscardFile(FileHandle file, const std::string& path);
+
+}  // namespace qb

@@ -1,0 +1,72 @@
+#include "platform/posix/encoding.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace qb {
+
+namespace {
+
+// Converts with iconv; an unconvertible or incomplete sequence becomes '?'
+// and the input moves on by one character of `from`.
+std::string Convert(const char* to, const char* from, const std::string& text,
+                    std::size_t (*char_length)(const std::string&, std::size_t)) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return text;
+    std::string out;
+    char buffer[1024];
+    std::size_t in_pos = 0;
+    while (in_pos < text.size()) {
+        char* in = const_cast<char*>(text.data()) + in_pos;
+        std::size_t in_left = text.size() - in_pos;
+        char* out_ptr = buffer;
+        std::size_t out_left = sizeof buffer;
+        const std::size_t rc = iconv(cd, &in, &in_left, &out_ptr, &out_left);
+        const int err = errno;
+        out.append(buffer, out_ptr);
+        in_pos = text.size() - in_left;
+        if (rc == static_cast<std::size_t>(-1) && err != E2BIG) {
+            out += '?';
+            in_pos += char_length(text, in_pos);
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+std::size_t Cp932CharLength(const std::string& text, std::size_t pos) {
+    const unsigned char c = static_cast<unsigned char>(text[pos]);
+    const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    return (lead && pos + 1 < text.size()) ? 2 : 1;
+}
+
+std::size_t Utf8CharLength(const std::string& text, std::size_t pos) {
+    std::size_t n = 1;
+    while (pos + n < text.size() &&
+           (static_cast<unsigned char>(text[pos + n]) & 0xC0) == 0x80) {
+        ++n;
+    }
+    return n;
+}
+
+}  // namespace
+
+std::string Cp932ToUtf8(const std::string& text) {
+    return Convert("UTF-8", "CP932", text, Cp932CharLength);
+}
+
+std::string Utf8ToCp932(const std::string& text) {
+    return Convert("CP932", "UTF-8", text, Utf8CharLength);
+}
+
+std::string SystemPath(const std::string& path) {
+    std::string converted = Cp932ToUtf8(path);
+    for (char& c : converted) {
+        if (c == '\\') c = '/';
+    }
+    return converted;
+}
+
+}  // namespace qb

@@ -1,0 +1,29 @@
+// The executable's own location and its command line on Windows.
+#include <windows.h>
+
+#include "platform/platform.h"
+#include "platform/win32/encoding.h"
+
+namespace qb {
+
+std::string ProgramPath() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, &buffer[0],
+                                           static_cast<DWORD>(buffer.size()));
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            return Narrow(buffer);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+bool RawCommandLine(std::string& line) {
+    line = Narrow(GetCommandLineW());
+    return true;
+}
+
+std::vector<std::string> SystemArguments(int, char**) { return {}; }
+
+}  // namespace qb

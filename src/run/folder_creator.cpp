@@ -1,0 +1,20 @@
+#include "run/folder_creator.h"
+
+#include "platform/path_text.h"
+#include "platform/platform.h"
+
+namespace qb {
+
+__attribute__((noinline)) bool CreateFolderPath(const std::string& path) {
+    if (path.empty()) {
+        throw FolderCreatorError{
+            reinterpret_cast<std::uintptr_t>(__builtin_return_address(0))};
+    }
+    const std::string dir = RemoveTrailingSeparator(path);
+    if (dir.size() < 3 || FolderExists(dir)) return true;
+    const std::string parent = dir.substr(0, ParentLength(dir));
+    if (parent == dir) return true;
+    return CreateFolderPath(parent) && CreateFolder(dir);
+}
+
+}  // namespace qb

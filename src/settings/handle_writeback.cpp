@@ -1,0 +1,24 @@
+#include "settings/handle_writeback.h"
+
+#include <string>
+
+#include "platform/text_file.h"
+#include "settings/settings_file.h"
+#include "settings/settings_loader.h"
+
+namespace qb {
+
+bool SaveWindowHandle(RunState& state) {
+    const std::string prefix = "hwVelmWnd=";
+    const std::size_t searched = std::min(state.IniLines.size(), kSettingLinesSearched);
+    for (std::size_t i = 0; i < searched; ++i) {
+        if (state.IniLines[i].compare(0, prefix.size(), prefix) == 0) {
+            state.IniLines[i] = prefix + std::to_string(state.SavedWnd);
+            break;
+        }
+    }
+    WriteTextFileReplacing(SettingsPath(state.ProgramFolder), state.IniLines);
+    return true;
+}
+
+}  // namespace qb

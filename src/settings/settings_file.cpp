@@ -1,0 +1,34 @@
+#include "settings/settings_file.h"
+
+#include "platform/path_text.h"
+#include "platform/text_file.h"
+#include "run/messages.h"
+#include "run/notices.h"
+
+namespace qb {
+
+std::string SettingsPath(const std::string& program_folder) {
+    const std::string folder = RemoveTrailingSeparator(program_folder);
+    return JoinPath(folder, kSettingsFileName);
+}
+
+const std::vector<std::string>& SettingsTemplate() {
+    static const std::vector<std::string> lines = {
+        "IniVer=101", "VelmVer=2", "",          "VelmLogDir=", "",
+        "AddUdrScr=0", "ShowTitle=1", "", "hwVelmWnd=0",
+    };
+    return lines;
+}
+
+bool EnsureSettingsFile(const RunState& state, UserFacing& ui) {
+    const std::string path = SettingsPath(state.ProgramFolder);
+    if (FileIsPresent(path)) return true;
+    WriteTextFileReplacing(path, SettingsTemplate());
+    ShowNotice(ui,
+               Quoted(msg::kTemplateWrittenHead, state.ProgramFolder,
+                      msg::kTemplateWrittenTail),
+               'e');
+    return false;
+}
+
+}  // namespace qb

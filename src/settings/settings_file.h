@@ -1,0 +1,24 @@
+// The settings file beside the executable: its place, its template, and
+// making sure it exists.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "run/run_state.h"
+
+namespace qb {
+
+constexpr const char* kSettingsFileName = "Quenbrook.ini";
+
+std::string SettingsPath(const std::string& program_folder);
+
+// The template's nine lines; written with a CR LF after each.
+const std::vector<std::string>& SettingsTemplate();
+
+// True when the settings file exists. Otherwise writes the template,
+// announces it and returns false. Raises InOutError when it cannot write.
+bool EnsureSettingsFile(const RunState& state, UserFacing& ui);
+
+}  // namespace qb

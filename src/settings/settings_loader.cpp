@@ -1,0 +1,68 @@
+#include "settings/settings_loader.h"
+
+#include "platform/path_text.h"
+#include "platform/text_file.h"
+#include "run/messages.h"
+#include "run/notices.h"
+#include "settings/integer_conversion.h"
+#include "settings/settings_file.h"
+
+namespace qb {
+
+bool GetSettingValue(const RunState& state, UserFacing& ui, const std::string& key,
+                     std::string& value) {
+    value.clear();
+    const std::string prefix = key + "=";
+    const std::size_t searched = std::min(state.IniLines.size(), kSettingLinesSearched);
+    for (std::size_t i = 0; i < searched; ++i) {
+        const std::string& line = state.IniLines[i];
+        if (line.compare(0, prefix.size(), prefix) != 0) continue;
+        if (line.size() == prefix.size()) {
+            ShowNotice(ui, Quoted(msg::kValueEmptyHead, key, msg::kValueEmptyTail), 'e');
+            return false;
+        }
+        value = line.substr(prefix.size());
+        return true;
+    }
+    ShowNotice(ui, Quoted(msg::kKeyMissingHead, key, msg::kKeyMissingTail), 'e');
+    return false;
+}
+
+bool LoadSettings(RunState& state, UserFacing& ui) {
+    // Every line is kept, so that a rewrite of the file loses none of them.
+    state.IniLines = ReadTextLines(SettingsPath(state.ProgramFolder));
+    if (state.IniLines.empty()) {
+        ShowNotice(ui, msg::kSettingsEmpty, 'e');
+        return false;
+    }
+    std::string version, add_underscore, show_title, handle;
+    if (!GetSettingValue(state, ui, "VelmVer", version) ||
+        !GetSettingValue(state, ui, "VelmLogDir", state.LogDir) ||
+        !GetSettingValue(state, ui, "AddUdrScr", add_underscore) ||
+        !GetSettingValue(state, ui, "ShowTitle", show_title) ||
+        !GetSettingValue(state, ui, "hwVelmWnd", handle)) {
+        return false;
+    }
+    state.LogDir = RemoveTrailingSeparator(state.LogDir);
+    state.BrowserVer = ToInt32OrMinusOne(version);
+    if (state.BrowserVer != 1 && state.BrowserVer != 2) {
+        ShowNotice(ui, msg::kVelmVerInvalid, 'e');
+        return false;
+    }
+    if (!FolderExists(state.LogDir)) {
+        ShowNotice(ui, Quoted(msg::kLogDirInvalidHead, state.LogDir, msg::kLogDirInvalidTail),
+                   'e');
+        return false;
+    }
+    state.AddUnderscore = add_underscore == "1";
+    state.ShowTitleOn = show_title != "0";
+    const std::int64_t saved = ToInt64OrMinusOne(handle);
+    if (saved < 0 || saved > 0xFFFFFFFFll) {
+        ShowNotice(ui, msg::kHandleInvalid, 'e');
+        return false;
+    }
+    state.SavedWnd = static_cast<std::uint32_t>(saved);
+    return true;
+}
+
+}  // namespace qb

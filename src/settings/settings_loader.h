@@ -1,0 +1,24 @@
+// Reading the settings file into the run state and checking each setting.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+#include "run/run_state.h"
+
+namespace qb {
+
+// Only the first lines of the file are searched for settings.
+constexpr std::size_t kSettingLinesSearched = 50;
+
+// The value of `key` from the first line of `state.IniLines` (among the
+// first 50) that begins with key + "=". Shows a notice and returns false
+// when there is no such line or its value is empty.
+bool GetSettingValue(const RunState& state, UserFacing& ui, const std::string& key,
+                     std::string& value);
+
+// Fills BrowserVer, LogDir, AddUnderscore, ShowTitleOn, SavedWnd and IniLines;
+// false after a notice on the first missing, empty or invalid setting.
+bool LoadSettings(RunState& state, UserFacing& ui);
+
+}  // namespace qb

@@ -1,0 +1,43 @@
+#include "title/thread_title.h"
+
+#include "copy/log_copy.h"
+#include "platform/text_file.h"
+#include "run/messages.h"
+#include "run/notices.h"
+
+namespace qb {
+
+namespace {
+
+constexpr int kTitleLinesRead = 41;
+
+std::string ReadTitle(const std::string& inf) {
+    TextFileReader reader(inf);
+    std::string line;
+    std::string title;
+    for (int i = 0; i < kTitleLinesRead && reader.ReadLine(line); ++i) {
+        if (line.compare(0, 6, "TITLE=") == 0) {
+            title = line.substr(6);
+            break;
+        }
+    }
+    reader.Close();
+    return title;
+}
+
+}  // namespace
+
+void ShowThreadTitle(const RunState& state, UserFacing& ui) {
+    const std::string inf = CopiedLogPath(state, ".inf");
+    if (!FileIsPresent(inf)) {
+        ShowNotice(ui, Quoted(msg::kFileHead, inf, msg::kTitleFileMissingTail), 'e',
+                   msg::kTitleCaption);
+        return;
+    }
+    std::string title = ReadTitle(inf);
+    if (title.empty()) title = msg::kTitleEmpty;
+    ShowNotice(ui, msg::kTitleOpen + title + msg::kTitleClose + state.BoardName, 'n',
+               state.ThreadKey + msg::kTitleSuccess);
+}
+
+}  // namespace qb

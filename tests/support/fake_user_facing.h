@@ -1,0 +1,36 @@
+// A stand-in for the desktop: records every box and answers from a script.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace qbtest {
+
+struct Box {
+    std::string text;     // code page 932
+    std::string caption;  // code page 932
+    unsigned style;
+};
+
+class FakeUserFacing : public qb::UserFacing {
+public:
+    int ShowBox(const std::string& text, const std::string& caption,
+                unsigned style) override;
+    std::uint32_t FindTopWindow(const std::string& window_class) override;
+
+    std::vector<Box> boxes;
+    std::vector<std::string> looked_up;  // window classes asked for
+    std::deque<bool> answers;            // yes/no for the questions, in order
+    std::uint32_t window = 0;            // what FindTopWindow returns
+};
+
+// UTF-8 text in code page 932, so tests can be written readably.
+std::string Sjis(const std::string& utf8);
+// Code page 932 in UTF-8, for readable failure messages.
+std::string Utf8(const std::string& sjis);
+
+}  // namespace qbtest

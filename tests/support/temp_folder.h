@@ -1,0 +1,35 @@
+// A real folder under the system's temporary folder, removed afterwards.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qbtest {
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The folder's path (UTF-8, which is also its code-page-932 form while
+    // it holds only ASCII).
+    const std::string& path() const { return path_; }
+    // path() + "/" + relative
+    std::string operator/(const std::string& relative) const;
+
+private:
+    std::string path_;
+};
+
+// Small file helpers over UTF-8 paths.
+void WriteBytes(const std::string& path, const std::string& bytes);
+std::string ReadBytes(const std::string& path);
+bool Exists(const std::string& path);
+bool IsFolder(const std::string& path);
+void MakeFolders(const std::string& path);
+// Names in a folder, sorted, "." and ".." left out.
+std::vector<std::string> ListNames(const std::string& path);
+
+}  // namespace qbtest

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "support/sandbox.h"
+
+namespace {
+
+using namespace qbtest;
+using Texts = std::vector<std::string>;
+
+const char* kForm1 = "http://sv.5ch.net/test/read.cgi/news/123/l50";
+const char* kForm2 = "http://kanto.machi.to/bbs/read.pl?BBS=tokyo&KEY=456&LAST=100";
+
+std::string BinaryBytes() {
+    std::string bytes;
+    for (int i = 0; i < 70000; ++i) bytes += static_cast<char>((i * 131) % 256);
+    return bytes + std::string("\x1A\r\n\0tail", 8);
+}
+
+class CopyTest : public ::testing::Test {
+protected:
+    Sandbox box;
+};
+
+TEST_F(CopyTest, WholeCopiesOfBothFormsAndGenerations) {
+    const std::string dat = BinaryBytes();
+    struct Case {
+        int generation;
+        const char* add;
+        const char* url;
+        const char* log_folder;
+        const char* copy_folder;
+        const char* key;
+    };
+    const Case cases[] = {
+        {1, "0", kForm1, "sv.5ch.net/news", "sv.5ch.net/news", "123"},
+        {1, "1", kForm1, "sv.5ch.net/news", "_sv.5ch.net/_news", "123"},
+        {2, "0", kForm1, "5ch/news", "5ch/news", "123"},
+        {2, "1", kForm2, "machibbs/tokyo", "_machibbs/_tokyo", "456"},
+        {1, "0", kForm2, "kanto.machi.to/tokyo", "kanto.machi.to/tokyo", "456"},
+    };
+    for (const Case& c : cases) {
+        const std::string inf = std::string("TITLE=t\r\n") + c.key;
+        const std::string folder = box.logs() + "/" + c.log_folder;
+        MakeFolders(folder);
+        WriteBytes(folder + "/" + c.key + ".dat", dat);
+        WriteBytes(folder + "/" + c.key + ".inf", inf);
+        box.Settings(c.generation, c.add, "0");
+        EXPECT_EQ(box.Run({box.root(), c.url}), 0);
+        EXPECT_EQ(box.Texts(), Texts{}) << c.url;
+        const std::string copied = box.root() + "/" + c.copy_folder + "/" + c.key;
+        EXPECT_EQ(ReadBytes(copied + ".dat"), dat) << copied;
+        EXPECT_EQ(ReadBytes(copied + ".inf"), inf);
+        EXPECT_EQ(ReadBytes(folder + "/" + c.key + ".dat"), dat);  // source untouched
+    }
+}
+
+TEST_F(CopyTest, AnOverwriteReplacesTheEarlierCopyWithoutAsking) {
+    box.Settings(1, "0", "0");
+    box.AddThread({"sv.5ch.net", "news", "123", "new posts, longer than before", "TITLE=a"});
+    const std::string copied = box.root() + "/sv.5ch.net/news/123";
+    MakeFolders(box.root() + "/sv.5ch.net/news");
+    WriteBytes(copied + ".dat", "old and much much longer content than the new one is going to be");
+    EXPECT_EQ(box.Run({box.root(), kForm1}), 0);
+    EXPECT_EQ(box.Texts(), Texts{});
+    EXPECT_EQ(ReadBytes(copied + ".dat"), "new posts, longer than before");
+}
+
+TEST_F(CopyTest, SourceChecksReportTheFirstMissingPiece) {
+    box.Settings(1, "0", "0");
+    const std::string folder = box.logs() + "/sv.5ch.net/news";
+    EXPECT_EQ(box.Run({box.root(), kForm1}), 0);
+    EXPECT_EQ(box.Texts(), Texts{"コピー元のフォルダ '" + folder + "' が、見つかりませんでした。"});
+    MakeFolders(folder);
+    box.Run({box.root(), kForm1});
+    EXPECT_EQ(box.Texts(),
+              Texts{"コピー元のファイル '" + folder + "/123.dat' が、見つかりませんでした。"});
+    WriteBytes(folder + "/123.dat", "d");
+    box.Run({box.root(), kForm1});
+    EXPECT_EQ(box.Texts(),
+              Texts{"コピー元のファイル '" + folder + "/123.inf' が、見つかりませんでした。"});
+    // A key with a trailing slash names a file that is not there.
+    box.Run({box.root(), "http://sv.5ch.net/test/read.cgi/news/123/"});
+    EXPECT_EQ(box.Texts(),
+              Texts{"コピー元のファイル '" + folder + "/123/.dat' が、見つかりませんでした。"});
+    EXPECT_FALSE(Exists(box.root() + "/sv.5ch.net"));  // nothing was created
+}
+
+TEST_F(CopyTest, AFileCountsAsPresentWhateverItsDate) {
+    box.Settings(1, "0", "0");
+    box.AddThread({"sv.5ch.net", "news", "123", "d", "i"});
+    const std::string dat = box.logs() + "/sv.5ch.net/news/123.dat";
+    struct timespec times[2] = {{315532700, 0}, {315532700, 0}};  // 1979-12-31
+    ASSERT_EQ(::utimensat(AT_FDCWD, dat.c_str(), times, 0), 0);
+    ASSERT_EQ(::utimensat(AT_FDCWD, box.ini().c_str(), times, 0), 0);
+    EXPECT_EQ(box.Run({box.root(), kForm1}), 0);
+    EXPECT_EQ(box.Texts(), Texts{});
+    EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/news/123.dat"), "d");
+}
+
+TEST_F(CopyTest, DestinationFolderThatCannotBeCreated) {
+    box.Settings(1, "0", "0");
+    box.AddThread({"sv.5ch.net", "news", "123", "d", "i"});
+    MakeFolders(box.root());
+    WriteBytes(box.root() + "/sv.5ch.net", "a file in the way");
+    EXPECT_EQ(box.Run({box.root(), kForm1}), 0);
+    EXPECT_EQ(box.Texts(), Texts{"コピー先フォルダ '" + box.root() +
+                                 "/sv.5ch.net/news' を作成できませんでした。"});
+}
+
+TEST_F(CopyTest, ACopyFailureNamesNeitherFileAndKeepsTheDat) {
+    box.Settings(1, "0", "0");
+    box.AddThread({"sv.5ch.net", "news", "123", "d", "i"});
+    MakeFolders(box.root() + "/sv.5ch.net/news/123.inf");  // a folder in the .inf's place
+    EXPECT_EQ(box.Run({box.root(), kForm1}), 0);
+    EXPECT_EQ(box.Texts(), Texts{"ログファイルのコピー中に、エラーが発生しました。"});
+    EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/news/123.dat"), "d");
+}
+
+}  // namespace

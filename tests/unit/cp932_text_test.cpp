@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "platform/cp932_text.h"
+#include "platform/path_text.h"
+
+namespace {
+
+using namespace qb;
+
+// 表 ends in 0x5C ('\'), 能 in 0x5C, ソ in 0x5C; 0x82 0x2F does not occur in
+// code page 932 but the search must still step over it as one character.
+const std::string kHyou = "\x95\x5C";   // 表
+const std::string kSo = "\x83\x5C";     // ソ
+
+TEST(FindTextTest, NeverMatchesOnASecondByte) {
+    struct Case {
+        std::string text, pattern;
+        std::size_t expected;
+    };
+    const Case cases[] = {
+        {"abc", "b", 2},
+        {"abc", "d", 0},
+        {"abc", "", 0},
+        {"", "a", 0},
+        {kHyou + "\\", "\\", 3},                 // the trail byte is skipped
+        {kHyou, "\\", 0},
+        {kSo + kSo + "/x", "\\", 0},
+        {"\x81" "/" "/", "/", 3},                // trail byte '/' (0x2F)
+        {"\x81" "." "a.b", ".", 4},              // trail byte '.'
+        {"a" + kHyou + "b", kHyou, 2},          // a whole character matches
+        {"\x95" + kHyou, "\\", 3},              // 0x95 0x95 pairs up, the '\\' stands alone
+        {"ab" "\x95", "\x95", 3},               // lone lead byte at the end
+        {"http://x/http://", "http://", 1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FindText(c.text, c.pattern), c.expected) << c.text << " / " << c.pattern;
+    }
+}
+
+TEST(FindTextTest, ReplaceFirstReplacesOnlyTheFirst) {
+    std::string s = "a/l50/l50";
+    ReplaceFirst(s, "/l50", "");
+    EXPECT_EQ(s, "a/l50");
+    std::string t = kHyou + "/";
+    ReplaceFirst(t, "\\", "X");
+    EXPECT_EQ(t, kHyou + "/");
+}
+
+TEST(PathTextTest, TrailingSeparatorRule) {
+    struct Case {
+        std::string in, out;
+    };
+    const Case cases[] = {
+        {"C:\\a\\", "C:\\a"},
+        {"C:\\a\\\\", "C:\\a\\"},   // only one is removed
+        {"C:\\a", "C:\\a"},
+        {"\\", ""},
+        {"", ""},
+        {"C:\\" + kHyou, "C:\\" + kHyou},          // trail byte kept
+        {"C:\\" + kHyou + "\\", "C:\\" + kHyou},
+        {"/tmp/a/", "/tmp/a"},
+        {"/", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(RemoveTrailingSeparator(c.in), c.out) << c.in;
+}
+
+TEST(PathTextTest, ParentAndFolder) {
+    EXPECT_EQ(ParentLength("C:\\a\\b"), 5u);
+    EXPECT_EQ(ParentLength("C:"), 2u);
+    EXPECT_EQ(ParentLength("abc"), 0u);
+    EXPECT_EQ(ParentLength("C:\\" + kHyou), 3u);
+    EXPECT_EQ(ParentLength("/tmp/a/b"), 7u);
+    EXPECT_EQ(FolderOf("C:\\Tools\\Quenbrook.exe"), "C:\\Tools");
+    EXPECT_EQ(FolderOf("C:\\Quenbrook.exe"), "C:\\");
+    EXPECT_EQ(FolderOf("/opt/qb/Quenbrook"), "/opt/qb");
+    EXPECT_EQ(FolderOf("/Quenbrook"), "/");
+    EXPECT_EQ(JoinPath("/a", "b"), "/a/b");
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include "run/folder_creator.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using namespace qb;
+using qbtest::TempFolder;
+
+TEST(FolderCreatorTest, CreatesAllMissingParents) {
+    TempFolder dir;
+    EXPECT_TRUE(CreateFolderPath(dir / "a/b/c"));
+    EXPECT_TRUE(qbtest::IsFolder(dir / "a/b/c"));
+    EXPECT_TRUE(CreateFolderPath(dir / "a/b/c/"));      // present, trailing separator
+    EXPECT_TRUE(CreateFolderPath(dir / "x\\y"));        // '\' separates as '/' does
+    EXPECT_TRUE(qbtest::IsFolder(dir / "x/y"));
+}
+
+TEST(FolderCreatorTest, AFailureAtAnyLevelFailsThePath) {
+    TempFolder dir;
+    qbtest::WriteBytes(dir / "file", "x");
+    EXPECT_FALSE(CreateFolderPath(dir / "file/sub/deeper"));
+    EXPECT_FALSE(qbtest::Exists(dir / "file/sub"));
+}
+
+TEST(FolderCreatorTest, ShortPathsCountAsPresent) {
+    // Nothing is created or queried for one or two bytes.
+    EXPECT_TRUE(CreateFolderPath("zz"));
+    EXPECT_TRUE(CreateFolderPath("Q:"));
+    EXPECT_TRUE(CreateFolderPath("Q:\\"));
+    EXPECT_FALSE(qbtest::Exists("zz"));
+}
+
+TEST(FolderCreatorTest, AnEmptyPathIsRefused) {
+    EXPECT_THROW(CreateFolderPath(""), FolderCreatorError);
+    EXPECT_THROW(CreateFolderPath("relative-name-that-is-not-here"), FolderCreatorError);
+}
+
+}  // namespace

@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include "platform/text_file.h"
+#include "run/notices.h"
+#include "settings/handle_writeback.h"
+#include "settings/settings_file.h"
+#include "settings/settings_loader.h"
+#include "support/fake_user_facing.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using namespace qb;
+using qbtest::FakeUserFacing;
+using qbtest::Sjis;
+using qbtest::TempFolder;
+using qbtest::Utf8;
+
+constexpr const char* kTemplateBytes =
+    "IniVer=101\r\nVelmVer=2\r\n\r\nVelmLogDir=\r\n\r\nAddUdrScr=0\r\nShowTitle=1\r\n\r\n"
+    "hwVelmWnd=0\r\n";
+
+class SettingsTest : public ::testing::Test {
+protected:
+    SettingsTest() {
+        state.ProgramFolder = dir.path();
+        qbtest::MakeFolders(dir / "logs");
+    }
+
+    std::string Ini() const { return dir / "Quenbrook.ini"; }
+
+    // A valid file with one line replaced or added.
+    std::string Settings(const std::string& version = "2", const std::string& handle = "0") {
+        return "VelmVer=" + version + "\r\nVelmLogDir=" + dir.path() + "/logs\r\n" +
+               "AddUdrScr=0\r\nShowTitle=1\r\nhwVelmWnd=" + handle + "\r\n";
+    }
+
+    // Loads `content`; returns the one notice's text in UTF-8, "" when none.
+    std::string Load(const std::string& content) {
+        qbtest::WriteBytes(Ini(), content);
+        ui = FakeUserFacing();
+        state = RunState();
+        state.ProgramFolder = dir.path();
+        const bool ok = LoadSettings(state, ui);
+        EXPECT_EQ(ok, ui.boxes.empty());
+        if (ui.boxes.empty()) return "";
+        EXPECT_EQ(ui.boxes.size(), 1u);
+        EXPECT_EQ(ui.boxes[0].caption, "Quenbrook");
+        EXPECT_EQ(ui.boxes[0].style, 0x00010010u);
+        return Utf8(ui.boxes[0].text);
+    }
+
+    TempFolder dir;
+    RunState state;
+    FakeUserFacing ui;
+};
+
+TEST_F(SettingsTest, FirstRunWritesTheTemplateAndStops) {
+    EXPECT_FALSE(EnsureSettingsFile(state, ui));
+    EXPECT_EQ(qbtest::ReadBytes(Ini()), kTemplateBytes);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(Utf8(ui.boxes[0].text),
+              "設定ファイル 'Quenbrook.ini' が\r\nフォルダ '" + dir.path() +
+                  "' 内に\r\n見つからなかったので、雛型を上記フォルダ内に作成しました。");
+    EXPECT_EQ(ui.boxes[0].style, 0x00010010u);
+    // Present now, whatever its content: nothing is shown or written again.
+    qbtest::WriteBytes(Ini(), "");
+    EXPECT_TRUE(EnsureSettingsFile(state, ui));
+    EXPECT_EQ(qbtest::ReadBytes(Ini()), "");
+    EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(SettingsTest, AFolderNamedLikeTheFileCannotBeReplaced) {
+    qbtest::MakeFolders(Ini());
+    try {
+        EnsureSettingsFile(state, ui);
+        FAIL() << "no failure raised";
+    } catch (const InOutError& e) {
+        EXPECT_EQ(e.code, 5u);
+    }
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(SettingsTest, EachFaultGetsItsOneNoticeInTheFixedOrder) {
+    const std::string log = dir.path() + "/logs";
+    struct Case {
+        std::string content;
+        std::string notice;
+    };
+    const Case cases[] = {
+        {"", "設定ファイルの内容が空です。"},
+        {"\x1A", "設定ファイルの内容が空です。"},
+        {kTemplateBytes, "設定ファイル内、VelmLogDir の値が、空です。"},
+        {"VelmLogDir=x\r\n", "設定ファイル内に VelmVer が、見つかりませんでした。"},
+        {" VelmVer=2\r\n", "設定ファイル内に VelmVer が、見つかりませんでした。"},
+        {"velmVer=2\r\n", "設定ファイル内に VelmVer が、見つかりませんでした。"},
+        {"VelmVer =2\r\n", "設定ファイル内に VelmVer が、見つかりませんでした。"},
+        {"VelmVer=\r\nVelmVer=2\r\n", "設定ファイル内、VelmVer の値が、空です。"},  // first line wins
+        {"VelmVer=9\r\nVelmLogDir=" + log + "\r\n",
+         "設定ファイル内に AddUdrScr が、見つかりませんでした。"},  // keys before values
+        {Settings("3"), "設定ファイル内、VelmVer の値が不正です。"},
+        {Settings("abc"), "設定ファイル内、VelmVer の値が不正です。"},
+        {Settings("1.0"), "設定ファイル内、VelmVer の値が不正です。"},
+        {Settings("2 "), "設定ファイル内、VelmVer の値が不正です。"},
+        {Settings("3", "-1"), "設定ファイル内、VelmVer の値が不正です。"},  // version first
+        {Settings("2", "4294967296"), "設定ファイル内、hwVelmWnd の値が不正です。"},
+        {Settings("2", "-1"), "設定ファイル内、hwVelmWnd の値が不正です。"},
+        {Settings("2", "x1"), "設定ファイル内、hwVelmWnd の値が不正です。"},
+        {Settings("2", "x"), "設定ファイル内、hwVelmWnd の値が不正です。"},
+        {"VelmVer=2\r\nVelmLogDir=" + log + "/none\\\r\nAddUdrScr=0\r\nShowTitle=1\r\n"
+         "hwVelmWnd=-1\r\n",
+         "設定ファイル内、VelmLogDir の値が不正です。\r\n（フォルダ '" + log +
+             "/none' は、存在しません。）"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Load(c.content), c.notice) << c.content;
+}
+
+TEST_F(SettingsTest, ValidValuesFillTheRunState) {
+    struct Case {
+        std::string version;
+        std::int32_t generation;
+        std::string handle;
+        std::uint32_t saved;
+    };
+    const Case cases[] = {
+        {"2", 2, "0", 0},
+        {" 1", 1, "4294967295", 4294967295u},
+        {"+2", 2, "0xFFFFFFFF", 4294967295u},
+        {"02", 2, "$10", 16},
+        {"$2", 2, "0X10", 16},
+        {"x2", 2, "+7", 7},
+        {"0x1", 1, "  7", 7},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Load(Settings(c.version, c.handle)), "") << c.version << " " << c.handle;
+        EXPECT_EQ(state.BrowserVer, c.generation);
+        EXPECT_EQ(state.SavedWnd, c.saved);
+    }
+}
+
+TEST_F(SettingsTest, FlagsAndTheLogFolder) {
+    const std::string log = dir.path() + "/logs";
+    struct Case {
+        std::string add, show;
+        bool underscore, title;
+    };
+    const Case cases[] = {
+        {"1", "0", true, false},
+        {"yes", "no", false, true},
+        {"1 ", "0 ", false, true},
+        {"0", "1", false, true},
+    };
+    for (const Case& c : cases) {
+        const std::string content = "VelmVer=2\r\nVelmLogDir=" + log + "/\r\nAddUdrScr=" + c.add +
+                                    "\r\nShowTitle=" + c.show + "\r\nhwVelmWnd=0";
+        ASSERT_EQ(Load(content), "");
+        EXPECT_EQ(state.AddUnderscore, c.underscore) << c.add;
+        EXPECT_EQ(state.ShowTitleOn, c.title) << c.show;
+        EXPECT_EQ(state.LogDir, log);  // one trailing separator removed
+    }
+}
+
+TEST_F(SettingsTest, OnlyTheFirstFiftyLinesAreSearched) {
+    std::string filler;
+    for (int i = 0; i < 45; ++i) filler += "Other=" + std::to_string(i) + "\r\n";
+    EXPECT_EQ(Load(Settings() + filler + "Extra=1\r\n"), "");  // 51 lines, keys in the first 5
+    EXPECT_EQ(state.IniLines.size(), 51u);
+    // VelmVer on line 49, VelmLogDir on 50, AddUdrScr on 51.
+    EXPECT_EQ(Load(filler + "A\r\nB\r\nC\r\n" + Settings()),
+              "設定ファイル内に AddUdrScr が、見つかりませんでした。");
+}
+
+TEST_F(SettingsTest, WriteBackReplacesTheHandleAndKeepsEveryOtherLine) {
+    std::string filler;
+    for (int i = 0; i < 60; ++i) filler += "Line" + std::to_string(i) + "\r\n";
+    const std::string content =
+        "IniVer=101\r\n" + Settings("2", "12") + "\r\n hwVelmWnd=5\r\nhwVelmWnd=6\rLF\nx\r\n" +
+        filler + "last without end";
+    ASSERT_EQ(Load(content), "");
+    state.SavedWnd = 4294967295u;
+    EXPECT_TRUE(SaveWindowHandle(state));
+    std::string expected = content;
+    expected.replace(expected.find("hwVelmWnd=12"), 12, "hwVelmWnd=4294967295");
+    expected.replace(expected.find("hwVelmWnd=6\r"), 12, "hwVelmWnd=6\r\n");
+    expected += "\r\n";
+    EXPECT_EQ(qbtest::ReadBytes(Ini()), expected);
+    EXPECT_EQ(qbtest::ListNames(dir.path()), (std::vector<std::string>{"Quenbrook.ini", "logs"}));
+
+    state.SavedWnd = 0;
+    SaveWindowHandle(state);
+    ASSERT_EQ(Load(qbtest::ReadBytes(Ini())), "");
+    EXPECT_EQ(state.SavedWnd, 0u);
+    EXPECT_NE(qbtest::ReadBytes(Ini()).find("\r\nhwVelmWnd=0\r\n"), std::string::npos);
+}
+
+}  // namespace
