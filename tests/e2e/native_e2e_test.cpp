@@ -27,7 +27,7 @@ protected:
 
     Blocks Run(const std::vector<std::string>& args, const std::string& input = "",
                int expected_exit = 0) {
-        const ProgramResult r = RunProgram(program, args, input);
+        const ProcessResult r = RunProgram(program, args, input);
         EXPECT_EQ(r.exit_code, expected_exit) << r.errors;
         return NoticeBlocks(r.errors);
     }

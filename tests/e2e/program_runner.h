@@ -5,18 +5,15 @@
 #include <string>
 #include <vector>
 
-namespace qbtest {
+#include "support/process.h"
 
-struct ProgramResult {
-    int exit_code = -1;
-    std::string errors;  // standard error, UTF-8
-};
+namespace qbtest {
 
 // Copies the program into `folder` so that its settings file sits beside it.
 std::string InstallProgram(const std::string& folder);
 
 // Runs `program` with `args`; `input` is standard input, which then ends.
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::string& input = "");
 
 // The notice blocks "== <caption> [<k>] ==\n<text>\n\n" of an output, each as

@@ -1,0 +1,59 @@
+// Test helper for Windows (runs under Wine): stands in for the host
+// browser's main window. Registers the window class given as its argument,
+// creates a top-level window of it, prints the window's handle as an
+// unsigned decimal number, and quits when its standard input ends.
+// With a second argument it also holds that file open, sharing it for
+// reading only, so that nobody can write, rename or delete it meanwhile.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+DWORD g_main_thread;
+
+DWORD WINAPI WaitForEndOfInput(LPVOID) {
+    char buffer[64];
+    DWORD read;
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &read, nullptr) &&
+           read > 0) {
+    }
+    PostThreadMessageW(g_main_thread, WM_QUIT, 0, 0);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: browser_standin <window class> [file to hold]\n");
+        return 2;
+    }
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (argc == 3) {
+        held = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (held == INVALID_HANDLE_VALUE) return 5;
+    }
+    wchar_t window_class[256];
+    MultiByteToWideChar(CP_ACP, 0, argv[1], -1, window_class, 256);
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = window_class;
+    if (!RegisterClassW(&wc)) return 3;
+    HWND window = CreateWindowExW(0, window_class, L"Velmaris", WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                                  100, nullptr, nullptr, wc.hInstance, nullptr);
+    if (window == nullptr) return 4;
+    g_main_thread = GetCurrentThreadId();
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // make the thread's queue
+    std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(window)));
+    std::fflush(stdout);
+    CreateThread(nullptr, 0, WaitForEndOfInput, nullptr, 0, nullptr);
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    DestroyWindow(window);
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    return 0;
+}
