@@ -74,12 +74,6 @@ double Now() {
     return t.tv_sec + t.tv_nsec / 1e9;
 }
 
-int Wait(pid_t pid) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 }  // namespace
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input,
@@ -95,13 +89,22 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     ProcessResult result;
     const double deadline = Now() + limit_seconds;
     bool out_open = true, err_open = true;
+    bool ended = false;
+    int status = 0;
     char buffer[4096];
+    // Reads until both streams end, or until the program has ended and its
+    // streams are drained: a process it started may keep them open.
     while (out_open || err_open) {
         pollfd fds[2] = {{out_open ? out : -1, POLLIN, 0}, {err_open ? err : -1, POLLIN, 0}};
-        const int left_ms = static_cast<int>((deadline - Now()) * 1000);
-        if (left_ms <= 0 || ::poll(fds, 2, left_ms) <= 0) {
+        if (Now() > deadline) {
             ::kill(pid, SIGKILL);
             break;
+        }
+        const int ready = ::poll(fds, 2, 50);
+        if (ready == 0) {
+            if (ended) break;
+            ended = ::waitpid(pid, &status, WNOHANG) == pid;
+            continue;
         }
         for (int i = 0; i < 2; ++i) {
             if (!fds[i].revents) continue;
@@ -115,7 +118,10 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     }
     ::close(out);
     ::close(err);
-    result.exit_code = Wait(pid);
+    if (!ended) {
+        ::waitpid(pid, &status, 0);
+    }
+    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
 

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs everything the builds and the tests need on Debian 12 (as root).
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends \
+  cmake ninja-build g++ libgtest-dev \
+  clang libclang-rt-14-dev \
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
+  wine wine64 xvfb x11-utils xauth locales
+# With LANG=ja_JP.UTF-8 Wine's ANSI code page is 932; en_US.UTF-8 gives 1252.
+sed -i -E 's/^# *(ja_JP.UTF-8 UTF-8|en_US.UTF-8 UTF-8)/\1/' /etc/locale.gen
+locale-gen >/dev/null

@@ -1,0 +1,339 @@
+// Quenbrook.exe under Wine, every path a user can meet: real command lines,
+// real message boxes read and answered by the box robot, real files.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "support/temp_folder.h"
+#include "wine/wine_session.h"
+
+namespace {
+
+using namespace qbtest;
+using Lines = std::vector<std::string>;
+
+const char* kForm1 = "http://sv.5ch.net/test/read.cgi/news/123/l50";
+const char* kForm2 = "http://kanto.machi.to/bbs/read.pl?BBS=tokyo&KEY=456&LAST=100";
+const char* kTemplate =
+    "IniVer=101\r\nVelmVer=2\r\n\r\nVelmLogDir=\r\n\r\nAddUdrScr=0\r\nShowTitle=1\r\n\r\n"
+    "hwVelmWnd=0\r\n";
+
+class WineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!WineSession::Available()) GTEST_SKIP() << "the Wine suite's script sets up Wine";
+        MakeFolders(dir / "prog");
+        MakeFolders(dir / "logs");
+        MakeFolders(dir / "dest");
+        WriteBytes(exe(), ReadBytes(WineSession::BuildFile("Quenbrook.exe")));
+        ::chmod(exe().c_str(), 0755);
+    }
+
+    std::string exe() const { return dir / "prog/Quenbrook.exe"; }
+    std::string ini() const { return dir / "prog/Quenbrook.ini"; }
+    std::string W(const std::string& relative) const { return WineSession::WinPath(dir / relative); }
+
+    void Settings(int generation, const std::string& add = "0", const std::string& show = "1",
+                  const std::string& handle = "0") {
+        WriteBytes(ini(), "IniVer=101\r\nVelmVer=" + std::to_string(generation) +
+                              "\r\nVelmLogDir=" + W("logs") + "\r\nAddUdrScr=" + add +
+                              "\r\nShowTitle=" + show + "\r\nhwVelmWnd=" + handle + "\r\n");
+    }
+
+    void Thread(const std::string& folder, const std::string& key, const std::string& dat,
+                const std::string& inf) {
+        MakeFolders(dir / ("logs/" + folder));
+        WriteBytes(dir / ("logs/" + folder + "/" + key + ".dat"), dat);
+        WriteBytes(dir / ("logs/" + folder + "/" + key + ".inf"), inf);
+    }
+
+    // Runs with the arguments after the program token, as typed.
+    WineRun Run(const std::string& args, const std::string& answers = "",
+                const std::string& lang = "") {
+        return WineSession::Run(exe(), "Quenbrook.exe " + args, answers, lang);
+    }
+
+    std::string HandleLine() const {
+        const std::string text = ReadBytes(ini());
+        const std::size_t at = text.find("hwVelmWnd=");
+        return text.substr(at, text.find('\r', at) - at);
+    }
+
+    TempFolder dir;
+};
+
+TEST_F(WineTest, FirstRunWritesTheTemplateThenTheTemplateIsRejected) {
+    const WineRun first = WineSession::Run(exe(), "\"" + WineSession::WinPath(exe()) + "\"");
+    EXPECT_EQ(first.exit_code, 0);
+    EXPECT_EQ(first.Lines(), Lines{"Quenbrook [e] 設定ファイル 'Quenbrook.ini' が\nフォルダ '" +
+                                   W("prog") +
+                                   "' 内に\n見つからなかったので、雛型を上記フォルダ内に作成しました。"});
+    EXPECT_EQ(ReadBytes(ini()), kTemplate);
+    const WineRun second = Run("x y");
+    EXPECT_EQ(second.Lines(), Lines{"Quenbrook [e] 設定ファイル内、VelmLogDir の値が、空です。"});
+}
+
+TEST_F(WineTest, NoticeBoxStyles) {
+    Settings(2);
+    const WineRun run = Run("");
+    ASSERT_EQ(run.boxes.size(), 1u);
+    const WineBox& box = run.boxes[0];
+    EXPECT_EQ(box.Line(),
+              "Quenbrook [e] Velmaris の [ツール(T)｜ツールの設定(T)...] に登録して使用して下さい。");
+    EXPECT_EQ(box.buttons, "OK");
+    EXPECT_EQ(box.default_button, "OK");
+    EXPECT_EQ(box.icon, 'e');
+    EXPECT_EQ(run.code_page, 932u);
+}
+
+TEST_F(WineTest, ArgumentsThroughRealCommandLines) {
+    Settings(2);
+    struct Case {
+        std::string args;
+        Lines boxes;
+    };
+    const std::string root_spaced = dir / "my dest";
+    const Case cases[] = {
+        {"http://sv.5ch.net/x", {"Quenbrook [e] コピー先フォルダを登録して下さい。"}},
+        {"\"\" http://sv.5ch.net/test/read.cgi/news/1",
+         {"Quenbrook [e] コピー先フォルダを登録して下さい。"}},
+        {"\"C:\\My Folder\\\"", {"Quenbrook [e] スレッドを表示させてから実行して下さい。"}},
+        {"HTTP://sv.5ch.net/", {"Quenbrook [e] スレッドを表示させてから実行して下さい。"}},
+        {"a b c", {"Quenbrook [e] 引数が多すぎます。"}},
+        {"a \"b c\" d", {"Quenbrook [e] 引数が多すぎます。"}},
+        {"Q:\\\"no drive\" " + std::string(kForm1),
+         {"Quenbrook [e] コピー先として指定されたフォルダ 'Q:\\no drive' が存在しません。"}},
+        {"zq " + std::string(kForm1) + " \"",
+         {"Quenbrook [e] コピー先として指定されたフォルダ 'zq' が存在しません。"}},
+        {"Q:\\nodrive " + std::string(kForm1),
+         {"Quenbrook [e] コピー先として指定されたフォルダ 'Q:\\nodrive' が存在しません。"}},
+        {"\"" + W("my dest") + "\\\" http://sv.5ch.net/news",
+         {"Quenbrook [i] コピー先として指定されたフォルダ '" + W("my dest") +
+              "' が存在しなかったので、\n新たに作成しました。",
+          "Quenbrook [e] URL が正しくないようです。　非対応の BBS かもしれません。"}},
+    };
+    for (const Case& c : cases) {
+        const WineRun run = Run(c.args);
+        EXPECT_EQ(run.exit_code, 0) << c.args;
+        EXPECT_EQ(run.Lines(), c.boxes) << c.args;
+    }
+    EXPECT_TRUE(IsFolder(root_spaced));
+}
+
+TEST_F(WineTest, SettingsFaults) {
+    const std::string log = W("logs");
+    struct Case {
+        std::string content;
+        std::string notice;
+    };
+    const Case cases[] = {
+        {"", "設定ファイルの内容が空です。"},
+        {"VelmVer=2\r\n", "設定ファイル内に VelmLogDir が、見つかりませんでした。"},
+        {"VelmVer=\r\n", "設定ファイル内、VelmVer の値が、空です。"},
+        {"VelmVer=3\r\nVelmLogDir=" + log + "\r\nAddUdrScr=0\r\nShowTitle=1\r\nhwVelmWnd=0",
+         "設定ファイル内、VelmVer の値が不正です。"},
+        {"VelmVer=2\r\nVelmLogDir=Z:\\no\\such\\\r\nAddUdrScr=0\r\nShowTitle=1\r\nhwVelmWnd=0",
+         "設定ファイル内、VelmLogDir の値が不正です。\n（フォルダ 'Z:\\no\\such' は、存在しません。）"},
+        {"VelmVer=2\r\nVelmLogDir=" + log + "\r\nAddUdrScr=0\r\nShowTitle=1\r\nhwVelmWnd=4294967296",
+         "設定ファイル内、hwVelmWnd の値が不正です。"},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(ini(), c.content);
+        EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(), Lines{"Quenbrook [e] " + c.notice});
+    }
+}
+
+TEST_F(WineTest, BothFormsBothGenerationsWithAndWithoutUnderscores) {
+    std::string dat(200000, '\0');
+    for (std::size_t i = 0; i < dat.size(); ++i) dat[i] = static_cast<char>(i * 13 + 1);
+    Thread("sv.5ch.net/news", "123", dat, "TITLE=one\r\n");
+    Thread("5ch/news", "123", dat + "g2", "TITLE=two\r\n");
+    Thread("machibbs/tokyo", "456", "town", "TITLE=three\r\n");
+    struct Case {
+        int generation;
+        const char* add;
+        const char* url;
+        const char* copied;
+        std::string bytes;
+        const char* title;
+    };
+    const Case cases[] = {
+        {1, "0", kForm1, "dest/sv.5ch.net/news/123", dat, "123 成功 [n] 「one」 ＠ news"},
+        {1, "1", kForm1, "dest/_sv.5ch.net/_news/123", dat, "123 成功 [n] 「one」 ＠ news"},
+        {2, "0", kForm1, "dest/5ch/news/123", dat + "g2", "123 成功 [n] 「two」 ＠ news"},
+        {2, "1", kForm2, "dest/_machibbs/_tokyo/456", "town", "456 成功 [n] 「three」 ＠ tokyo"},
+        {2, "0", "http://kanto.machi.to/bbs/read.pl?BBS=tokyo&KEY=456", "dest/machibbs/tokyo/456",
+         "town", "456 成功 [n] 「three」 ＠ tokyo"},
+    };
+    for (const Case& c : cases) {
+        Settings(c.generation, c.add);
+        const WineRun run = Run(W("dest") + " \"" + c.url + "\"");
+        EXPECT_EQ(run.exit_code, 0);
+        EXPECT_EQ(run.Lines(), Lines{c.title}) << c.url;
+        EXPECT_EQ(ReadBytes(dir / (std::string(c.copied) + ".dat")), c.bytes) << c.copied;
+    }
+    // An overwrite of an earlier copy.
+    WriteBytes(dir / "logs/5ch/news/123.dat", "newer");
+    Settings(2, "0", "0");
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(), Lines{});
+    EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), "newer");
+}
+
+TEST_F(WineTest, UrlAndSourceNotices) {
+    Settings(1);
+    const std::string bad = "Quenbrook [e] URL が正しくないようです。　非対応の BBS かもしれません。";
+    EXPECT_EQ(Run(W("dest") + " http://sv.5ch.net/news").Lines(), Lines{bad});
+    EXPECT_EQ(Run(W("dest") + " http://sv.5ch.net/test/read.cgi/news/..").Lines(), Lines{bad});
+    EXPECT_EQ(Run(W("dest") + " http://localhost/test/read.cgi/news/1").Lines(),
+              Lines{"Quenbrook [e] サーバ名を抽出できませんでした。　非対応の BBS かもしれません。"});
+    const std::string folder = W("logs") + "\\sv.5ch.net\\news";
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
+              Lines{"Quenbrook [e] コピー元のフォルダ '" + folder + "' が、見つかりませんでした。"});
+    MakeFolders(dir / "logs/sv.5ch.net/news");
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
+              Lines{"Quenbrook [e] コピー元のファイル '" + folder + "\\123.dat' が、見つかりませんでした。"});
+    WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", "d");
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
+              Lines{"Quenbrook [e] コピー元のファイル '" + folder + "\\123.inf' が、見つかりませんでした。"});
+    // A key with wildcard characters names no file, whatever lies beside it.
+    WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t");
+    EXPECT_EQ(Run(W("dest") + " http://sv.5ch.net/test/read.cgi/news/12?").Lines(),
+              Lines{"Quenbrook [e] コピー元のファイル '" + folder + "\\12?.dat' が、見つかりませんでした。"});
+}
+
+TEST_F(WineTest, BrowserRunsWithTheStandIn) {
+    Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
+    MakeFolders(dir / "dest/older/thread");
+    WriteBytes(dir / "dest/older/thread/1.dat", "old");
+    std::string handle;
+    auto browser = WineSession::StartBrowser("TVelmarisForm", handle);
+    ASSERT_FALSE(handle.empty());
+    ASSERT_NE(handle, "0");
+    Settings(1, "0", "0", "0");
+    const std::string question = "Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + W("dest") +
+                                 "' の中身を空にしますか？";
+    // A new browser run: asked, answered no, the handle saved after the copy.
+    WineRun run = Run(W("dest") + " " + kForm1, "N");
+    ASSERT_EQ(run.Lines(), Lines{question});
+    EXPECT_EQ(run.boxes[0].buttons, "Yes,No");
+    EXPECT_EQ(run.boxes[0].default_button, "No");
+    EXPECT_TRUE(IsFolder(dir / "dest/older/thread"));
+    EXPECT_EQ(HandleLine(), "hwVelmWnd=" + handle);
+    // The same browser run: nothing asked.
+    EXPECT_EQ(Run(W("dest") + " " + kForm1, "Y").Lines(), Lines{});
+    EXPECT_TRUE(IsFolder(dir / "dest/older/thread"));
+    // The browser gone: asked again; yes empties the root, which stays.
+    browser->Stop();
+    run = Run(W("dest") + " " + kForm1, "Y");
+    EXPECT_EQ(run.Lines(), Lines{question});
+    EXPECT_EQ(ListNames(dir / "dest"), Lines{"sv.5ch.net"});
+    EXPECT_EQ(HandleLine(), "hwVelmWnd=0");
+    // A generation-2 browser window is a different class.
+    auto browser2 = WineSession::StartBrowser("TVelmarisWindow", handle);
+    Thread("5ch/news", "123", "posts", "TITLE=t\r\n");
+    Settings(2, "0", "0", "0");
+    EXPECT_EQ(Run(W("dest") + " " + kForm1, "N").Lines(), Lines{question});
+    EXPECT_EQ(HandleLine(), "hwVelmWnd=" + handle);
+}
+
+// Wine shows a Unix symbolic link as a reparse-point folder but cannot
+// remove the link itself (it would act on the target), so the link to a
+// folder with content stays, with its notice, and is never entered.
+TEST_F(WineTest, AFileThatCannotBeDeletedAndALinkInTheRoot) {
+    Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
+    MakeFolders(dir / "dest/old/deeper");
+    WriteBytes(dir / "dest/old/deeper/held.dat", "held");
+    WriteBytes(dir / "dest/readonly.txt", "ro");
+    ::chmod((dir / "dest/readonly.txt").c_str(), 0444);
+    MakeFolders(dir / "outside/sub");
+    WriteBytes(dir / "outside/sub/precious.txt", "keep");
+    ASSERT_EQ(::symlink((dir / "outside").c_str(), (dir / "dest/link").c_str()), 0);
+    // A file held open without delete sharing cannot be removed.
+    std::string handle;
+    auto holder = WineSession::StartBrowser("THolder", handle, dir / "dest/old/deeper/held.dat");
+    Settings(1, "0", "0", "1");
+    const WineRun run = Run(W("dest") + " " + kForm1, "Y");
+    holder->Stop();
+    const Lines expected = {
+        "Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + W("dest") + "' の中身を空にしますか？",
+        "Quenbrook [e] フォルダ '" + W("dest/link") + "' を削除できませんでした。",
+        "Quenbrook [e] ファイル '" + W("dest/readonly.txt") + "' を削除できませんでした。",
+        "Quenbrook [e] ファイル '" + W("dest/old/deeper/held.dat") + "' を削除できませんでした。",
+        "Quenbrook [e] フォルダ '" + W("dest/old/deeper") + "' を削除できませんでした。",
+        "Quenbrook [e] フォルダ '" + W("dest/old") + "' を削除できませんでした。",
+    };
+    Lines shown = run.Lines();
+    // The listing order is the file system's; compare the notices as a set
+    // after the question, which always comes first.
+    ASSERT_EQ(shown.size(), expected.size());
+    EXPECT_EQ(shown[0], expected[0]);
+    std::sort(shown.begin() + 1, shown.end());
+    Lines sorted = expected;
+    std::sort(sorted.begin() + 1, sorted.end());
+    EXPECT_EQ(shown, sorted);
+    EXPECT_EQ(ReadBytes(dir / "outside/sub/precious.txt"), "keep");
+    EXPECT_EQ(ReadBytes(dir / "dest/old/deeper/held.dat"), "held");
+    EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/123.dat"), "posts");
+}
+
+TEST_F(WineTest, TitleNoticeAndShowTitleOff) {
+    Thread("sv.5ch.net/news", "123", "d", "A=1\r\nTITLE=\x83X\x83\x8C\x83" "b\x83h\r\n");
+    Settings(1);
+    WineRun run = Run(W("dest") + " " + kForm1);
+    EXPECT_EQ(run.Lines(), Lines{"123 成功 [n] 「スレッド」 ＠ news"});
+    Thread("sv.5ch.net/news", "123", "d", "no title here\r\n");
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
+              Lines{"123 成功 [n] 「（infファイル内の Title が空です）」 ＠ news"});
+    Settings(1, "0", "0");
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(), Lines{});
+}
+
+TEST_F(WineTest, UncaughtFailures) {
+    Settings(2);
+    WineRun run = Run("\\ " + std::string(kForm1));
+    EXPECT_EQ(run.exit_code, 1);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    const std::string text = run.boxes[0].Line();
+    EXPECT_EQ(text.rfind("アプリケーション エラー [e] Exceptionがモジュール Quenbrook.exe の ", 0), 0u)
+        << text;
+    EXPECT_NE(text.find(" で発生しました。\nディレクトリを作成することができません."),
+              std::string::npos);
+    EXPECT_EQ(run.boxes[0].buttons, "OK");
+
+    // The settings file cannot be replaced while another program holds it:
+    // the copy is made, the settings file stays as it was.
+    Thread("5ch/news", "123", "posts", "TITLE=t\r\n");
+    Settings(2, "0", "0", "5");
+    const std::string before = ReadBytes(ini());
+    std::string handle;
+    auto holder = WineSession::StartBrowser("THolder", handle, ini());
+    run = Run(W("dest") + " " + kForm1);
+    holder->Stop();
+    EXPECT_EQ(run.exit_code, 1);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].Line().rfind("アプリケーション エラー [e] EInOutErrorがモジュール Quenbrook.exe の ", 0),
+              0u) << run.boxes[0].Line();
+    EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), "posts");
+    EXPECT_EQ(ReadBytes(ini()), before);
+    EXPECT_EQ(ListNames(dir / "prog"), (Lines{"Quenbrook.exe", "Quenbrook.ini"}));
+}
+
+TEST_F(WineTest, AnyLocaleShowsTheSameTextsAndHandlesJapanesePaths) {
+    const std::string lang = "en_US.UTF-8";
+    Settings(2);
+    WineRun run = Run("a b c", "", lang);
+    EXPECT_EQ(run.code_page, 1252u);
+    EXPECT_EQ(run.Lines(), Lines{"Quenbrook [e] 引数が多すぎます。"});
+    Thread("5ch/news", "123", "posts", "TITLE=\x83X\x83\x8C\r\n");
+    const std::string root = "表ソ 能/コピー";
+    run = Run("\"" + W(root) + "\" " + kForm1, "", lang);
+    EXPECT_EQ(run.Lines(), (Lines{"Quenbrook [i] コピー先として指定されたフォルダ '" + W(root) +
+                                      "' が存在しなかったので、\n新たに作成しました。",
+                                  "123 成功 [n] 「スレ」 ＠ news"}));
+    EXPECT_EQ(ReadBytes(dir / (root + "/5ch/news/123.dat")), "posts");
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+#include "wine/wine_session.h"
+
+#include <cstdlib>
+#include <sstream>
+
+#include "platform/posix/encoding.h"
+#include "support/temp_folder.h"
+
+namespace qbtest {
+
+namespace {
+
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+std::string FromHex932(const std::string& hex) {
+    if (hex == "-") return "";
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    }
+    return qb::Cp932ToUtf8(bytes);
+}
+
+std::string ShownText(std::string text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += text[i];
+    }
+    return out;
+}
+
+int g_job = 0;
+
+}  // namespace
+
+std::string WineBox::Line() const {
+    return caption + " [" + icon + "] " + ShownText(text);
+}
+
+std::vector<std::string> WineRun::Lines() const {
+    std::vector<std::string> lines;
+    for (const WineBox& b : boxes) lines.push_back(b.Line());
+    return lines;
+}
+
+bool WineSession::Available() { return !Env("QB_WINE").empty() && !Env("QB_WIN_BUILD").empty(); }
+
+std::string WineSession::WinPath(const std::string& linux_path) {
+    std::string p = "Z:" + linux_path;
+    for (char& c : p) {
+        if (c == '/') c = '\\';
+    }
+    return p;
+}
+
+std::string WineSession::BuildFile(const std::string& name) {
+    return Env("QB_WIN_BUILD") + "/" + name;
+}
+
+WineRun WineSession::Run(const std::string& exe, const std::string& command_line,
+                         const std::string& answers, const std::string& lang) {
+    TempFolder jobs;
+    const std::string job = jobs / ("job" + std::to_string(++g_job) + ".txt");
+    WriteBytes(job, WinPath(exe) + "\n" + command_line + "\n" + answers + "\n20000\n");
+    std::vector<std::string> env;
+    if (!lang.empty()) env = {"LANG=" + lang, "LC_ALL=" + lang};
+    const ProcessResult r =
+        RunProcess({Env("QB_WINE"), BuildFile("box_robot.exe"), WinPath(job)}, "", env, 60);
+    WineRun run;
+    std::istringstream lines(r.output);
+    std::string word;
+    while (lines >> word) {
+        if (word == "acp") {
+            lines >> run.code_page;
+        } else if (word == "exit") {
+            lines >> run.exit_code;
+        } else if (word == "box") {
+            std::string caption, text, buttons, def;
+            int topmost;
+            char icon;
+            lines >> caption >> text >> buttons >> def >> topmost >> icon;
+            run.boxes.push_back(
+                WineBox{FromHex932(caption), FromHex932(text), buttons, def, topmost != 0, icon});
+        }
+    }
+    return run;
+}
+
+std::unique_ptr<Background> WineSession::StartBrowser(const std::string& window_class,
+                                                      std::string& handle,
+                                                      const std::string& hold) {
+    std::vector<std::string> argv{Env("QB_WINE"), BuildFile("browser_standin.exe"), window_class};
+    if (!hold.empty()) argv.push_back(WinPath(hold));
+    auto browser = std::make_unique<Background>(argv);
+    handle = browser->ReadLine();
+    return browser;
+}
+
+}  // namespace qbtest
