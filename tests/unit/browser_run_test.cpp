@@ -178,7 +178,7 @@ TEST_F(BrowserRunTest, ARootOverlappingTheLogFolderIsNeverEmptied) {
         {box.logs() + "/../logs/", box.logs()},   // the same folder, spelt otherwise
     };
     for (const Case& c : cases) {
-        box.Settings(1, "0", "0", "1");
+        box.Settings(1, "1", "0", "1");  // '_' folders: never the log files themselves
         box.ui.answers = {true};
         EXPECT_EQ(box.Run({c.root, kUrl}), 0);
         const std::string shown_root = c.root.back() == '/' ? c.root.substr(0, c.root.size() - 1)
@@ -191,6 +191,13 @@ TEST_F(BrowserRunTest, ARootOverlappingTheLogFolderIsNeverEmptied) {
         EXPECT_EQ(ReadBytes(box.logs() + "/sv.5ch.net/news/123.dat"), "posts");
         EXPECT_EQ(box.ui.answers.size(), 1u);  // nothing was asked
     }
+    // Without '_' folders a root that is the log folder would copy each log
+    // file onto itself: refused, and the log stays whole.
+    box.Settings(1, "0", "0", "1");
+    box.Run({box.logs(), kUrl});
+    ASSERT_EQ(box.Texts().size(), 2u);
+    EXPECT_EQ(box.Texts()[1], "ログファイルのコピー中に、エラーが発生しました。");
+    EXPECT_EQ(ReadBytes(box.logs() + "/sv.5ch.net/news/123.dat"), "posts");
     // A sibling whose name merely starts the same is no overlap.
     MakeFolders(box.logs() + "2");
     WriteBytes(box.logs() + "2/x", "x");

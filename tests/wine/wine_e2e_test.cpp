@@ -279,6 +279,31 @@ TEST_F(WineTest, AFileThatCannotBeDeletedAndALinkInTheRoot) {
     EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/123.dat"), "posts");
 }
 
+TEST_F(WineTest, CopyFailuresAndTheOverlapWarning) {
+    Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
+    Settings(1, "0", "0");
+    // A file where the destination folder should be.
+    WriteBytes(dir / "dest/sv.5ch.net", "in the way");
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
+              Lines{"Quenbrook [e] コピー先フォルダ '" + W("dest/sv.5ch.net/news") +
+                    "' を作成できませんでした。"});
+    // A folder where the .inf copy should go: the .dat copy stays.
+    ::unlink((dir / "dest/sv.5ch.net").c_str());
+    MakeFolders(dir / "dest/sv.5ch.net/news/123.inf");
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
+              Lines{"Quenbrook [e] ログファイルのコピー中に、エラーが発生しました。"});
+    EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/123.dat"), "posts");
+    // A destination root that is the log folder, in a new browser run.
+    Settings(1, "1", "0", "77");
+    const WineRun run = Run(W("logs") + "\\ " + kForm1, "Y");
+    ASSERT_EQ(run.Lines(), Lines{"Quenbrook [w] コピー先フォルダ '" + W("logs") +
+                                 "' は、\nログフォルダ '" + W("logs") +
+                                 "' と重なっているので、\n中身を空にせずにコピーします。"});
+    EXPECT_EQ(run.boxes[0].icon, 'w');
+    EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/news/123.dat"), "posts");
+    EXPECT_EQ(HandleLine(), "hwVelmWnd=0");
+}
+
 TEST_F(WineTest, TitleNoticeAndShowTitleOff) {
     Thread("sv.5ch.net/news", "123", "d", "A=1\r\nTITLE=\x83X\x83\x8C\x83" "b\x83h\r\n");
     Settings(1);
@@ -302,6 +327,18 @@ TEST_F(WineTest, UncaughtFailures) {
     EXPECT_NE(text.find(" で発生しました。\nディレクトリを作成することができません."),
               std::string::npos);
     EXPECT_EQ(run.boxes[0].buttons, "OK");
+
+    // A folder where the settings file should be.
+    ::unlink(ini().c_str());
+    MakeFolders(ini());
+    run = Run("");
+    EXPECT_EQ(run.exit_code, 1);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_NE(run.Lines()[0].find("EInOutErrorがモジュール Quenbrook.exe の "), std::string::npos);
+    EXPECT_NE(run.Lines()[0].find(" で発生しました。\nファイルへのアクセスが拒否されました."),
+              std::string::npos)
+        << run.Lines()[0];
+    ::rmdir(ini().c_str());
 
     // The settings file cannot be replaced while another program holds it:
     // the copy is made, the settings file stays as it was.

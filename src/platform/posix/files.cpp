@@ -158,13 +158,13 @@ bool CopyFile(const std::string& src, const std::string& dst) {
         ::close(in);
         return false;
     }
-    // Opening a file onto itself would truncate it before a byte is read:
-    // when both names are one file, its bytes already are where they belong.
+    // Opening a file onto itself would truncate it before a byte is read.
+    // Windows refuses such a copy; so does this.
     struct stat dst_st;
     if (::stat(sys_dst.c_str(), &dst_st) == 0 && dst_st.st_dev == st.st_dev &&
         dst_st.st_ino == st.st_ino) {
         ::close(in);
-        return true;
+        return false;
     }
     const int out = ::open(sys_dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
                            st.st_mode & 0777);
