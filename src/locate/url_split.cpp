@@ -33,6 +33,14 @@ bool SplitThreadUrl(RunState& state, const std::string& url) {
     return true;
 }
 
+bool PiecesAreUnusable(const RunState& state) {
+    return state.BoardHost.empty() || state.BoardName.empty() || state.ThreadKey.empty() ||
+           HoldsDotSegment(state.ServerName) || HoldsDotSegment(state.BoardHost) ||
+           HoldsDotSegment(state.BoardName) || HoldsDotSegment(state.ThreadKey) ||
+           // The full host name becomes one folder name: "a\" + "." + "." joins into "..".
+           HoldsDotSegment(state.ServerName + "." + state.BoardHost);
+}
+
 bool HoldsDotSegment(const std::string& piece) {
     std::size_t dots = 0;
     bool only_dots_and_blanks = true;

@@ -18,4 +18,9 @@ bool SplitThreadUrl(RunState& state, const std::string& url);
 // log folder or the destination root.
 bool HoldsDotSegment(const std::string& piece);
 
+// True when the pieces cannot name a thread: the board host, board name or
+// key is empty, or any piece, or the full host name they form, holds a dot
+// segment.
+bool PiecesAreUnusable(const RunState& state);
+
 }  // namespace qb

@@ -55,11 +55,7 @@ bool EnsureDestinationRoot(RunState& state, const std::string& arg, UserFacing& 
 }
 
 bool CheckUrlPieces(const RunState& state, UserFacing& ui) {
-    const bool leads_outside =
-        HoldsDotSegment(state.ServerName) || HoldsDotSegment(state.BoardHost) ||
-        HoldsDotSegment(state.BoardName) || HoldsDotSegment(state.ThreadKey);
-    if (state.BoardHost.empty() || state.BoardName.empty() || state.ThreadKey.empty() ||
-        leads_outside) {
+    if (PiecesAreUnusable(state)) {
         ShowNotice(ui, msg::kUrlInvalid, 'e');
         return false;
     }

@@ -116,6 +116,7 @@ TEST_F(DriverTest, UrlNotices) {
         {2, "http://sv.5ch.net/test/read.cgi/news/../../x", bad},
         {2, "http://sv.5ch.net/test/read.cgi/news/. . /x", bad},
         {1, "http://sv.../test/read.cgi/news/1", bad},        // board host ".."
+        {1, "http://a\\../test/read.cgi/news/1", bad},     // "a\" "." "." joins into ".."
     };
     for (const Case& c : cases) {
         box.Settings(c.generation);

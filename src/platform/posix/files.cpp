@@ -151,10 +151,12 @@ bool RemoveFile(const std::string& path) {
 bool CopyFile(const std::string& src, const std::string& dst) {
     const std::string sys_src = SystemPath(src);
     const std::string sys_dst = SystemPath(dst);
-    const int in = ::open(sys_src.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe or device never holds the program up;
+    // only regular files are copied.
+    const int in = ::open(sys_src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0) return false;
     struct stat st;
-    if (::fstat(in, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(in);
         return false;
     }
@@ -187,14 +189,17 @@ std::string FolderCompareKey(const std::string& path) {
     return Utf8ToCp932(resolved);
 }
 
+// Text is read from regular files only: a pipe or device could block the
+// program or feed it without end. Opened without blocking, read blocking.
 FileHandle OpenForRead(const std::string& path) {
-    const int fd = ::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) RaiseInOutError();
     struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         RaiseInOutError(5);
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return FileHandle{fd};
 }
 

@@ -1,0 +1,35 @@
+// The title reader on arbitrary .inf bytes.
+#include <cstdint>
+#include <string>
+
+#include "fuzz/fuzz_support.h"
+#include "run/messages.h"
+#include "title/thread_title.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    qb::RunState state;
+    state.CopyDir = qbfuzz::ScratchFolder();
+    state.ThreadKey = "1";
+    state.BoardName = "b";
+    qbfuzz::WriteFileBytes(state.CopyDir + "/1.inf", bytes);
+    qbfuzz::RecordingUserFacing ui;
+    qb::ShowThreadTitle(state, ui);
+    QB_CHECK(ui.boxes.size() == 1);
+    const std::string& text = ui.boxes[0].text;
+    QB_CHECK(ui.boxes[0].caption == std::string("1") + qb::msg::kTitleSuccess);
+    QB_CHECK(ui.boxes[0].style == 0x00010000u);
+    const std::string open = qb::msg::kTitleOpen;
+    const std::string close = std::string(qb::msg::kTitleClose) + "b";
+    QB_CHECK(text.compare(0, open.size(), open) == 0);
+    QB_CHECK(text.size() >= open.size() + close.size());
+    QB_CHECK(text.compare(text.size() - close.size(), close.size(), close) == 0);
+    const std::string title = text.substr(open.size(), text.size() - open.size() - close.size());
+    // The title is the input's own bytes after "TITLE=", or the fallback.
+    if (title != qb::msg::kTitleEmpty) {
+        QB_CHECK(bytes.find("TITLE=" + title) != std::string::npos);
+        QB_CHECK(title.find('\r') == std::string::npos);
+        QB_CHECK(title.find('\x1A') == std::string::npos);
+    }
+    return 0;
+}
