@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds every target and runs every test: the Windows build checked and run
-# under Wine, the native build's unit and end-to-end tests, the same under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# under Wine, the native build's unit and end-to-end tests (fault injection
+# included), the same under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and each fuzz target for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -22,3 +23,8 @@ echo "== Sanitizers: unit and native end-to-end tests"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
+
+echo "== Fuzz targets, 20 s each"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+fuzz/run-fuzzers.sh 20 build/fuzz
