@@ -8,12 +8,22 @@ namespace qb {
 
 namespace {
 
+bool IsAscii(const std::string& text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
 // Converts with iconv; an unconvertible or incomplete sequence becomes '?'
-// and the input moves on by one character of `from`.
-std::string Convert(const char* to, const char* from, const std::string& text,
+// and the input moves on by one character of `from`. ASCII text is the same
+// in both encodings and is passed through. Each direction keeps one
+// conversion descriptor for the life of the process.
+std::string Convert(iconv_t cd, const std::string& text,
                     std::size_t (*char_length)(const std::string&, std::size_t)) {
-    iconv_t cd = iconv_open(to, from);
+    if (IsAscii(text)) return text;
     if (cd == reinterpret_cast<iconv_t>(-1)) return text;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string out;
     char buffer[1024];
     std::size_t in_pos = 0;
@@ -32,7 +42,6 @@ std::string Convert(const char* to, const char* from, const std::string& text,
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
-    iconv_close(cd);
     return out;
 }
 
@@ -54,11 +63,13 @@ std::size_t Utf8CharLength(const std::string& text, std::size_t pos) {
 }  // namespace
 
 std::string Cp932ToUtf8(const std::string& text) {
-    return Convert("UTF-8", "CP932", text, Cp932CharLength);
+    static const iconv_t cd = iconv_open("UTF-8", "CP932");
+    return Convert(cd, text, Cp932CharLength);
 }
 
 std::string Utf8ToCp932(const std::string& text) {
-    return Convert("CP932", "UTF-8", text, Utf8CharLength);
+    static const iconv_t cd = iconv_open("CP932", "UTF-8");
+    return Convert(cd, text, Utf8CharLength);
 }
 
 std::string SystemPath(const std::string& path) {

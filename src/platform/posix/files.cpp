@@ -111,20 +111,19 @@ bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries) {
     if (d == nullptr) return false;
     while (const dirent* e = ::readdir(d)) {
         if (IsHiddenName(e->d_name)) continue;
-        struct stat st;
-        const std::string full = sys_dir + "/" + e->d_name;
         FolderEntry entry;
         entry.name = Utf8ToCp932(e->d_name);
-        if (::lstat(full.c_str(), &st) == 0) {
-            entry.is_link = S_ISLNK(st.st_mode);
-            struct stat target;
-            entry.is_folder = S_ISDIR(st.st_mode) ||
-                              (entry.is_link && ::stat(full.c_str(), &target) == 0 &&
-                               S_ISDIR(target.st_mode));
-        } else {
-            entry.is_link = false;
-            entry.is_folder = false;
+        // The entry's type from the listing where the file system gives it;
+        // a query only where it does not, and for links (is the target a folder?).
+        unsigned char type = e->d_type;
+        const std::string full = sys_dir + "/" + e->d_name;
+        struct stat st;
+        if (type == DT_UNKNOWN && ::lstat(full.c_str(), &st) == 0) {
+            type = S_ISLNK(st.st_mode) ? DT_LNK : S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
         }
+        entry.is_link = type == DT_LNK;
+        entry.is_folder = type == DT_DIR || (entry.is_link && ::stat(full.c_str(), &st) == 0 &&
+                                             S_ISDIR(st.st_mode));
         entries.push_back(entry);
     }
     ::closedir(d);

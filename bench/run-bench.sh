@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Measures the native release build side by side with cp and rm, in one run,
+# and prints the ratios (medians of several runs) and the peak memory.
+#   bench/run-bench.sh [data folder, default build/bench-data]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if ! command -v hyperfine >/dev/null || [ ! -x /usr/bin/time ]; then
+  apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q hyperfine time
+fi
+cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQB_TESTS=OFF >/dev/null
+cmake --build build/bench >/dev/null
+
+data=$(realpath -m "${1:-build/bench-data}")
+rm -rf "$data"
+mkdir -p "$data/prog" "$data/logs/5ch/news" "$data/logs/5ch/big" "$data/dest" "$data/cp"
+cp build/bench/Quenbrook "$data/prog/"
+q=$data/prog/Quenbrook
+settings() {  # <saved handle>
+  printf 'IniVer=101\r\nVelmVer=2\r\nVelmLogDir=%s\r\nAddUdrScr=0\r\nShowTitle=0\r\nhwVelmWnd=%s\r\n' \
+    "$data/logs" "$1" >"$data/prog/Quenbrook.ini"
+}
+settings 0
+head -c 512000 /dev/urandom >"$data/logs/5ch/news/1700000000.dat"
+head -c 1024 /dev/urandom >"$data/logs/5ch/news/1700000000.inf"
+head -c 1073741824 /dev/urandom >"$data/logs/5ch/big/1700000001.dat"
+printf 'TITLE=big\r\n' >"$data/logs/5ch/big/1700000001.inf"
+mkdir -p "$data/cp/5ch/news" "$data/cp/5ch/big"
+url=http://hayabusa9.5ch.net/test/read.cgi
+
+median() {  # <csv> <row> -> median seconds
+  awk -F, -v row="$2" 'NR == row + 1 { print $4 }' "$1"
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+echo "== typical thread: 500 KB .dat, 1 KB .inf"
+hyperfine -N --warmup 20 --runs 200 --export-csv "$data/typical.csv" \
+  "$q $data/dest $url/news/1700000000/l50" \
+  "cp $data/logs/5ch/news/1700000000.dat $data/logs/5ch/news/1700000000.inf $data/cp/5ch/news/" \
+  >/dev/null
+t_q=$(median "$data/typical.csv" 1); t_cp=$(median "$data/typical.csv" 2)
+echo "Quenbrook $t_q s, cp $t_cp s: ratio $(ratio "$t_q" "$t_cp") (goal <= 1.5)"
+
+echo "== 1 GiB .dat"
+hyperfine -N --warmup 1 --runs 5 --export-csv "$data/big.csv" \
+  "$q $data/dest $url/big/1700000001" \
+  "cp $data/logs/5ch/big/1700000001.dat $data/logs/5ch/big/1700000001.inf $data/cp/5ch/big/" \
+  >/dev/null
+t_q=$(median "$data/big.csv" 1); t_cp=$(median "$data/big.csv" 2)
+echo "Quenbrook $(awk -v t="$t_q" 'BEGIN{printf "%.0f", 1024/t}') MiB/s, cp $(awk -v t="$t_cp" 'BEGIN{printf "%.0f", 1024/t}') MiB/s: throughput ratio $(ratio "$t_cp" "$t_q") (goal >= 0.95)"
+rm -f "$data/dest/5ch/big/1700000001.dat" "$data/cp/5ch/big/1700000001.dat"
+
+echo "== emptying a root of 20,000 files in 400 folders"
+tree=$data/tree-template
+for d in $(seq 1 400); do
+  mkdir -p "$tree/board$d"
+  (cd "$tree/board$d" && for f in $(seq 1 50); do : >"$f.dat"; done)
+done
+# Quenbrook empties the root (a new browser run, answered yes) and copies the
+# typical thread; rm -rf removes the same tree's contents.
+hyperfine --warmup 1 --runs 10 --export-csv "$data/empty.csv" \
+  --prepare "rm -rf $data/root && cp -al $tree $data/root && printf 'IniVer=101\r\nVelmVer=2\r\nVelmLogDir=$data/logs\r\nAddUdrScr=0\r\nShowTitle=0\r\nhwVelmWnd=5\r\n' >$data/prog/Quenbrook.ini" \
+  "echo y | $q $data/root $url/news/1700000000 2>/dev/null" \
+  "rm -rf $data/root/*" \
+  >/dev/null
+t_q=$(median "$data/empty.csv" 1); t_rm=$(median "$data/empty.csv" 2)
+echo "Quenbrook $t_q s, rm -rf $t_rm s: ratio $(ratio "$t_q" "$t_rm") (goal <= 1.3)"
+
+echo "== peak memory of a whole run"
+settings 0
+kb=$(/usr/bin/time -f %M "$q" "$data/dest" "$url/news/1700000000" 2>&1 >/dev/null </dev/null | tail -n 1)
+echo "typical thread: ${kb} KiB (goal < 4096)"
+kb=$(/usr/bin/time -f %M "$q" "$data/dest" "$url/big/1700000001" 2>&1 >/dev/null </dev/null | tail -n 1)
+echo "1 GiB thread: ${kb} KiB"
+rm -rf "$data"
