@@ -81,15 +81,14 @@ const char* ButtonName(int id) {
     }
 }
 
-// The pixels of an icon drawn on the dialog's face colour, w x h.
-std::vector<COLORREF> Rendered(HICON icon, int w, int h) {
+// The pixels of a w x h bitmap after `paint` has drawn on it.
+template <typename Paint>
+std::vector<COLORREF> Pixels(int w, int h, Paint paint) {
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all = {0, 0, w, h};
-    FillRect(dc, &all, GetSysColorBrush(COLOR_3DFACE));
-    DrawIconEx(dc, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+    paint(dc, screen);
     std::vector<COLORREF> pixels;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) pixels.push_back(GetPixel(dc, x, y));
@@ -101,24 +100,22 @@ std::vector<COLORREF> Rendered(HICON icon, int w, int h) {
     return pixels;
 }
 
-// What the icon control shows on the screen, w x h.
+// An icon drawn on the dialog's face colour.
+std::vector<COLORREF> Rendered(HICON icon, int w, int h) {
+    return Pixels(w, h, [&](HDC dc, HDC) {
+        RECT all = {0, 0, w, h};
+        FillRect(dc, &all, GetSysColorBrush(COLOR_3DFACE));
+        DrawIconEx(dc, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+    });
+}
+
+// What the control shows on the screen.
 std::vector<COLORREF> Captured(HWND control, int w, int h) {
     RECT r;
     GetWindowRect(control, &r);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) pixels.push_back(GetPixel(dc, x, y));
-    }
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return pixels;
+    return Pixels(w, h, [&](HDC dc, HDC screen) {
+        BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    });
 }
 
 // The icon letter of the box: e, i, w, q, n for none, ? when unreadable.
