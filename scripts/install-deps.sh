@@ -3,7 +3,7 @@
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -q
-apt-get install -y -q --no-install-recommends \
+apt-get install -y -q \
   cmake ninja-build g++ libgtest-dev \
   clang libclang-rt-14-dev \
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
