@@ -31,6 +31,7 @@ median() {  # <csv> <row> -> median seconds
   awk -F, -v row="$2" 'NR == row + 1 { print $4 }' "$1"
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+ms() { awk -v t="$1" 'BEGIN { printf "%.2f ms", t * 1000 }'; }
 
 echo "== typical thread: 500 KB .dat, 1 KB .inf"
 hyperfine -N --warmup 20 --runs 200 --export-csv "$data/typical.csv" \
@@ -38,7 +39,7 @@ hyperfine -N --warmup 20 --runs 200 --export-csv "$data/typical.csv" \
   "cp $data/logs/5ch/news/1700000000.dat $data/logs/5ch/news/1700000000.inf $data/cp/5ch/news/" \
   >/dev/null
 t_q=$(median "$data/typical.csv" 1); t_cp=$(median "$data/typical.csv" 2)
-echo "Quenbrook $t_q s, cp $t_cp s: ratio $(ratio "$t_q" "$t_cp") (goal <= 1.5)"
+echo "Quenbrook $(ms "$t_q"), cp $(ms "$t_cp"): ratio $(ratio "$t_q" "$t_cp") (goal <= 1.5)"
 
 echo "== 1 GiB .dat"
 hyperfine -N --warmup 1 --runs 5 --export-csv "$data/big.csv" \
@@ -63,7 +64,7 @@ hyperfine --warmup 1 --runs 10 --export-csv "$data/empty.csv" \
   "rm -rf $data/root/*" \
   >/dev/null
 t_q=$(median "$data/empty.csv" 1); t_rm=$(median "$data/empty.csv" 2)
-echo "Quenbrook $t_q s, rm -rf $t_rm s: ratio $(ratio "$t_q" "$t_rm") (goal <= 1.3)"
+echo "Quenbrook $(ms "$t_q"), rm -rf $(ms "$t_rm"): ratio $(ratio "$t_q" "$t_rm") (goal <= 1.3)"
 
 echo "== peak memory of a whole run"
 settings 0
