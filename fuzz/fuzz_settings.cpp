@@ -5,6 +5,7 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
+#include "support/temp_folder.h"
 #include "platform/text_file.h"
 #include "settings/handle_writeback.h"
 #include "settings/integer_conversion.h"
@@ -36,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string folder = qbfuzz::ScratchFolder();
     const std::string ini = folder + "/Quenbrook.ini";
-    qbfuzz::WriteFileBytes(ini, bytes);
+    qbtest::WriteBytes(ini, bytes);
     qb::RunState state;
     state.ProgramFolder = folder;
     qbfuzz::RecordingUserFacing ui;

@@ -26,10 +26,9 @@ public:
     std::vector<RecordedBox> boxes;
 };
 
-// A folder made once per process under the system's temporary folder.
+// A folder made once per process under the system's temporary folder and
+// removed at its end.
 const std::string& ScratchFolder();
-void WriteFileBytes(const std::string& path, const std::string& bytes);
-std::string ReadFileBytes(const std::string& path);
 
 #define QB_CHECK(cond)                                                        \
     do {                                                                      \

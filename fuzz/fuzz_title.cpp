@@ -3,6 +3,7 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
+#include "support/temp_folder.h"
 #include "run/messages.h"
 #include "title/thread_title.h"
 
@@ -12,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.CopyDir = qbfuzz::ScratchFolder();
     state.ThreadKey = "1";
     state.BoardName = "b";
-    qbfuzz::WriteFileBytes(state.CopyDir + "/1.inf", bytes);
+    qbtest::WriteBytes(state.CopyDir + "/1.inf", bytes);
     qbfuzz::RecordingUserFacing ui;
     qb::ShowThreadTitle(state, ui);
     QB_CHECK(ui.boxes.size() == 1);

@@ -34,10 +34,12 @@ bool SplitThreadUrl(RunState& state, const std::string& url) {
 }
 
 bool PiecesAreUnusable(const RunState& state) {
+    // The server name holds no dot (it is what precedes the host's first
+    // "."), so it is checked as part of the full host name, which generation
+    // 1 uses as one folder name: "a\" + "." + "." joins into "..".
     return state.BoardHost.empty() || state.BoardName.empty() || state.ThreadKey.empty() ||
-           HoldsDotSegment(state.ServerName) || HoldsDotSegment(state.BoardHost) ||
-           HoldsDotSegment(state.BoardName) || HoldsDotSegment(state.ThreadKey) ||
-           // The full host name becomes one folder name: "a\" + "." + "." joins into "..".
+           HoldsDotSegment(state.BoardHost) || HoldsDotSegment(state.BoardName) ||
+           HoldsDotSegment(state.ThreadKey) ||
            HoldsDotSegment(state.ServerName + "." + state.BoardHost);
 }
 

@@ -116,8 +116,9 @@ bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries) {
         // The entry's type from the listing where the file system gives it;
         // a query only where it does not, and for links (is the target a folder?).
         unsigned char type = e->d_type;
-        const std::string full = sys_dir + "/" + e->d_name;
         struct stat st;
+        std::string full;
+        if (type == DT_UNKNOWN || type == DT_LNK) full = sys_dir + "/" + e->d_name;
         if (type == DT_UNKNOWN && ::lstat(full.c_str(), &st) == 0) {
             type = S_ISLNK(st.st_mode) ? DT_LNK : S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
         }
