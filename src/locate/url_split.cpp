@@ -16,11 +16,32 @@ std::string CutBefore(std::string& s, const char* sep) {
     return head;
 }
 
+// The URL without what a board appends after the thread key: a trailing
+// "/", a range such as "/l50", "/l50n", "/-100" or "/100-200", a query or a
+// fragment, and in the query form any parameter after KEY. Only the key ends
+// the thread's identity; anything behind it would otherwise end up in the
+// key and name a log file that does not exist. The bytes looked for here are
+// all below 0x40, so none can be the second byte of a double-byte character.
+std::string DropAfterKey(const std::string& url) {
+    static const char kPathForm[] = "test/read.cgi/";
+    static const char kQueryForm[] = "&KEY=";
+    std::size_t p = FindText(url, kPathForm);
+    if (p != 0) {
+        const std::size_t board_slash = url.find('/', p - 1 + sizeof kPathForm - 1);
+        if (board_slash == std::string::npos) return url;
+        return url.substr(0, url.find_first_of("/?&#", board_slash + 1));
+    }
+    p = FindText(url, kQueryForm);
+    if (p != 0) return url.substr(0, url.find_first_of("&#", p - 1 + sizeof kQueryForm - 1));
+    return url;
+}
+
 }  // namespace
 
 bool SplitThreadUrl(RunState& state, const std::string& url) {
-    std::string s = url;
-    ReplaceFirst(s, "http://", "");
+    std::string s = DropAfterKey(url);
+    // The secure scheme where the URL has it, else the plain one.
+    ReplaceFirst(s, FindText(s, "https://") != 0 ? "https://" : "http://", "");
     ReplaceFirst(s, "test/read.cgi/", "");
     ReplaceFirst(s, "/l50", "");
     ReplaceFirst(s, "bbs/read.pl?BBS=", "");

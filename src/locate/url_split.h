@@ -7,10 +7,12 @@
 
 namespace qb {
 
-// Removes the fixed parts of the two URL forms
-//   http://<server>.<domain>/test/read.cgi/<board>/<key>/l50
-//   http://<server>.<domain>/bbs/read.pl?BBS=<board>&KEY=<key>&LAST=100
-// and cuts the rest at '/' and '.'. Never fails; the pieces may be empty.
+// Drops what follows the key, removes the fixed parts of the two URL forms
+//   http(s)://<server>.<domain>/test/read.cgi/<board>/<key>/l50
+//   http(s)://<server>.<domain>/bbs/read.pl?BBS=<board>&KEY=<key>&LAST=100
+// and cuts the rest at '/' and '.'. After the key, form 1 may carry anything
+// from a '/', '?', '&' or '#' on, form 2 anything from a '&' or '#' on.
+// Never fails; the pieces may be empty.
 bool SplitThreadUrl(RunState& state, const std::string& url);
 
 // True when a piece holds a path segment (between '/' and '\') made only of

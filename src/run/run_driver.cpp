@@ -27,9 +27,12 @@ bool CheckArgumentCount(const std::vector<std::string>& args, UserFacing& ui) {
             ShowNotice(ui, msg::kRegisterInTools, 'e');
             return false;
         case 1:
+            // A lone URL means the destination root is what is missing.
             ShowNotice(ui,
-                       args[0].compare(0, 7, "http://") == 0 ? msg::kRegisterDestination
-                                                             : msg::kShowThreadFirst,
+                       args[0].compare(0, 7, "http://") == 0 ||
+                               args[0].compare(0, 8, "https://") == 0
+                           ? msg::kRegisterDestination
+                           : msg::kShowThreadFirst,
                        'e');
             return false;
         case 2:

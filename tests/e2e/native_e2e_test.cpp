@@ -107,6 +107,8 @@ TEST_F(NativeTest, WholeCopiesOverwriteAndTheTitle) {
     EXPECT_EQ(Run({dir / "dest", kForm1}), Blocks{"123 成功 [n] 「スレ」 ＠ news"});
     EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), dat);
     EXPECT_EQ(Run({dir / "dest", kForm2}), Blocks{"456 成功 [n] 「town」 ＠ tokyo"});
+    EXPECT_EQ(Run({dir / "dest", "https://kanto.machi.to/test/read.cgi/tokyo/456/"}),
+              Blocks{"456 成功 [n] 「town」 ＠ tokyo"});
     WriteBytes(dir / "logs/5ch/news/123.dat", "grown");
     Run({dir / "dest", kForm1});
     EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), "grown");

@@ -81,10 +81,10 @@ TEST_F(CopyTest, SourceChecksReportTheFirstMissingPiece) {
     box.Run({box.root(), kForm1});
     EXPECT_EQ(box.Texts(),
               Texts{"コピー元のファイル '" + folder + "/123.inf' が、見つかりませんでした。"});
-    // A key with a trailing slash names a file that is not there.
-    box.Run({box.root(), "http://sv.5ch.net/test/read.cgi/news/123/"});
+    // A key with a wildcard character names a file that is not there.
+    box.Run({box.root(), "http://sv.5ch.net/test/read.cgi/news/12*"});
     EXPECT_EQ(box.Texts(),
-              Texts{"コピー元のファイル '" + folder + "/123/.dat' が、見つかりませんでした。"});
+              Texts{"コピー元のファイル '" + folder + "/12*.dat' が、見つかりませんでした。"});
     EXPECT_FALSE(Exists(box.root() + "/sv.5ch.net"));  // nothing was created
 }
 

@@ -31,6 +31,8 @@ TEST_F(DriverTest, ArgumentCounts) {
         {{}, "Velmaris の [ツール(T)｜ツールの設定(T)...] に登録して使用して下さい。"},
         {{"http://sv.5ch.net/test/read.cgi/news/1"}, "コピー先フォルダを登録して下さい。"},
         {{"http://"}, "コピー先フォルダを登録して下さい。"},
+        {{"https://sv.5ch.net/test/read.cgi/news/1/"}, "コピー先フォルダを登録して下さい。"},
+        {{"https:/"}, "スレッドを表示させてから実行して下さい。"},
         {{"HTTP://sv.5ch.net/"}, "スレッドを表示させてから実行して下さい。"},
         {{"http:/"}, "スレッドを表示させてから実行して下さい。"},
         {{"C:\\dest"}, "スレッドを表示させてから実行して下さい。"},
@@ -109,7 +111,7 @@ TEST_F(DriverTest, UrlNotices) {
         {2, "http://sv.5ch.net", bad},                          // no '/' after the host
         {2, "http://sv.5ch.net/news", bad},                     // board but no key
         {2, "http://sv.5ch.net/test/read.cgi/news/", bad},      // empty key
-        {2, "https://sv.5ch.net/test/read.cgi/news/1", bad},
+        {2, "https://sv.5ch.net/test/read.cgi/news/?v=pc", bad},  // empty key after the drop
         {1, "http://localhost/test/read.cgi/news/1", no_server},
         {1, "http://sv.5ch.net/test/read.cgi/../1", bad},      // pieces leading outside
         {2, "http://sv.5ch.net/test/read.cgi/news/..", bad},

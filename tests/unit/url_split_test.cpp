@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "locate/folder_paths.h"
 #include "locate/url_split.h"
 
 namespace {
@@ -23,14 +24,41 @@ Pieces Split(const std::string& url) {
     return {state.ServerName, state.BoardHost, state.BoardName, state.ThreadKey};
 }
 
-TEST(UrlSplitTest, BothFormsWithAndWithoutTheirTails) {
-    const Pieces form1{"hayabusa9", "5ch.net", "news", "1700000000"};
-    EXPECT_EQ(Split("http://hayabusa9.5ch.net/test/read.cgi/news/1700000000/l50"), form1);
-    EXPECT_EQ(Split("http://hayabusa9.5ch.net/test/read.cgi/news/1700000000"), form1);
-    const Pieces form2{"kanto", "machi.to", "tokyo", "1600000000"};
-    EXPECT_EQ(Split("http://kanto.machi.to/bbs/read.pl?BBS=tokyo&KEY=1600000000&LAST=100"),
-              form2);
-    EXPECT_EQ(Split("http://kanto.machi.to/bbs/read.pl?BBS=tokyo&KEY=1600000000"), form2);
+TEST(UrlSplitTest, WhatFollowsTheKeyIsDroppedInBothFormsSchemesAndGenerations) {
+    struct Form {
+        const char* head;  // up to the key, without the scheme
+        const char* suffixes[9];
+        Pieces pieces;
+        const char* log[2];  // the source folder for generations 1 and 2
+    };
+    const Form forms[] = {
+        {"hayabusa9.5ch.net/test/read.cgi/news/1700000000",
+         {"", "/", "/l50", "/l10", "/l50n", "/-100", "/100-200", "/?v=pc", "#r5"},
+         {"hayabusa9", "5ch.net", "news", "1700000000"},
+         {"/log/hayabusa9.5ch.net/news", "/log/5ch/news"}},
+        {"kanto.machi.to/bbs/read.pl?BBS=tokyo&KEY=1700000000",
+         {"", "&LAST=100", "&LAST=50", "&START=3&END=9", "#r5", "&LAST=100#r5", "", "", ""},
+         {"kanto", "machi.to", "tokyo", "1700000000"},
+         {"/log/kanto.machi.to/tokyo", "/log/machibbs/tokyo"}},
+    };
+    for (const Form& form : forms) {
+        for (const char* suffix : form.suffixes) {
+            for (const char* scheme : {"http://", "https://"}) {
+                const std::string url = std::string(scheme) + form.head + suffix;
+                EXPECT_EQ(Split(url), form.pieces) << url;
+                for (int generation : {1, 2}) {
+                    RunState state;
+                    state.BrowserVer = generation;
+                    state.LogDir = "/log";
+                    state.CopyDir = "/root";
+                    SplitThreadUrl(state, url);
+                    EXPECT_FALSE(PiecesAreUnusable(state)) << url;
+                    BuildFolderPaths(state);
+                    EXPECT_EQ(state.LogDir, form.log[generation - 1]) << url;
+                }
+            }
+        }
+    }
 }
 
 TEST(UrlSplitTest, OddUrls) {
@@ -39,13 +67,14 @@ TEST(UrlSplitTest, OddUrls) {
         Pieces pieces;
     };
     const Case cases[] = {
-        // A slash after the key, or another suffix, stays in the key.
-        {"http://a.b.net/test/read.cgi/bd/123/", {"a", "b.net", "bd", "123/"}},
-        {"http://a.b.net/test/read.cgi/bd/123/l10", {"a", "b.net", "bd", "123/l10"}},
+        // What follows the key goes before the dot-segment check.
+        {"http://a.b.net/test/read.cgi/bd/123/..", {"a", "b.net", "bd", "123"}},
+        {"https://a.b.net/test/read.cgi/bd/", {"a", "b.net", "bd", ""}},
+        {"http://a.b.net/bbs/read.pl?BBS=bd&KEY=&LAST=100", {"a", "b.net", "bd", ""}},
         // Three labels: the rest of the host keeps its dots.
         {"http://a.b.c.jp/test/read.cgi/bd/1", {"a", "b.c.jp", "bd", "1"}},
-        // A secure scheme is not cut.
-        {"https://a.b.net/test/read.cgi/bd/1", {"", "https:", "", "a.b.net/bd/1"}},
+        // The secure scheme goes where it stands first, else the plain one.
+        {"http://a.b.net/bbs/read.pl?BBS=https://&KEY=1", {"", "http:", "", "a.b.net//1"}},
         // A host without a dot.
         {"http://localhost/test/read.cgi/bd/1", {"", "localhost", "bd", "1"}},
         // A board and no key; no slash at all.
@@ -54,9 +83,11 @@ TEST(UrlSplitTest, OddUrls) {
         {"", {"", "", "", ""}},
         // Upper case is not removed.
         {"HTTP://a.b.net/test/read.cgi/bd/1", {"", "HTTP:", "", "a.b.net/bd/1"}},
+        {"HTTPS://a.b.net/test/read.cgi/bd/1", {"", "HTTPS:", "", "a.b.net/bd/1"}},
         {"http://a.b.net/TEST/READ.CGI/bd/1", {"a", "b.net", "TEST", "READ.CGI/bd/1"}},
         // Only the first occurrence of each fixed part goes.
-        {"http://a.b.net/test/read.cgi/bd/1/l50/l50", {"a", "b.net", "bd", "1/l50"}},
+        {"http://a.b.net/bbs/read.pl?BBS=bd/read.pl?BBS=x&KEY=1",
+         {"a", "b.net", "bd", "read.pl?BBS=x/1"}},
         // A trail byte '/' or '.' in a double-byte character is not cut at.
         {"http://a.b.net/\x81/\x81.x/1", {"a", "b.net", "\x81/\x81.x", "1"}},
     };

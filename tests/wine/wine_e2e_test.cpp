@@ -167,6 +167,8 @@ TEST_F(WineTest, BothFormsBothGenerationsWithAndWithoutUnderscores) {
         {2, "1", kForm2, "dest/_machibbs/_tokyo/456", "town", "456 成功 [n] 「three」 ＠ tokyo"},
         {2, "0", "http://kanto.machi.to/bbs/read.pl?BBS=tokyo&KEY=456", "dest/machibbs/tokyo/456",
          "town", "456 成功 [n] 「three」 ＠ tokyo"},
+        {1, "0", "https://sv.5ch.net/test/read.cgi/news/123/", "dest/sv.5ch.net/news/123", dat,
+         "123 成功 [n] 「one」 ＠ news"},
     };
     for (const Case& c : cases) {
         Settings(c.generation, c.add);
@@ -200,8 +202,8 @@ TEST_F(WineTest, UrlAndSourceNotices) {
               Lines{"Quenbrook [e] コピー元のファイル '" + folder + "\\123.inf' が、見つかりませんでした。"});
     // A key with wildcard characters names no file, whatever lies beside it.
     WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t");
-    EXPECT_EQ(Run(W("dest") + " http://sv.5ch.net/test/read.cgi/news/12?").Lines(),
-              Lines{"Quenbrook [e] コピー元のファイル '" + folder + "\\12?.dat' が、見つかりませんでした。"});
+    EXPECT_EQ(Run(W("dest") + " http://sv.5ch.net/test/read.cgi/news/12*").Lines(),
+              Lines{"Quenbrook [e] コピー元のファイル '" + folder + "\\12*.dat' が、見つかりませんでした。"});
 }
 
 TEST_F(WineTest, BrowserRunsWithTheStandIn) {
