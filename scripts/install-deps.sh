@@ -6,7 +6,7 @@ apt-get update -q
 apt-get install -y -q \
   cmake ninja-build g++ libgtest-dev \
   clang libclang-rt-14-dev \
-  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
+  g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 \
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
   wine wine64 xvfb x11-utils xauth locales
 # With LANG=ja_JP.UTF-8 Wine's ANSI code page is 932; en_US.UTF-8 gives 1252.
