@@ -14,12 +14,14 @@ mkdir -p build
 run_ctest() { ctest "$@" | tee -a "$summary"; }
 
 echo "== Windows builds, x64 and x86, and their release zips"
+version=$(sed -nE 's/^project\(Quenbrook VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+rm -rf build/release
 for preset in windows-x64 windows-x86; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs" --target all package
 done
-tests/windows/check-package.sh build/windows-x64/Quenbrook-1.0.0-win64.zip x86_64-w64-mingw32-objdump
-tests/windows/check-package.sh build/windows-x86/Quenbrook-1.0.0-win32.zip i686-w64-mingw32-objdump
+tests/windows/check-package.sh "build/release/Quenbrook-$version-win64.zip" x86_64-w64-mingw32-objdump
+tests/windows/check-package.sh "build/release/Quenbrook-$version-win32.zip" i686-w64-mingw32-objdump
 
 echo "== Native build: unit, end-to-end, Windows executable checks, Wine suite"
 cmake --preset native -DQB_WIN_BUILD="$root/build/windows-x64" >/dev/null

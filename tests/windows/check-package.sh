@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Checks a release zip: exactly Quenbrook.exe and Quenbrook.txt, the exe
-# passing the executable checks, the guide in code page 932 with CR LF.
+# Checks a release zip: one folder Quenbrook holding exactly Quenbrook.exe,
+# Quenbrook.txt and LICENSE.txt; the exe passing the executable checks; the
+# guide and the license in code page 932 with CR LF; the zip's line in the
+# SHA256SUMS beside it matching the zip.
 #   check-package.sh <zip> <objdump>
 set -u
 zip=$(realpath "$1")
@@ -11,16 +13,43 @@ trap 'rm -rf "$work"' EXIT
 fail=0
 check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; fail=1; fi; }
 
-echo "-- $(basename "$zip")"
+name=$(basename "$zip")
+echo "-- $name"
+sums=$(dirname "$zip")/SHA256SUMS
+line=$(grep -E "^[0-9a-f]{64}  $name\$" "$sums" 2>/dev/null)
+check "SHA256SUMS beside the zip lists it once" '[ "$(grep -c . <<<"$line")" -eq 1 ] && [ -n "$line" ]'
+check "its checksum matches the zip" '(cd "$(dirname "$zip")" && sha256sum --quiet -c - <<<"$line")'
+
 (cd "$work" && cmake -E tar xf "$zip")
-check "holds exactly Quenbrook.exe and Quenbrook.txt" '[ "$(ls "$work" | tr "\n" " ")" = "Quenbrook.exe Quenbrook.txt " ]'
-"$here/check-exe.sh" "$work/Quenbrook.exe" "$objdump" || fail=1
-guide=$work/Quenbrook.txt
+check "unpacks into one folder Quenbrook" '[ "$(ls -A "$work")" = Quenbrook ]'
+dir=$work/Quenbrook
+check "which holds exactly Quenbrook.exe, Quenbrook.txt and LICENSE.txt" \
+  '[ "$(ls -A "$dir" | sort | tr "\n" " ")" = "LICENSE.txt Quenbrook.exe Quenbrook.txt " ]'
+"$here/check-exe.sh" "$dir/Quenbrook.exe" "$objdump" || fail=1
+
+crlf_only() {  # <file> <least number of lines>
+  local lf crlf
+  lf=$(tr -cd '\n' <"$1" | wc -c)
+  crlf=$(grep -c $'\r$' "$1")
+  [ "$lf" -ge "$2" ] && [ "$lf" -eq "$crlf" ] && [ "$(tail -c 2 "$1" | od -An -tx1 | tr -d ' ')" = 0d0a ]
+}
+license=$dir/LICENSE.txt
+check "license lines end in CR LF" 'crlf_only "$license" 20'
+check "license is the MIT license of the Quenbrook developers" \
+  'grep -q "^MIT License" "$license" && grep -q "^Copyright (c) [0-9]\{4\} Quenbrook developers" "$license" &&
+   grep -q "^Permission is hereby granted, free of charge" "$license"'
+
+guide=$dir/Quenbrook.txt
+text=$(iconv -f CP932 -t UTF-8 "$guide" | tr -d "\r")
 check "guide decodes as code page 932" 'iconv -f CP932 -t UTF-8 "$guide" >/dev/null'
 check "guide is not plain UTF-8" '! iconv -f UTF-8 -t UTF-8 "$guide" >/dev/null 2>&1'
-lf=$(tr -cd '\n' <"$guide" | wc -c)
-crlf=$(grep -c $'\r$' "$guide")
-check "guide lines end in CR LF ($crlf of $lf)" '[ "$lf" -gt 100 ] && [ "$lf" -eq "$crlf" ]'
-check "guide explains the settings keys" 'iconv -f CP932 -t UTF-8 "$guide" | grep -q "AddUdrScr=0"'
-check "guide shows the question" 'iconv -f CP932 -t UTF-8 "$guide" | grep -q "中身を空にしますか？"'
+check "guide lines end in CR LF" 'crlf_only "$guide" 100'
+for heading in 概要 動作環境 インストールとアンインストール 使い方 設定項目 注意事項 \
+               メッセージの意味と対処 免責 著作権・ライセンス 更新履歴; do
+  check "guide has the heading $heading" 'grep -qx "■ $heading" <<<"$text"'
+done
+check "guide explains the settings keys" 'grep -q "AddUdrScr=0" <<<"$text"'
+check "guide shows the question" 'grep -q "中身を空にしますか？" <<<"$text"'
+check "guide names the version of the zip" \
+  'grep -q "Quenbrook $(sed -E "s/^Quenbrook-([0-9.]+)-.*/\1/" <<<"$name")" <<<"$text"'
 exit $fail
