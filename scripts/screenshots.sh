@@ -10,35 +10,42 @@ dpkg -s fonts-ipafont-gothic imagemagick >/dev/null 2>&1 ||
 exe=$PWD/build/windows-x64/Quenbrook.exe
 work=$PWD/build/screenshots
 rm -rf "$work"
-mkdir -p "$work/prog" "$work/logs/5ch/news" "$work/dest/older"
-cp "$exe" "$work/prog/"
-cp demo/logs/5ch/news/1700000000.* "$work/logs/5ch/news/"
+mkdir -p "$work"
 export WINEPREFIX=$work/prefix WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-Xvfb :97 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+display=97
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-export DISPLAY=:97
-trap 'wineserver -k 2>/dev/null; kill $xvfb' EXIT
+export DISPLAY=:$display
+trap 'wineserver -k 2>/dev/null || true; kill $xvfb' EXIT
 sleep 1
 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
 /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-win() { echo "Z:${1//\//\\}"; }
+# What a user has on their own PC: the program in C:\Tools\Quenbrook, the
+# browser's logs in C:\Velmaris\Logs and the copies on drive D:, a folder
+# mapped as a drive letter in the prefix.
+drive_c=$WINEPREFIX/drive_c
+mkdir -p "$drive_c/Tools/Quenbrook" "$drive_c/Velmaris/Logs/5ch/news" "$work/drive_d/スレ保存/older"
+ln -sfn "$work/drive_d" "$WINEPREFIX/dosdevices/d:"
+cp "$exe" "$drive_c/Tools/Quenbrook/"
+cp demo/logs/5ch/news/1700000000.* "$drive_c/Velmaris/Logs/5ch/news/"
 settings() {
-  printf 'IniVer=101\r\nVelmVer=2\r\n\r\nVelmLogDir=%s\r\n\r\nAddUdrScr=0\r\nShowTitle=1\r\n\r\nhwVelmWnd=%s\r\n' \
-    "$(win "$work/logs")" "$1" >"$work/prog/Quenbrook.ini"
+  printf 'IniVer=101\r\nVelmVer=2\r\n\r\nVelmLogDir=C:\\Velmaris\\Logs\r\n\r\nAddUdrScr=0\r\nShowTitle=1\r\n\r\nhwVelmWnd=%s\r\n' \
+    "$1" >"$drive_c/Tools/Quenbrook/Quenbrook.ini"
 }
 shot() {  # <name> <saved handle>
   settings "$2"
-  /usr/lib/wine/wine64 "$work/prog/Quenbrook.exe" "$(win "$work/dest")" \
-    http://hayabusa9.5ch.net/test/read.cgi/news/1700000000/l50 &
+  /usr/lib/wine/wine64 'C:\Tools\Quenbrook\Quenbrook.exe' 'D:\スレ保存' \
+    https://hayabusa9.5ch.net/test/read.cgi/news/1700000000/ &
   local run=$!
   sleep 3
-  import -window root "$work/$1-full.png"
+  /usr/bin/import -window root "$work/$1-full.png"
   /usr/bin/convert "$work/$1-full.png" -trim +repage "docs/$1.png"
   wineserver -k 2>/dev/null || true
   wait "$run" 2>/dev/null || true
 }
 mkdir -p docs
 shot screenshot-question 5
-rm -rf "$work/dest/5ch"
+rm -rf "$work/drive_d/スレ保存/5ch"
 shot screenshot-title 0
 echo "docs/screenshot-question.png docs/screenshot-title.png"
