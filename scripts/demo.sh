@@ -15,7 +15,7 @@ demo=$PWD/build/demo
 rm -rf "$demo"
 mkdir -p "$demo/prog"
 cp build/demo-build/Quenbrook "$demo/prog/"
-url=http://hayabusa9.5ch.net/test/read.cgi/news/1700000000/l50
+url=https://hayabusa9.5ch.net/test/read.cgi/news/1700000000/
 
 echo "# First run: no settings file yet, so Quenbrook writes its template and stops."
 "$demo/prog/Quenbrook" "$demo/dest" "$url" </dev/null 2>&1
