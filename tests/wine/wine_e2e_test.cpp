@@ -304,6 +304,27 @@ TEST_F(WineTest, CopyFailuresAndTheOverlapWarning) {
     EXPECT_EQ(HandleLine(), "hwVelmWnd=0");
 }
 
+// A hard link at the destination is replaced as an entry: the other log it
+// shared its data with keeps its posts. The source itself there is refused.
+TEST_F(WineTest, AHardLinkAtTheDestinationIsReplacedNeverWrittenThrough) {
+    Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
+    Thread("sv.5ch.net/news", "999", "another thread's posts", "TITLE=o\r\n");
+    Settings(1, "0", "0");
+    MakeFolders(dir / "dest/sv.5ch.net/news");
+    const std::string copy = dir / "dest/sv.5ch.net/news/123.dat";
+    ASSERT_EQ(::link((dir / "logs/sv.5ch.net/news/999.dat").c_str(), copy.c_str()), 0);
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(), Lines{});
+    EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/news/999.dat"), "another thread's posts");
+    EXPECT_EQ(ReadBytes(copy), "posts");
+    EXPECT_EQ(ListNames(dir / "dest/sv.5ch.net/news"), (Lines{"123.dat", "123.inf"}));
+    ASSERT_EQ(::unlink(copy.c_str()), 0);
+    ASSERT_EQ(::link((dir / "logs/sv.5ch.net/news/123.dat").c_str(), copy.c_str()), 0);
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
+              Lines{"Quenbrook [e] ログファイルのコピー中に、エラーが発生しました。"});
+    EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/news/123.dat"), "posts");
+    EXPECT_EQ(ListNames(dir / "dest/sv.5ch.net/news"), (Lines{"123.dat", "123.inf"}));
+}
+
 TEST_F(WineTest, TitleNoticeAndShowTitleOff) {
     Thread("sv.5ch.net/news", "123", "d", "A=1\r\nTITLE=\x83X\x83\x8C\x83" "b\x83h\r\n");
     Settings(1);
