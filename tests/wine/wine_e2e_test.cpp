@@ -361,8 +361,9 @@ TEST_F(WineTest, UncaughtFailures) {
         << run.Lines()[0];
     ::rmdir(ini().c_str());
 
-    // The settings file cannot be replaced while another program holds it:
-    // the copy is made, the settings file stays as it was.
+    // The settings file cannot be written while another program holds it
+    // without sharing writes: the sharing violation is reported, the copy is
+    // made, the settings file stays as it was.
     Thread("5ch/news", "123", "posts", "TITLE=t\r\n");
     Settings(2, "0", "0", "5");
     const std::string before = ReadBytes(ini());
@@ -374,9 +375,22 @@ TEST_F(WineTest, UncaughtFailures) {
     ASSERT_EQ(run.boxes.size(), 1u);
     EXPECT_EQ(run.boxes[0].Line().rfind("アプリケーション エラー [e] EInOutErrorがモジュール Quenbrook.exe の ", 0),
               0u) << run.boxes[0].Line();
-    EXPECT_NE(run.boxes[0].Line().find(" で発生しました。\nファイルへのアクセスが拒否されました."), std::string::npos)
+    EXPECT_NE(run.boxes[0].Line().find(" で発生しました。\nI/O エラー (32)."), std::string::npos)
         << run.boxes[0].Line();
     EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), "posts");
+    EXPECT_EQ(ReadBytes(ini()), before);
+    EXPECT_EQ(ListNames(dir / "prog"), (Lines{"Quenbrook.exe", "Quenbrook.ini"}));
+
+    // A read-only settings file is not replaced either.
+    ::chmod(ini().c_str(), 0444);
+    MakeFolders(dir / "dest2");
+    run = Run(W("dest2") + " " + kForm1);
+    ::chmod(ini().c_str(), 0644);
+    EXPECT_EQ(run.exit_code, 1);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_NE(run.boxes[0].Line().find(" で発生しました。\nファイルへのアクセスが拒否されました."),
+              std::string::npos)
+        << run.boxes[0].Line();
     EXPECT_EQ(ReadBytes(ini()), before);
     EXPECT_EQ(ListNames(dir / "prog"), (Lines{"Quenbrook.exe", "Quenbrook.ini"}));
 }

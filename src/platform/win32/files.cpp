@@ -291,7 +291,11 @@ FileHandle OpenExistingForWrite(const std::string& path) {
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) RaiseLastError();
-    if (GetFileType(h) != FILE_TYPE_DISK) {
+    // Windows refuses to open a read-only file for writing; the attribute is
+    // also checked here, for file systems where the opening alone succeeds.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
         CloseHandle(h);
         RaiseInOutError(5);
     }
