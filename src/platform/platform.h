@@ -126,7 +126,8 @@ FileHandle OpenExistingForWrite(const std::string& path);
 // following a link or opening an existing entry; `name` receives its path.
 // Raises InOutError 5 when the folder refuses new files.
 FileHandle CreatePrivateFile(const std::string& path, std::string& name);
-// Gives `file` the permissions of the existing file `model` (POSIX mode bits).
+// Gives `file` the permissions of the existing file `model` (on POSIX its mode
+// bits, and its owner and group where this user may set them).
 void CopyPermissions(const std::string& model, FileHandle file);
 // Empties an open file and sets its position to the start.
 void TruncateFile(FileHandle file);

@@ -359,6 +359,12 @@ FileHandle CreatePrivateFile(const std::string& path, std::string& name) {
 void CopyPermissions(const std::string& model, FileHandle file) {
     struct stat st;
     if (::stat(SystemPath(model).c_str(), &st) != 0) RaiseInOutError();
+    // The owner and group too where this user may give them (root, or a
+    // group of its own); the mode afterwards, since a change of owner can
+    // clear some of its bits.
+    if (::fchown(Fd(file), st.st_uid, st.st_gid) != 0) {
+        // Not allowed: the new file stays this user's, with the old mode.
+    }
     if (::fchmod(Fd(file), st.st_mode & 07777) != 0) RaiseInOutError();
 }
 
