@@ -84,12 +84,18 @@ bool CreateFolder(const std::string& path);
 // Removes an empty folder, or a link to a folder without following it.
 bool RemoveFolder(const std::string& path);
 bool RemoveFile(const std::string& path);
-// Copies the whole file to a new temporary file beside `dst`, flushes it and
-// moves it over `dst` in one step: a link at `dst` is replaced, never written
-// through, and an earlier copy stays whole until its replacement is complete.
-// False on any failure (no temporary file is left), when `dst` is the source
-// file itself, or when `dst` is a folder or another entry that is no file.
-bool CopyFile(const std::string& src, const std::string& dst);
+struct FileCopy {
+    std::string src;
+    std::string dst;
+};
+// Copies each whole file, in order, to a new temporary file beside its `dst`,
+// flushes it and moves it over `dst` in one step: a link at `dst` is
+// replaced, never written through, and an earlier copy stays whole until its
+// replacement is complete. A copy fails (no temporary file is left, and no
+// later file is copied) on any failure, when `dst` is the source file itself,
+// or when `dst` is a folder or another entry that is no file. Returns the
+// number of files copied, the first ones.
+std::size_t CopyFiles(const std::vector<FileCopy>& files);
 
 // A key for comparing folders: the full path, normalised so that equal keys
 // name the same folder (case folded where the file system ignores case).

@@ -174,6 +174,47 @@ bool NameCopyTemp(const std::string& dst, TempFile& temp) {
     return false;
 }
 
+struct StagedCopy {
+    std::string dst;  // system path
+    TempFile temp;
+};
+
+// Copies the source into a new temporary file beside the destination, which
+// stays open for the flush and the move. False, with nothing left behind,
+// when either is not what a copy may use.
+bool StageCopy(const FileCopy& file, StagedCopy& copy) {
+    const std::string sys_src = SystemPath(file.src);
+    copy.dst = SystemPath(file.dst);
+    // Non-blocking, so that a pipe or device never holds the program up;
+    // only regular files are copied.
+    const int in = ::open(sys_src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0) return false;
+    struct stat st;
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return false;
+    }
+    // The destination entry itself, a link not followed: the source file
+    // (the destination folder is the log folder) is never replaced, and only
+    // a file or a link is ever replaced.
+    struct stat dst_st;
+    if (::lstat(copy.dst.c_str(), &dst_st) == 0 &&
+        ((dst_st.st_dev == st.st_dev && dst_st.st_ino == st.st_ino) ||
+         !(S_ISREG(dst_st.st_mode) || S_ISLNK(dst_st.st_mode)))) {
+        ::close(in);
+        return false;
+    }
+    const bool ok =
+        CreateCopyTemp(FolderOfSystemPath(copy.dst), copy.dst, st.st_mode & 0777, copy.temp) &&
+        CopyContent(in, copy.temp.fd);
+    ::close(in);
+    if (!ok && copy.temp.fd >= 0) {
+        ::close(copy.temp.fd);
+        if (!copy.temp.name.empty()) ::unlink(copy.temp.name.c_str());
+    }
+    return ok;
+}
+
 // Names beginning with '.' are hidden by convention, like entries with the
 // hidden attribute on Windows.
 bool IsHiddenName(const char* name) {
@@ -236,37 +277,29 @@ bool RemoveFile(const std::string& path) {
     return ::unlink(SystemPath(path).c_str()) == 0;
 }
 
-bool CopyFile(const std::string& src, const std::string& dst) {
-    const std::string sys_src = SystemPath(src);
-    const std::string sys_dst = SystemPath(dst);
-    // Non-blocking, so that a pipe or device never holds the program up;
-    // only regular files are copied.
-    const int in = ::open(sys_src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (in < 0) return false;
-    struct stat st;
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(in);
-        return false;
+std::size_t CopyFiles(const std::vector<FileCopy>& files) {
+    std::vector<StagedCopy> staged;
+    for (const FileCopy& file : files) {
+        StagedCopy copy;
+        if (!StageCopy(file, copy)) break;
+        staged.push_back(copy);
     }
-    // The destination entry itself, a link not followed: the source file
-    // (the destination folder is the log folder) is never replaced, and only
-    // a file or a link is ever replaced.
-    struct stat dst_st;
-    if (::lstat(sys_dst.c_str(), &dst_st) == 0 &&
-        ((dst_st.st_dev == st.st_dev && dst_st.st_ino == st.st_ino) ||
-         !(S_ISREG(dst_st.st_mode) || S_ISLNK(dst_st.st_mode)))) {
-        ::close(in);
-        return false;
+    // The disk writes all copies at once; the flushes that follow then wait
+    // for one write, not one after the other.
+    for (const StagedCopy& copy : staged) {
+        ::sync_file_range(copy.temp.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     }
-    TempFile temp;
-    bool ok = CreateCopyTemp(FolderOfSystemPath(sys_dst), sys_dst, st.st_mode & 0777, temp) &&
-              CopyContent(in, temp.fd) && Flush(temp.fd) && NameCopyTemp(sys_dst, temp);
-    ::close(in);
-    if (temp.fd >= 0) ok = (::close(temp.fd) == 0) && ok;
-    ok = ok && ::rename(temp.name.c_str(), sys_dst.c_str()) == 0;
-    // A half-written copy is worth nothing; do not leave it behind.
-    if (!ok && !temp.name.empty()) ::unlink(temp.name.c_str());
-    return ok;
+    std::size_t done = 0;
+    bool ok = true;
+    for (StagedCopy& copy : staged) {
+        ok = ok && Flush(copy.temp.fd) && NameCopyTemp(copy.dst, copy.temp);
+        ok = (::close(copy.temp.fd) == 0) && ok;
+        ok = ok && ::rename(copy.temp.name.c_str(), copy.dst.c_str()) == 0;
+        // A copy that is not in place is worth nothing; do not leave it behind.
+        if (!ok && !copy.temp.name.empty()) ::unlink(copy.temp.name.c_str());
+        if (ok) ++done;
+    }
+    return done;
 }
 
 std::string FolderCompareKey(const std::string& path) {

@@ -143,7 +143,11 @@ bool RemoveFolder(const std::string& path) {
 
 bool RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }
 
-bool CopyFile(const std::string& src, const std::string& dst) {
+namespace {
+
+// The system's copy into a private temporary file, flushed and moved over
+// `dst` in one step.
+bool CopyOne(const std::string& src, const std::string& dst) {
     const std::wstring wide_src = Wide(src);
     const std::wstring wide_dst = Wide(dst);
     BY_HANDLE_FILE_INFORMATION src_info;
@@ -182,6 +186,14 @@ bool CopyFile(const std::string& src, const std::string& dst) {
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+std::size_t CopyFiles(const std::vector<FileCopy>& files) {
+    std::size_t done = 0;
+    while (done < files.size() && CopyOne(files[done].src, files[done].dst)) ++done;
+    return done;
 }
 
 std::string FolderCompareKey(const std::string& path) {
