@@ -122,8 +122,6 @@ void DiscardFile(FileHandle file, const std::string& path);
 // The file that `path` finally names, symbolic links followed; `path` itself
 // when it is no link or does not exist.
 std::string FinalFilePath(const std::string& path);
-// True when an entry of this name exists, whatever it is (a dangling link too).
-bool EntryExists(const std::string& path);
 // Opens an existing regular file for writing without changing it; raises
 // InOutError 5 when it is read-only or no regular file.
 FileHandle OpenExistingForWrite(const std::string& path);

@@ -370,11 +370,6 @@ std::string FinalFilePath(const std::string& path) {
     return cp932;
 }
 
-bool EntryExists(const std::string& path) {
-    struct stat st;
-    return ::lstat(SystemPath(path).c_str(), &st) == 0;
-}
-
 FileHandle OpenExistingForWrite(const std::string& path) {
     const int fd = ::open(SystemPath(path).c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) RaiseInOutError(errno == ENXIO ? 5 : WindowsErrorCode(errno));  // ENXIO: a pipe

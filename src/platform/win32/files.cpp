@@ -294,10 +294,6 @@ std::string FinalFilePath(const std::string& path) {
     return narrow;
 }
 
-bool EntryExists(const std::string& path) {
-    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 FileHandle OpenExistingForWrite(const std::string& path) {
     const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
