@@ -336,7 +336,7 @@ TEST_F(FaultTest, ACopyKilledPartWayKeepsTheEarlierCopy) {
     const double whole = Seconds() - start;
     ASSERT_EQ(ReadBytes(copy + "123.dat").size(), size);
     int killed = 0;
-    for (double fraction : {0.2, 0.4, 0.6, 0.8}) {
+    for (double fraction : {0.05, 0.2, 0.4, 0.6, 0.8}) {
         WriteBytes(copy + "123.dat", "the earlier copy");
         const std::string root = dir / "dest";
         const pid_t pid = ::fork();
