@@ -39,7 +39,7 @@ hyperfine -N --warmup 20 --runs 200 --export-csv "$data/typical.csv" \
   "cp $data/logs/5ch/news/1700000000.dat $data/logs/5ch/news/1700000000.inf $data/cp/5ch/news/" \
   >/dev/null
 t_q=$(median "$data/typical.csv" 1); t_cp=$(median "$data/typical.csv" 2)
-echo "Quenbrook $(ms "$t_q"), cp $(ms "$t_cp"): ratio $(ratio "$t_q" "$t_cp") (goal <= 1.5)"
+echo "Quenbrook $(ms "$t_q"), cp $(ms "$t_cp"): ratio $(ratio "$t_q" "$t_cp") (goal <= 1.2)"
 
 echo "== 1 GiB .dat"
 hyperfine -N --warmup 1 --runs 5 --export-csv "$data/big.csv" \
@@ -47,7 +47,7 @@ hyperfine -N --warmup 1 --runs 5 --export-csv "$data/big.csv" \
   "cp $data/logs/5ch/big/1700000001.dat $data/logs/5ch/big/1700000001.inf $data/cp/5ch/big/" \
   >/dev/null
 t_q=$(median "$data/big.csv" 1); t_cp=$(median "$data/big.csv" 2)
-echo "Quenbrook $(awk -v t="$t_q" 'BEGIN{printf "%.0f", 1024/t}') MiB/s, cp $(awk -v t="$t_cp" 'BEGIN{printf "%.0f", 1024/t}') MiB/s: throughput ratio $(ratio "$t_cp" "$t_q") (goal >= 0.95)"
+echo "Quenbrook $(awk -v t="$t_q" 'BEGIN{printf "%.0f", 1024/t}') MiB/s, cp $(awk -v t="$t_cp" 'BEGIN{printf "%.0f", 1024/t}') MiB/s: throughput ratio $(ratio "$t_cp" "$t_q") (goal >= 0.98)"
 rm -f "$data/dest/5ch/big/1700000001.dat" "$data/cp/5ch/big/1700000001.dat"
 
 echo "== emptying a root of 20,000 files in 400 folders"
@@ -72,4 +72,12 @@ kb=$(/usr/bin/time -f %M "$q" "$data/dest" "$url/news/1700000000" 2>&1 >/dev/nul
 echo "typical thread: ${kb} KiB (goal < 4096)"
 kb=$(/usr/bin/time -f %M "$q" "$data/dest" "$url/big/1700000001" 2>&1 >/dev/null </dev/null | tail -n 1)
 echo "1 GiB thread: ${kb} KiB"
+# A new browser run, so that the whole 30 MB file is rewritten: 50 lines
+# held, the rest carried over.
+settings 5
+awk 'BEGIN { for (i = 0; i < 1000000; i++) printf "Line%024d\r\n", i }' >>"$data/prog/Quenbrook.ini"
+kb=$(/usr/bin/time -f %M "$q" "$data/dest" "$url/news/1700000000" 2>&1 >/dev/null </dev/null | tail -n 1)
+size=$(stat -c %s "$data/prog/Quenbrook.ini")
+grep -q '^hwVelmWnd=0' "$data/prog/Quenbrook.ini" || { echo "the settings file was not rewritten"; exit 1; }
+echo "30 MB settings file ($size bytes) rewritten: ${kb} KiB (goal < 40960)"
 rm -rf "$data"

@@ -1,5 +1,6 @@
 // The settings loader on arbitrary file bytes, the integer conversions, and
-// the write-back keeping every other line.
+// the write-back keeping every other line and every byte after the lines
+// searched.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -25,6 +26,16 @@ void CheckDecimal(const std::string& value) {
     QB_CHECK(expected > 2147483647LL ? narrow == -1 : narrow == expected);
 }
 
+// The bytes after the lines searched for settings.
+std::string Rest(const std::string& path) {
+    qb::TextFileReader reader(path);
+    std::string line, piece, rest;
+    for (std::size_t i = 0; i < qb::kSettingLinesSearched && reader.ReadLine(line); ++i) {
+    }
+    while (reader.ReadRest(piece)) rest += piece;
+    return rest;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -48,9 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QB_CHECK(state.BrowserVer == 1 || state.BrowserVer == 2);
     // The write-back changes the handle line and nothing else.
     const std::vector<std::string> before = state.IniLines;
+    const std::string rest_before = Rest(ini);
     state.SavedWnd = 4294967295u;
     qb::SaveWindowHandle(state);
-    const std::vector<std::string> after = qb::ReadTextLines(ini);
+    const std::vector<std::string> after = qb::ReadTextLines(ini, qb::kSettingLinesSearched);
+    QB_CHECK(Rest(ini) == rest_before);
     QB_CHECK(after.size() == before.size());
     int changed = 0;
     for (std::size_t i = 0; i < before.size(); ++i) {

@@ -22,9 +22,10 @@ bool EnsureCopyFolder(const RunState& state, UserFacing& ui) {
 }
 
 bool CopyLogFiles(const RunState& state, UserFacing& ui) {
+    // The .inf only after the .dat; a failed .inf leaves the .dat copy.
     const bool copied =
-        CopyFile(SourceLogPath(state, ".dat"), CopiedLogPath(state, ".dat")) &&
-        CopyFile(SourceLogPath(state, ".inf"), CopiedLogPath(state, ".inf"));
+        CopyFiles({{SourceLogPath(state, ".dat"), CopiedLogPath(state, ".dat")},
+                   {SourceLogPath(state, ".inf"), CopiedLogPath(state, ".inf")}}) == 2;
     if (!copied) ShowNotice(ui, msg::kCopyFailed, 'e');
     return copied;
 }

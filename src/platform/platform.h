@@ -84,8 +84,18 @@ bool CreateFolder(const std::string& path);
 // Removes an empty folder, or a link to a folder without following it.
 bool RemoveFolder(const std::string& path);
 bool RemoveFile(const std::string& path);
-// Copies the whole file, overwriting `dst`; false on any failure.
-bool CopyFile(const std::string& src, const std::string& dst);
+struct FileCopy {
+    std::string src;
+    std::string dst;
+};
+// Copies each whole file, in order, to a new temporary file beside its `dst`,
+// flushes it and moves it over `dst` in one step: a link at `dst` is
+// replaced, never written through, and an earlier copy stays whole until its
+// replacement is complete. A copy fails (no temporary file is left, and no
+// later file is copied) on any failure, when `dst` is the source file itself,
+// or when `dst` is a folder or another entry that is no file. Returns the
+// number of files copied, the first ones.
+std::size_t CopyFiles(const std::vector<FileCopy>& files);
 
 // A key for comparing folders: the full path, normalised so that equal keys
 // name the same folder (case folded where the file system ignores case).
@@ -98,7 +108,6 @@ struct FileHandle {
 FileHandle OpenForRead(const std::string& path);
 // Returns the number of bytes read, 0 at the end of the file.
 std::size_t ReadFile(FileHandle file, char* buffer, std::size_t size);
-FileHandle CreateForWrite(const std::string& path);
 void WriteFile(FileHandle file, const char* data, std::size_t size);
 // Flushes written data to the disk before the file is closed.
 void FlushFile(FileHandle file);
@@ -107,5 +116,24 @@ void CloseFile(FileHandle file);
 void ReplaceFile(const std::string& src, const std::string& dst);
 // Best effort, for cleaning up after a failure.
 void DiscardFile(FileHandle file, const std::string& path);
+
+// Rewriting a file without ever leaving a partial one. Each raises InOutError.
+//
+// The file that `path` finally names, symbolic links followed; `path` itself
+// when it is no link or does not exist.
+std::string FinalFilePath(const std::string& path);
+// Opens an existing regular file for writing without changing it; raises
+// InOutError 5 when it is read-only or no regular file.
+FileHandle OpenExistingForWrite(const std::string& path);
+// Creates a new, empty regular file beside `path`, under a name that no other
+// run uses (`path` + "." + process id + "-" + counter + ".tmp"), never
+// following a link or opening an existing entry; `name` receives its path.
+// Raises InOutError 5 when the folder refuses new files.
+FileHandle CreatePrivateFile(const std::string& path, std::string& name);
+// Gives `file` the permissions of the existing file `model` (on POSIX its mode
+// bits, and its owner and group where this user may set them).
+void CopyPermissions(const std::string& model, FileHandle file);
+// Empties an open file and sets its position to the start.
+void TruncateFile(FileHandle file);
 
 }  // namespace qb

@@ -25,22 +25,23 @@ void TextFileReader::Close() {
 }
 
 bool TextFileReader::Fill() {
-    if (at_end_) return false;
+    if (file_end_) return false;
     size_ = ReadFile(file_, buffer_, sizeof buffer_);
     pos_ = 0;
-    if (size_ == 0) at_end_ = true;
+    if (size_ == 0) file_end_ = true;
     return size_ != 0;
 }
 
 bool TextFileReader::ReadLine(std::string& line) {
     line.clear();
+    if (data_end_) return false;
     bool any = false;
     for (;;) {
         if (pos_ == size_ && !Fill()) return any;
         const char c = buffer_[pos_];
         if (c == kEndOfData) {
-            at_end_ = true;
-            size_ = pos_;
+            // Left in the buffer: it belongs to the rest of the file.
+            data_end_ = true;
             return any;
         }
         ++pos_;
@@ -56,6 +57,21 @@ bool TextFileReader::ReadLine(std::string& line) {
     }
 }
 
+bool TextFileReader::ReadRest(std::string& piece) {
+    if (pos_ < size_) {
+        piece.assign(buffer_ + pos_, size_ - pos_);
+        pos_ = size_;
+        return true;
+    }
+    if (file_end_) return false;
+    // Large pieces straight from the file: the rest may be long.
+    piece.resize(1 << 16);
+    const std::size_t n = ReadFile(file_, &piece[0], piece.size());
+    piece.resize(n);
+    if (n == 0) file_end_ = true;
+    return n != 0;
+}
+
 std::vector<std::string> ReadTextLines(const std::string& path,
                                        std::size_t max_lines) {
     TextFileReader reader(path);
@@ -68,17 +84,31 @@ std::vector<std::string> ReadTextLines(const std::string& path,
     return lines;
 }
 
-void WriteTextFileReplacing(const std::string& path,
-                            const std::vector<std::string>& lines) {
+namespace {
+
+std::string JoinedLines(const std::vector<std::string>& lines) {
     std::string content;
     for (const std::string& line : lines) {
         content += line;
         content += "\r\n";
     }
-    const std::string temp = path + ".tmp";
-    FileHandle file = CreateForWrite(temp);
+    return content;
+}
+
+// Writes `head`, then what `rest` has left (when given), into the new file
+// `temp`, flushes it and moves it over `target`. `rest` is closed before the
+// move, so that no handle of ours holds the old file. On failure the
+// temporary file is removed and `target` is as it was.
+void FinishReplacing(FileHandle file, const std::string& temp, const std::string& target,
+                     const std::string& head, TextFileReader* rest, bool keep_permissions) {
     try {
-        WriteFile(file, content.data(), content.size());
+        WriteFile(file, head.data(), head.size());
+        if (rest != nullptr) {
+            std::string piece;
+            while (rest->ReadRest(piece)) WriteFile(file, piece.data(), piece.size());
+            rest->Close();
+        }
+        if (keep_permissions) CopyPermissions(target, file);
         FlushFile(file);
     } catch (const InOutError&) {
         DiscardFile(file, temp);
@@ -86,11 +116,70 @@ void WriteTextFileReplacing(const std::string& path,
     }
     try {
         CloseFile(file);
-        ReplaceFile(temp, path);
+        ReplaceFile(temp, target);
     } catch (const InOutError&) {
         DiscardFile(FileHandle{}, temp);
         throw;
     }
+}
+
+// Where no new file can be made beside it: the old content is replaced in the
+// file itself. The rest is read whole first, since the file is then emptied.
+void RewriteInPlace(const std::string& target, std::string content, TextFileReader& rest) {
+    std::string piece;
+    while (rest.ReadRest(piece)) content += piece;
+    rest.Close();
+    FileHandle file = OpenExistingForWrite(target);
+    try {
+        TruncateFile(file);
+        WriteFile(file, content.data(), content.size());
+        FlushFile(file);
+    } catch (const InOutError&) {
+        try {
+            CloseFile(file);
+        } catch (const InOutError&) {
+            // The first failure is the one reported.
+        }
+        throw;
+    }
+    CloseFile(file);
+}
+
+}  // namespace
+
+void WriteTextFileReplacing(const std::string& path,
+                            const std::vector<std::string>& lines) {
+    const std::string target = FinalFilePath(path);
+    std::string temp;
+    const FileHandle file = CreatePrivateFile(target, temp);
+    FinishReplacing(file, temp, target, JoinedLines(lines), nullptr, false);
+}
+
+bool ReplaceTextLine(const std::string& path, std::size_t max_lines,
+                     const std::string& prefix, const std::string& line) {
+    const std::string target = FinalFilePath(path);
+    // A file that cannot be written is not replaced either: the same failure
+    // as a write in place, and the file left as it is.
+    CloseFile(OpenExistingForWrite(target));
+    TextFileReader reader(target);
+    std::vector<std::string> lines;
+    std::string text;
+    while (lines.size() < max_lines && reader.ReadLine(text)) lines.push_back(text);
+    std::size_t i = 0;
+    while (i < lines.size() && lines[i].compare(0, prefix.size(), prefix) != 0) ++i;
+    if (i == lines.size()) return false;
+    lines[i] = line;
+    std::string temp;
+    FileHandle file;
+    try {
+        file = CreatePrivateFile(target, temp);
+    } catch (const InOutError& e) {
+        if (e.code != 5) throw;
+        RewriteInPlace(target, JoinedLines(lines), reader);
+        return true;
+    }
+    FinishReplacing(file, temp, target, JoinedLines(lines), &reader, true);
+    return true;
 }
 
 }  // namespace qb

@@ -21,6 +21,10 @@ public:
 
     // The next line; false at the end of the data.
     bool ReadLine(std::string& line);
+    // The bytes after the last line delivered (a 0x1A and all that follows it
+    // included) up to the end of the file, a piece at a time; false when
+    // nothing is left.
+    bool ReadRest(std::string& piece);
     void Close();
 
 private:
@@ -28,7 +32,8 @@ private:
 
     FileHandle file_;
     bool open_ = false;
-    bool at_end_ = false;
+    bool file_end_ = false;     // the file has no more bytes
+    bool data_end_ = false;     // a 0x1A was met: no more lines
     char buffer_[4096];
     std::size_t pos_ = 0;
     std::size_t size_ = 0;
@@ -39,9 +44,22 @@ std::vector<std::string> ReadTextLines(const std::string& path,
                                        std::size_t max_lines = 0);
 
 // Replaces the content of `path` with `lines` in one step: the new content is
-// written to a temporary file beside it, flushed, and moved over `path`. On
-// failure the old file is untouched and the temporary file is removed.
+// written to a private temporary file beside it, flushed, and moved over
+// `path`. On failure the old file is untouched and the temporary file is
+// removed.
 void WriteTextFileReplacing(const std::string& path,
                             const std::vector<std::string>& lines);
+
+// Rewrites `path` with the first line among its first `max_lines` lines that
+// begins with `prefix` replaced by `line`. Those lines are written back with
+// CR LF; every byte after them (the later lines, and a 0x1A with all that
+// follows) is kept as it is. The file is read anew, so that it keeps what a
+// neighbour wrote meanwhile. A link is rewritten at its target and the file
+// keeps its permissions; a read-only file raises InOutError 5 and stays as
+// it was. The new content replaces the old in one step; where the folder
+// refuses new files, the file is rewritten in place. False, with nothing
+// written, when no line begins with `prefix`.
+bool ReplaceTextLine(const std::string& path, std::size_t max_lines,
+                     const std::string& prefix, const std::string& line);
 
 }  // namespace qb

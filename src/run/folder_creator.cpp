@@ -14,7 +14,8 @@ __attribute__((noinline)) bool CreateFolderPath(const std::string& path) {
     if (dir.size() < 3 || FolderExists(dir)) return true;
     const std::string parent = dir.substr(0, ParentLength(dir));
     if (parent == dir) return true;
-    return CreateFolderPath(parent) && CreateFolder(dir);
+    // A folder that another run made at the same moment counts as made.
+    return CreateFolderPath(parent) && (CreateFolder(dir) || FolderExists(dir));
 }
 
 }  // namespace qb

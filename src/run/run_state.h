@@ -17,7 +17,7 @@ struct RunState {
     std::string BoardHost;           // the host without its first label
     std::string BoardName;
     std::string ThreadKey;           // stem of the two log file names
-    std::vector<std::string> IniLines;  // every line of the settings file
+    std::vector<std::string> IniLines;  // the settings file's first 50 lines
     std::uint32_t SavedWnd = 0;      // browser main window handle last seen
     bool AddUnderscore = false;
     bool ShowTitleOn = false;

@@ -17,7 +17,9 @@ bool SaveWindowHandle(RunState& state) {
             break;
         }
     }
-    WriteTextFileReplacing(SettingsPath(state.ProgramFolder), state.IniLines);
+    // The file is read again as it is now, and only the handle line changes.
+    ReplaceTextLine(SettingsPath(state.ProgramFolder), kSettingLinesSearched, prefix,
+                    prefix + std::to_string(state.SavedWnd));
     return true;
 }
 

@@ -5,9 +5,11 @@
 
 namespace qb {
 
-// Replaces the first "hwVelmWnd=" line among the first 50 with SavedWnd and
-// rewrites the whole file, every other line unchanged. The file is replaced
-// in one step, so a failure leaves the old file intact; it raises InOutError.
+// Replaces the first "hwVelmWnd=" line among the first 50 with SavedWnd, in
+// IniLines and in the file, which keeps every other byte (a file changed
+// meanwhile so that it holds no such line is left as it is). The file is
+// replaced in one step, so a failure leaves the old file intact; it raises
+// InOutError.
 bool SaveWindowHandle(RunState& state);
 
 }  // namespace qb

@@ -29,8 +29,9 @@ bool GetSettingValue(const RunState& state, UserFacing& ui, const std::string& k
 }
 
 bool LoadSettings(RunState& state, UserFacing& ui) {
-    // Every line is kept, so that a rewrite of the file loses none of them.
-    state.IniLines = ReadTextLines(SettingsPath(state.ProgramFolder));
+    // Only the lines searched are held; a rewrite carries the rest over as
+    // bytes, so memory does not grow with the file.
+    state.IniLines = ReadTextLines(SettingsPath(state.ProgramFolder), kSettingLinesSearched);
     if (state.IniLines.empty()) {
         ShowNotice(ui, msg::kSettingsEmpty, 'e');
         return false;

@@ -8,10 +8,14 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <map>
+#include <thread>
 
 #include "e2e/program_runner.h"
 #include "run/run_state.h"
@@ -109,10 +113,16 @@ protected:
 
     // A new browser run (saved handle 5, none found now): a successful copy
     // rewrites the settings file.
-    void Settings(const std::string& show_title = "0") {
-        WriteBytes(ini, "IniVer=101\r\nVelmVer=1\r\nVelmLogDir=" + dir.path() +
-                            "/logs\r\nAddUdrScr=0\r\nShowTitle=" + show_title +
-                            "\r\nhwVelmWnd=5\r\nUser=keep me\r\n");
+    // With handle 0 (the browser's window now) nothing is rewritten.
+    void Settings(const std::string& show_title = "0", const std::string& handle = "5",
+                  const std::string& extra = "") {
+        WriteBytes(ini, SettingsBytes(show_title, handle) + extra);
+    }
+    std::string SettingsBytes(const std::string& show_title = "0",
+                              const std::string& handle = "5") const {
+        return "IniVer=101\r\nVelmVer=1\r\nVelmLogDir=" + dir.path() +
+               "/logs\r\nAddUdrScr=0\r\nShowTitle=" + show_title + "\r\nhwVelmWnd=" + handle +
+               "\r\nUser=keep me\r\n";
     }
 
     ProcessResult Run(const std::string& root) { return RunProgram(program, {root, kUrl}); }
@@ -236,6 +246,219 @@ TEST_F(FaultTest, InfThatVanishesBeforeTheTitle) {
         FAIL() << "no failure raised";
     } catch (const qb::InOutError& e) {
         EXPECT_EQ(e.code, 5u);
+    }
+}
+
+namespace {
+
+bool IsLink(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+double Seconds() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec + t.tv_nsec / 1e9;
+}
+
+}  // namespace
+
+// Links at the destination are replaced as entries, never written through:
+// the log folder stays byte for byte as it was. The source file itself as
+// the destination entry, and a pipe there, fail with the copy notice.
+TEST_F(FaultTest, DestinationLinksAreReplacedNeverWrittenThrough) {
+    Install(dir / "prog");
+    Settings("0", "0");
+    const std::string logs = dir / "logs/sv.5ch.net/news/";
+    WriteBytes(logs + "999.dat", "another thread's posts");
+    WriteBytes(logs + "999.inf", "TITLE=other\r\n");
+    struct Case {
+        const char* entry;
+        bool hard;
+        std::string target;
+    };
+    const Case cases[] = {
+        {"123.dat", true, logs + "999.dat"},
+        {"123.dat", false, logs + "999.dat"},
+        {"123.inf", true, logs + "999.inf"},
+        {"123.inf", false, logs + "123.dat"},
+        {"123.dat", false, logs + "123.dat"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string copy = dir / ("dest" + std::to_string(++n) + "/sv.5ch.net/news/");
+        MakeFolders(copy);
+        const std::string entry = copy + c.entry;
+        ASSERT_EQ(c.hard ? ::link(c.target.c_str(), entry.c_str())
+                         : ::symlink(c.target.c_str(), entry.c_str()),
+                  0);
+        const Tree source = Snapshot(dir / "logs");
+        const ProcessResult r = Run(dir / ("dest" + std::to_string(n)));
+        EXPECT_EQ(r.exit_code, 0);
+        EXPECT_EQ(NoticeBlocks(r.errors), Blocks{}) << entry;
+        EXPECT_EQ(Snapshot(dir / "logs"), source) << entry;
+        EXPECT_FALSE(IsLink(entry));
+        EXPECT_EQ(ReadBytes(copy + "123.dat"), std::string(200000, 'd'));
+        EXPECT_EQ(ReadBytes(copy + "123.inf"), "TITLE=t\r\n");
+        EXPECT_EQ(ListNames(copy), (Blocks{"123.dat", "123.inf"}));
+    }
+    const Blocks copy_failed{"Quenbrook [e] ログファイルのコピー中に、エラーが発生しました。"};
+    // A destination folder that is the log folder, through a link.
+    MakeFolders(dir / "into-logs");
+    ASSERT_EQ(::symlink((dir / "logs/sv.5ch.net").c_str(), (dir / "into-logs/sv.5ch.net").c_str()),
+              0);
+    const Tree source = Snapshot(dir / "logs");
+    ProcessResult r = Run(dir / "into-logs");
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(NoticeBlocks(r.errors), copy_failed);
+    EXPECT_EQ(Snapshot(dir / "logs"), source);
+    // A pipe where the copy goes: no wait, the notice, the pipe left alone.
+    MakeFolders(dir / "piped/sv.5ch.net/news");
+    ASSERT_EQ(::mkfifo((dir / "piped/sv.5ch.net/news/123.dat").c_str(), 0644), 0);
+    r = Run(dir / "piped");
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(NoticeBlocks(r.errors), copy_failed);
+    EXPECT_EQ(ListNames(dir / "piped/sv.5ch.net/news"), Blocks{"123.dat"});
+}
+
+// A copy killed part-way: the earlier copy is still whole, and no temporary
+// file is left. Kills land at fractions of an uninterrupted copy's time.
+TEST_F(FaultTest, ACopyKilledPartWayKeepsTheEarlierCopy) {
+    Install(dir / "prog");
+    Settings("0", "0");
+    const std::size_t size = 128u << 20;
+    WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", std::string(size, 'n'));
+    const std::string copy = dir / "dest/sv.5ch.net/news/";
+    MakeFolders(copy);
+    const double start = Seconds();
+    ASSERT_EQ(Run(dir / "dest").exit_code, 0);
+    const double whole = Seconds() - start;
+    ASSERT_EQ(ReadBytes(copy + "123.dat").size(), size);
+    int killed = 0;
+    for (double fraction : {0.05, 0.2, 0.4, 0.6, 0.8}) {
+        WriteBytes(copy + "123.dat", "the earlier copy");
+        const std::string root = dir / "dest";
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            const int null = ::open("/dev/null", O_RDWR);
+            ::dup2(null, 0);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            ::execl(program.c_str(), program.c_str(), root.c_str(), kUrl, nullptr);
+            ::_exit(127);
+        }
+        ::usleep(static_cast<useconds_t>(whole * fraction * 1e6));
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        const std::string now = ReadBytes(copy + "123.dat");
+        if (WIFSIGNALED(status)) {
+            ++killed;
+            EXPECT_TRUE(now == "the earlier copy" || now.size() == size) << fraction;
+        } else {
+            EXPECT_EQ(now.size(), size);
+        }
+        EXPECT_EQ(ListNames(copy), (Blocks{"123.dat", "123.inf"})) << fraction;
+    }
+    EXPECT_GT(killed, 0);
+}
+
+// The settings rewrite, run as a user whom permissions bind: everything
+// after the lines searched kept, a link rewritten at its target with its
+// mode, a read-only file left as it was, a closed folder rewritten in place.
+TEST_F(FaultTest, SettingsRewriteKeepsWhatIsThere) {
+    std::string filler;
+    for (int i = 0; i < 55; ++i) filler += "Line" + std::to_string(i) + "\r\n";
+    const std::string tail = filler + "\x1A" "after the end\r\x1A" + std::string(1, '\0') + "bytes";
+    struct Case {
+        const char* name;
+        bool link;
+        mode_t file_mode;
+        mode_t folder_mode;
+        int exit_code;
+    };
+    const Case cases[] = {
+        {"tail", false, 0644, 0755, 0},
+        {"link", true, 0600, 0755, 0},
+        {"read-only", false, 0444, 0755, 1},
+        {"closed folder", false, 0644, 0555, 0},
+    };
+    const bool root = ::getuid() == 0;
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string folder = dir / ("prog" + std::to_string(++n));
+        Install(folder);
+        std::string file = ini;
+        if (c.link) {
+            MakeFolders(dir / "conf");
+            file = dir / "conf/real.ini";
+            ASSERT_EQ(::symlink(file.c_str(), ini.c_str()), 0);
+        }
+        WriteBytes(file, SettingsBytes() + tail);
+        const std::string dest = dir / ("dest" + std::to_string(n));
+        MakeFolders(dest);
+        if (root) {
+            ASSERT_EQ(RunProcess({"/bin/chown", "-R", "65534:65534", dir.path()}).exit_code, 0);
+        }
+        ASSERT_EQ(::chmod(file.c_str(), c.file_mode), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), c.folder_mode), 0);
+        std::vector<std::string> argv{program, dest, kUrl};
+        if (root) {
+            argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                                       "--clear-groups"});
+        }
+        const ProcessResult r = RunProcess(argv, "", {}, 30);
+        ::chmod(folder.c_str(), 0755);
+        if (c.exit_code == 1) {
+            ExpectFailureReport(r, "ファイルへのアクセスが拒否されました.");
+            EXPECT_EQ(ReadBytes(file), SettingsBytes() + tail);
+        } else {
+            EXPECT_EQ(r.exit_code, 0) << c.name;
+            EXPECT_EQ(NoticeBlocks(r.errors), Blocks{}) << c.name;
+            EXPECT_EQ(ReadBytes(file), SettingsBytes("0", "0") + tail) << c.name;
+        }
+        EXPECT_EQ(IsLink(ini), c.link) << c.name;
+        struct stat st;
+        ASSERT_EQ(::stat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.file_mode) << c.name;
+        EXPECT_EQ(ListNames(folder), (Blocks{"Quenbrook", "Quenbrook.ini"})) << c.name;
+        EXPECT_EQ(ReadBytes(dest + "/sv.5ch.net/news/123.dat"), std::string(200000, 'd'));
+    }
+}
+
+// Eight runs at once, over and over, creating the same folders, copying the
+// same thread and rewriting the same settings file: every run ends in order,
+// none sees an empty file or fails on a folder a neighbour made, and the
+// settings file is whole at the end.
+TEST_F(FaultTest, EightRunsAtOnce) {
+    Install(dir / "prog");
+    std::string filler;
+    for (int i = 0; i < 60; ++i) filler += "Line" + std::to_string(i) + "\r\n";
+    for (int round = 0; round < 30; ++round) {
+        Settings("0", "5", filler);
+        const std::string root = dir / ("race" + std::to_string(round));
+        MakeFolders(root);
+        std::vector<ProcessResult> results(8);
+        std::vector<std::thread> runs;
+        for (ProcessResult& result : results) {
+            runs.emplace_back([&] { result = Run(root); });
+        }
+        for (std::thread& t : runs) t.join();
+        for (const ProcessResult& r : results) {
+            EXPECT_EQ(r.exit_code, 0) << r.errors;
+            // A run that sees a neighbour's folder may be asked to empty the
+            // root (and says no); nothing else is shown.
+            for (const std::string& block : NoticeBlocks(r.errors)) {
+                EXPECT_EQ(block.rfind("Quenbrook [q] ", 0), 0u) << block;
+            }
+        }
+        EXPECT_EQ(ReadBytes(ini), SettingsBytes("0", "0") + filler);
+        EXPECT_EQ(ListNames(dir / "prog"), (Blocks{"Quenbrook", "Quenbrook.ini"}));
+        EXPECT_EQ(ReadBytes(root + "/sv.5ch.net/news/123.dat"), std::string(200000, 'd'));
+        EXPECT_EQ(ListNames(root + "/sv.5ch.net/news"), (Blocks{"123.dat", "123.inf"}));
+        if (HasFailure()) break;
     }
 }
 

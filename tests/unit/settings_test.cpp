@@ -164,7 +164,7 @@ TEST_F(SettingsTest, OnlyTheFirstFiftyLinesAreSearched) {
     std::string filler;
     for (int i = 0; i < 45; ++i) filler += "Other=" + std::to_string(i) + "\r\n";
     EXPECT_EQ(Load(Settings() + filler + "Extra=1\r\n"), "");  // 51 lines, keys in the first 5
-    EXPECT_EQ(state.IniLines.size(), 51u);
+    EXPECT_EQ(state.IniLines.size(), 50u);  // only the lines searched are held
     // VelmVer on line 49, VelmLogDir on 50, AddUdrScr on 51.
     EXPECT_EQ(Load(filler + "A\r\nB\r\nC\r\n" + Settings()),
               "設定ファイル内に AddUdrScr が、見つかりませんでした。");
@@ -175,14 +175,14 @@ TEST_F(SettingsTest, WriteBackReplacesTheHandleAndKeepsEveryOtherLine) {
     for (int i = 0; i < 60; ++i) filler += "Line" + std::to_string(i) + "\r\n";
     const std::string content =
         "IniVer=101\r\n" + Settings("2", "12") + "\r\n hwVelmWnd=5\r\nhwVelmWnd=6\rLF\nx\r\n" +
-        filler + "last without end";
+        filler + "last\rwithout end";
     ASSERT_EQ(Load(content), "");
     state.SavedWnd = 4294967295u;
     EXPECT_TRUE(SaveWindowHandle(state));
+    // The first 50 lines come back with CR LF, the rest byte for byte.
     std::string expected = content;
     expected.replace(expected.find("hwVelmWnd=12"), 12, "hwVelmWnd=4294967295");
     expected.replace(expected.find("hwVelmWnd=6\r"), 12, "hwVelmWnd=6\r\n");
-    expected += "\r\n";
     EXPECT_EQ(qbtest::ReadBytes(Ini()), expected);
     EXPECT_EQ(qbtest::ListNames(dir.path()), (std::vector<std::string>{"Quenbrook.ini", "logs"}));
 
@@ -191,6 +191,16 @@ TEST_F(SettingsTest, WriteBackReplacesTheHandleAndKeepsEveryOtherLine) {
     ASSERT_EQ(Load(qbtest::ReadBytes(Ini())), "");
     EXPECT_EQ(state.SavedWnd, 0u);
     EXPECT_NE(qbtest::ReadBytes(Ini()).find("\r\nhwVelmWnd=0\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, WriteBackReadsTheFileAsItIsNow) {
+    ASSERT_EQ(Load(Settings("2", "12")), "");
+    // Changed since it was loaded: the change is kept, only the handle is new.
+    qbtest::WriteBytes(Ini(), "User=1\r\n" + Settings("2", "99") + "\x1A" "after\r\nend");
+    state.SavedWnd = 7;
+    EXPECT_TRUE(SaveWindowHandle(state));
+    EXPECT_EQ(qbtest::ReadBytes(Ini()), "User=1\r\n" + Settings("2", "7") + "\x1A" "after\r\nend");
+    EXPECT_EQ(state.IniLines[4], "hwVelmWnd=7");
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "platform/text_file.h"
 #include "support/temp_folder.h"
 
@@ -70,6 +73,53 @@ TEST(TextFileWriterTest, WritesEachLineWithCrLfAndReplacesInOneStep) {
     WriteTextFileReplacing(dir / "s.ini", {"a", "", "b\nc"});
     EXPECT_EQ(qbtest::ReadBytes(dir / "s.ini"), "a\r\n\r\nb\nc\r\n");
     EXPECT_EQ(qbtest::ListNames(dir.path()), Lines{"s.ini"});  // no temporary file left
+}
+
+TEST(TextFileReaderTest, TheRestAfterTheLinesReadComesByteForByte) {
+    struct Case {
+        std::string bytes;
+        std::size_t lines;
+        std::string rest;
+    };
+    const std::string big(200000, 'r');  // longer than the reader's pieces
+    const Case cases[] = {
+        {"1\r\n2\r\n3", 2, "3"},
+        {"1\r\n2\r\n", 2, ""},
+        {"1\r2\n\r\n", 1, "2\n\r\n"},
+        {"1\r\n\x1A" "2\r\n\x1A", 5, "\x1A" "2\r\n\x1A"},  // 0x1A and all after it
+        {"ab\x1A" "cd", 1, "\x1A" "cd"},
+        {"1\r\n" + big, 1, big},
+    };
+    TempFolder dir;
+    for (const Case& c : cases) {
+        qbtest::WriteBytes(dir / "f.txt", c.bytes);
+        TextFileReader reader(dir / "f.txt");
+        std::string line, piece, rest;
+        for (std::size_t i = 0; i < c.lines && reader.ReadLine(line); ++i) {
+        }
+        while (reader.ReadRest(piece)) rest += piece;
+        EXPECT_EQ(rest, c.rest) << c.bytes.substr(0, 20);
+    }
+}
+
+TEST(TextFileWriterTest, ALineReplacedKeepsEveryOtherByteAndTheFilesPlace) {
+    TempFolder dir;
+    qbtest::MakeFolders(dir / "real");
+    const std::string tail = "\x1A" "tail\rbytes";
+    qbtest::WriteBytes(dir / "real/s.ini", "a\rxk=1\nk=3\r\nk=2\r\nb\r\nc\r\n" + tail);
+    ASSERT_EQ(::chmod((dir / "real/s.ini").c_str(), 0640), 0);
+    ASSERT_EQ(::symlink("real/s.ini", (dir / "s.ini").c_str()), 0);
+    // Only the first two lines are looked at, and none there begins with k=.
+    EXPECT_FALSE(ReplaceTextLine(dir / "s.ini", 2, "k=", "k=9"));
+    EXPECT_TRUE(ReplaceTextLine(dir / "s.ini", 4, "k=", "k=9"));
+    EXPECT_EQ(qbtest::ReadBytes(dir / "real/s.ini"),
+              "a\r\nxk=1\nk=3\r\nk=9\r\nb\r\nc\r\n" + tail);
+    struct stat st;
+    ASSERT_EQ(::lstat((dir / "s.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));  // the link stays, its target is rewritten
+    ASSERT_EQ(::stat((dir / "s.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(qbtest::ListNames(dir / "real"), Lines{"s.ini"});
 }
 
 TEST(TextFileWriterTest, FailureKeepsTheOldFileAndLeavesNoTemporaryFile) {

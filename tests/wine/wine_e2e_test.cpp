@@ -306,6 +306,27 @@ TEST_F(WineTest, CopyFailuresAndTheOverlapWarning) {
     EXPECT_EQ(HandleLine(), "hwVelmWnd=0");
 }
 
+// A hard link at the destination is replaced as an entry: the other log it
+// shared its data with keeps its posts. The source itself there is refused.
+TEST_F(WineTest, AHardLinkAtTheDestinationIsReplacedNeverWrittenThrough) {
+    Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
+    Thread("sv.5ch.net/news", "999", "another thread's posts", "TITLE=o\r\n");
+    Settings(1, "0", "0");
+    MakeFolders(dir / "dest/sv.5ch.net/news");
+    const std::string copy = dir / "dest/sv.5ch.net/news/123.dat";
+    ASSERT_EQ(::link((dir / "logs/sv.5ch.net/news/999.dat").c_str(), copy.c_str()), 0);
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(), Lines{});
+    EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/news/999.dat"), "another thread's posts");
+    EXPECT_EQ(ReadBytes(copy), "posts");
+    EXPECT_EQ(ListNames(dir / "dest/sv.5ch.net/news"), (Lines{"123.dat", "123.inf"}));
+    ASSERT_EQ(::unlink(copy.c_str()), 0);
+    ASSERT_EQ(::link((dir / "logs/sv.5ch.net/news/123.dat").c_str(), copy.c_str()), 0);
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
+              Lines{"Quenbrook [e] ログファイルのコピー中に、エラーが発生しました。"});
+    EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/news/123.dat"), "posts");
+    EXPECT_EQ(ListNames(dir / "dest/sv.5ch.net/news"), (Lines{"123.dat", "123.inf"}));
+}
+
 TEST_F(WineTest, TitleNoticeAndShowTitleOff) {
     Thread("sv.5ch.net/news", "123", "d", "A=1\r\nTITLE=\x83X\x83\x8C\x83" "b\x83h\r\n");
     Settings(1);
@@ -342,8 +363,9 @@ TEST_F(WineTest, UncaughtFailures) {
         << run.Lines()[0];
     ::rmdir(ini().c_str());
 
-    // The settings file cannot be replaced while another program holds it:
-    // the copy is made, the settings file stays as it was.
+    // The settings file cannot be written while another program holds it
+    // without sharing writes: the sharing violation is reported, the copy is
+    // made, the settings file stays as it was.
     Thread("5ch/news", "123", "posts", "TITLE=t\r\n");
     Settings(2, "0", "0", "5");
     const std::string before = ReadBytes(ini());
@@ -355,9 +377,22 @@ TEST_F(WineTest, UncaughtFailures) {
     ASSERT_EQ(run.boxes.size(), 1u);
     EXPECT_EQ(run.boxes[0].Line().rfind("アプリケーション エラー [e] EInOutErrorがモジュール Quenbrook.exe の ", 0),
               0u) << run.boxes[0].Line();
-    EXPECT_NE(run.boxes[0].Line().find(" で発生しました。\nファイルへのアクセスが拒否されました."), std::string::npos)
+    EXPECT_NE(run.boxes[0].Line().find(" で発生しました。\nI/O エラー (32)."), std::string::npos)
         << run.boxes[0].Line();
     EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), "posts");
+    EXPECT_EQ(ReadBytes(ini()), before);
+    EXPECT_EQ(ListNames(dir / "prog"), (Lines{"Quenbrook.exe", "Quenbrook.ini"}));
+
+    // A read-only settings file is not replaced either.
+    ::chmod(ini().c_str(), 0444);
+    MakeFolders(dir / "dest2");
+    run = Run(W("dest2") + " " + kForm1);
+    ::chmod(ini().c_str(), 0644);
+    EXPECT_EQ(run.exit_code, 1);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_NE(run.boxes[0].Line().find(" で発生しました。\nファイルへのアクセスが拒否されました."),
+              std::string::npos)
+        << run.boxes[0].Line();
     EXPECT_EQ(ReadBytes(ini()), before);
     EXPECT_EQ(ListNames(dir / "prog"), (Lines{"Quenbrook.exe", "Quenbrook.ini"}));
 }

@@ -63,10 +63,17 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 // Copies the rest of `in` into `out`: the kernel's copy path first, a plain
 // read/write loop where the file systems do not support it.
 bool CopyContent(int in, int out) {
+    off_t done = 0;
     for (;;) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 26, 0);
         if (n == 0) return true;
-        if (n > 0) continue;
+        if (n > 0) {
+            // The disk starts writing each piece while the next is copied,
+            // so that the flush at the end has little left to wait for.
+            ::sync_file_range(out, done, n, SYNC_FILE_RANGE_WRITE);
+            done += n;
+            continue;
+        }
         if (errno == EINTR) continue;
         if (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
             errno == EOPNOTSUPP || errno == EBADF) {
@@ -84,6 +91,128 @@ bool CopyContent(int in, int out) {
         }
         if (!WriteAll(out, buffer, static_cast<std::size_t>(n))) return false;
     }
+}
+
+// Flushes a file's data to the disk; file systems that cannot are let be.
+bool Flush(int fd) { return ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS; }
+
+// The folder part of a system path ("." for a bare name).
+std::string FolderOfSystemPath(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// `path` + "." + process id + "-" + counter + ".tmp": a name of this run only.
+std::string PrivateName(const std::string& path) {
+    static unsigned counter = 0;
+    return path + "." + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".tmp";
+}
+
+// A new regular file under a private name beside `path`; created exclusively,
+// so that an existing entry of that name (a link, a pipe, a stale file) is
+// never opened: the next name is tried instead.
+int CreatePrivate(const std::string& path, mode_t mode, std::string& name) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = PrivateName(path);
+        const int fd = ::open(name.c_str(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK,
+                              mode);
+        if (fd >= 0 || errno != EEXIST) {
+            if (fd < 0) name.clear();
+            return fd;
+        }
+    }
+    name.clear();
+    errno = EEXIST;
+    return -1;
+}
+
+struct TempFile {
+    int fd = -1;
+    bool unnamed = false;  // made with O_TMPFILE, not yet linked into the folder
+    std::string name;      // its name in the folder, once it has one
+};
+
+// Whether an unnamed file can later be given a name through /proc.
+bool CanLinkUnnamed() {
+    static const bool can = ::access("/proc/self/fd", X_OK) == 0;
+    return can;
+}
+
+// The copy's temporary file: unnamed where the file system allows it, so that
+// a copy killed part-way leaves nothing behind; otherwise a private name.
+bool CreateCopyTemp(const std::string& folder, const std::string& dst, mode_t mode,
+                    TempFile& temp) {
+#ifdef O_TMPFILE
+    if (CanLinkUnnamed()) {
+        temp.fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (temp.fd >= 0) {
+            temp.unnamed = true;
+            return true;
+        }
+    }
+#else
+    (void)folder;
+#endif
+    temp.fd = CreatePrivate(dst, mode, temp.name);
+    return temp.fd >= 0;
+}
+
+// Gives an unnamed copy its private name, just before it replaces `dst`.
+bool NameCopyTemp(const std::string& dst, TempFile& temp) {
+    if (!temp.unnamed) return true;
+    const std::string proc = "/proc/self/fd/" + std::to_string(temp.fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = PrivateName(dst);
+        if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            temp.name = name;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+struct StagedCopy {
+    std::string dst;  // system path
+    TempFile temp;
+};
+
+// Copies the source into a new temporary file beside the destination, which
+// stays open for the flush and the move. False, with nothing left behind,
+// when either is not what a copy may use.
+bool StageCopy(const FileCopy& file, StagedCopy& copy) {
+    const std::string sys_src = SystemPath(file.src);
+    copy.dst = SystemPath(file.dst);
+    // Non-blocking, so that a pipe or device never holds the program up;
+    // only regular files are copied.
+    const int in = ::open(sys_src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0) return false;
+    struct stat st;
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return false;
+    }
+    // The destination entry itself, a link not followed: the source file
+    // (the destination folder is the log folder) is never replaced, and only
+    // a file or a link is ever replaced.
+    struct stat dst_st;
+    if (::lstat(copy.dst.c_str(), &dst_st) == 0 &&
+        ((dst_st.st_dev == st.st_dev && dst_st.st_ino == st.st_ino) ||
+         !(S_ISREG(dst_st.st_mode) || S_ISLNK(dst_st.st_mode)))) {
+        ::close(in);
+        return false;
+    }
+    const bool ok =
+        CreateCopyTemp(FolderOfSystemPath(copy.dst), copy.dst, st.st_mode & 0777, copy.temp) &&
+        CopyContent(in, copy.temp.fd);
+    ::close(in);
+    if (!ok && copy.temp.fd >= 0) {
+        ::close(copy.temp.fd);
+        if (!copy.temp.name.empty()) ::unlink(copy.temp.name.c_str());
+    }
+    return ok;
 }
 
 // Names beginning with '.' are hidden by convention, like entries with the
@@ -148,38 +277,29 @@ bool RemoveFile(const std::string& path) {
     return ::unlink(SystemPath(path).c_str()) == 0;
 }
 
-bool CopyFile(const std::string& src, const std::string& dst) {
-    const std::string sys_src = SystemPath(src);
-    const std::string sys_dst = SystemPath(dst);
-    // Non-blocking, so that a pipe or device never holds the program up;
-    // only regular files are copied.
-    const int in = ::open(sys_src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (in < 0) return false;
-    struct stat st;
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(in);
-        return false;
+std::size_t CopyFiles(const std::vector<FileCopy>& files) {
+    std::vector<StagedCopy> staged;
+    for (const FileCopy& file : files) {
+        StagedCopy copy;
+        if (!StageCopy(file, copy)) break;
+        staged.push_back(copy);
     }
-    // Opening a file onto itself would truncate it before a byte is read.
-    // Windows refuses such a copy; so does this.
-    struct stat dst_st;
-    if (::stat(sys_dst.c_str(), &dst_st) == 0 && dst_st.st_dev == st.st_dev &&
-        dst_st.st_ino == st.st_ino) {
-        ::close(in);
-        return false;
+    // The disk writes all copies at once; the flushes that follow then wait
+    // for one write, not one after the other.
+    for (const StagedCopy& copy : staged) {
+        ::sync_file_range(copy.temp.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     }
-    const int out = ::open(sys_dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                           st.st_mode & 0777);
-    if (out < 0) {
-        ::close(in);
-        return false;
+    std::size_t done = 0;
+    bool ok = true;
+    for (StagedCopy& copy : staged) {
+        ok = ok && Flush(copy.temp.fd) && NameCopyTemp(copy.dst, copy.temp);
+        ok = (::close(copy.temp.fd) == 0) && ok;
+        ok = ok && ::rename(copy.temp.name.c_str(), copy.dst.c_str()) == 0;
+        // A copy that is not in place is worth nothing; do not leave it behind.
+        if (!ok && !copy.temp.name.empty()) ::unlink(copy.temp.name.c_str());
+        if (ok) ++done;
     }
-    bool ok = CopyContent(in, out);
-    ok = (::close(out) == 0) && ok;
-    ::close(in);
-    // A half-written copy is worth nothing; do not leave it behind.
-    if (!ok) ::unlink(sys_dst.c_str());
-    return ok;
+    return done;
 }
 
 std::string FolderCompareKey(const std::string& path) {
@@ -211,21 +331,12 @@ std::size_t ReadFile(FileHandle file, char* buffer, std::size_t size) {
     }
 }
 
-FileHandle CreateForWrite(const std::string& path) {
-    const int fd = ::open(SystemPath(path).c_str(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) RaiseInOutError();
-    return FileHandle{fd};
-}
-
 void WriteFile(FileHandle file, const char* data, std::size_t size) {
     if (!WriteAll(Fd(file), data, size)) RaiseInOutError();
 }
 
 void FlushFile(FileHandle file) {
-    if (::fsync(Fd(file)) != 0 && errno != EINVAL && errno != EROFS) {
-        RaiseInOutError();
-    }
+    if (!Flush(Fd(file))) RaiseInOutError();
 }
 
 void CloseFile(FileHandle file) {
@@ -241,6 +352,59 @@ void ReplaceFile(const std::string& src, const std::string& dst) {
 void DiscardFile(FileHandle file, const std::string& path) {
     if (file.value >= 0) ::close(Fd(file));
     ::unlink(SystemPath(path).c_str());
+}
+
+std::string FinalFilePath(const std::string& path) {
+    const std::string sys = SystemPath(path);
+    struct stat st;
+    if (::lstat(sys.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char resolved[PATH_MAX];
+    if (::realpath(sys.c_str(), resolved) == nullptr) {
+        // A dangling link: the entry itself is what a rewrite replaces.
+        if (errno == ENOENT) return path;
+        RaiseInOutError();
+    }
+    // Only a name that converts back to the same bytes is used.
+    const std::string cp932 = Utf8ToCp932(resolved);
+    if (SystemPath(cp932) != resolved) RaiseInOutError(3);
+    return cp932;
+}
+
+FileHandle OpenExistingForWrite(const std::string& path) {
+    const int fd = ::open(SystemPath(path).c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) RaiseInOutError(errno == ENXIO ? 5 : WindowsErrorCode(errno));  // ENXIO: a pipe
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        RaiseInOutError(5);
+    }
+    return FileHandle{fd};
+}
+
+FileHandle CreatePrivateFile(const std::string& path, std::string& name) {
+    std::string sys_name;
+    const int fd = CreatePrivate(SystemPath(path), 0666, sys_name);
+    if (fd < 0) RaiseInOutError();
+    // The name is built from the path's own bytes, so its code-page-932 form
+    // is the path's with the same ending.
+    name = path + sys_name.substr(SystemPath(path).size());
+    return FileHandle{fd};
+}
+
+void CopyPermissions(const std::string& model, FileHandle file) {
+    struct stat st;
+    if (::stat(SystemPath(model).c_str(), &st) != 0) RaiseInOutError();
+    // The owner and group too where this user may give them (root, or a
+    // group of its own); the mode afterwards, since a change of owner can
+    // clear some of its bits.
+    if (::fchown(Fd(file), st.st_uid, st.st_gid) != 0) {
+        // Not allowed: the new file stays this user's, with the old mode.
+    }
+    if (::fchmod(Fd(file), st.st_mode & 07777) != 0) RaiseInOutError();
+}
+
+void TruncateFile(FileHandle file) {
+    if (::ftruncate(Fd(file), 0) != 0 || ::lseek(Fd(file), 0, SEEK_SET) != 0) RaiseInOutError();
 }
 
 }  // namespace qb

@@ -34,6 +34,71 @@ DWORD Attributes(const std::string& path) {
     return GetFileAttributesW(Wide(path).c_str());
 }
 
+// The file information of an entry; with `entry_itself`, a link is not
+// followed. False when there is no such entry.
+bool EntryInformation(const std::wstring& path, bool entry_itself,
+                      BY_HANDLE_FILE_INFORMATION& info) {
+    const DWORD flags =
+        FILE_FLAG_BACKUP_SEMANTICS | (entry_itself ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    const HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    return ok;
+}
+
+// The same file: the same volume and the same file index.
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// `path` + "." + process id + "-" + counter + ".tmp": a name of this run only.
+std::wstring PrivateName(const std::wstring& path) {
+    static unsigned counter = 0;
+    return path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++counter) + L".tmp";
+}
+
+// Flushes a closed file's data to the disk. A read-only file (the copy of a
+// read-only source) is made writable for the flush and then read-only again.
+bool FlushByName(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    const bool read_only = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (read_only && !SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        return false;
+    }
+    const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool ok = h != INVALID_HANDLE_VALUE;
+    if (ok) {
+        ok = FlushFileBuffers(h) != 0;
+        ok = CloseHandle(h) != 0 && ok;
+    }
+    if (read_only) ok = SetFileAttributesW(path.c_str(), attributes) != 0 && ok;
+    return ok;
+}
+
+// Moves `src` over `dst` in one step. A reader that holds `dst` open for a
+// moment (another run) can make the move fail; it is tried again a few times.
+bool MoveOver(const std::wstring& src, const std::wstring& dst) {
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(src.c_str(), dst.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (attempt == 20 || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(10);
+    }
+}
+
 }  // namespace
 
 bool FolderExists(const std::string& path) {
@@ -78,8 +143,57 @@ bool RemoveFolder(const std::string& path) {
 
 bool RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }
 
-bool CopyFile(const std::string& src, const std::string& dst) {
-    return CopyFileW(Wide(src).c_str(), Wide(dst).c_str(), FALSE) != 0;
+namespace {
+
+// The system's copy into a private temporary file, flushed and moved over
+// `dst` in one step.
+bool CopyOne(const std::string& src, const std::string& dst) {
+    const std::wstring wide_src = Wide(src);
+    const std::wstring wide_dst = Wide(dst);
+    BY_HANDLE_FILE_INFORMATION src_info;
+    if (!EntryInformation(wide_src, false, src_info) ||
+        (src_info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return false;
+    }
+    // The destination entry itself, a link not followed: the source file
+    // (the destination folder is the log folder) is never replaced, and a
+    // folder never.
+    BY_HANDLE_FILE_INFORMATION dst_info;
+    if (EntryInformation(wide_dst, true, dst_info) &&
+        (SameFile(src_info, dst_info) || (dst_info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))) {
+        return false;
+    }
+    // The system's own copy into a new file of a private name; an existing
+    // entry of that name is never touched, the next name is tried instead.
+    std::wstring temp;
+    bool copied = false;
+    for (int attempt = 0; attempt < 100 && !copied; ++attempt) {
+        temp = PrivateName(wide_dst);
+        copied = CopyFileExW(wide_src.c_str(), temp.c_str(), nullptr, nullptr, nullptr,
+                             COPY_FILE_FAIL_IF_EXISTS) != 0;
+        if (!copied) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+                // A copy that failed part-way may have left its file.
+                DeleteFileW(temp.c_str());
+                return false;
+            }
+        }
+    }
+    if (!copied) return false;
+    if (!FlushByName(temp) || !MoveOver(temp, wide_dst)) {
+        DeleteFileW(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::size_t CopyFiles(const std::vector<FileCopy>& files) {
+    std::size_t done = 0;
+    while (done < files.size() && CopyOne(files[done].src, files[done].dst)) ++done;
+    return done;
 }
 
 std::string FolderCompareKey(const std::string& path) {
@@ -95,7 +209,9 @@ std::string FolderCompareKey(const std::string& path) {
 }
 
 FileHandle OpenForRead(const std::string& path) {
-    const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    // Others may read, replace or rewrite the file while it is read here.
+    const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) RaiseLastError();
     return MakeHandle(h);
@@ -107,13 +223,6 @@ std::size_t ReadFile(FileHandle file, char* buffer, std::size_t size) {
         RaiseLastError();
     }
     return read;
-}
-
-FileHandle CreateForWrite(const std::string& path) {
-    const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) RaiseLastError();
-    return MakeHandle(h);
 }
 
 void WriteFile(FileHandle file, const char* data, std::size_t size) {
@@ -137,15 +246,97 @@ void CloseFile(FileHandle file) {
 }
 
 void ReplaceFile(const std::string& src, const std::string& dst) {
-    if (!MoveFileExW(Wide(src).c_str(), Wide(dst).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        RaiseLastError();
-    }
+    if (!MoveOver(Wide(src), Wide(dst))) RaiseLastError();
 }
 
 void DiscardFile(FileHandle file, const std::string& path) {
     if (file.value != -1) CloseHandle(Handle(file));
     DeleteFileW(Wide(path).c_str());
+}
+
+std::string FinalFilePath(const std::string& path) {
+    const std::wstring wide = Wide(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        return path;
+    }
+    const HANDLE h = CreateFileW(wide.c_str(), 0,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        // A dangling link: the entry itself is what a rewrite replaces.
+        if (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND) {
+            return path;
+        }
+        RaiseLastError();
+    }
+    std::wstring final_path(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(h, &final_path[0], static_cast<DWORD>(final_path.size()),
+                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n >= final_path.size()) {
+        final_path.resize(n + 1);
+        n = GetFinalPathNameByHandleW(h, &final_path[0], static_cast<DWORD>(final_path.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    }
+    const DWORD error = GetLastError();
+    CloseHandle(h);
+    if (n == 0 || n >= final_path.size()) RaiseInOutError(ErrorCode(error));
+    final_path.resize(n);
+    // "\\?\C:\..." and "\\?\UNC\server\..." as ordinary paths.
+    if (final_path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+        final_path = L"\\\\" + final_path.substr(8);
+    } else if (final_path.compare(0, 4, L"\\\\?\\") == 0) {
+        final_path = final_path.substr(4);
+    }
+    // Only a name that converts back to the same characters is used.
+    const std::string narrow = Narrow(final_path);
+    if (Wide(narrow) != final_path) RaiseInOutError(3);
+    return narrow;
+}
+
+FileHandle OpenExistingForWrite(const std::string& path) {
+    const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) RaiseLastError();
+    // Windows refuses to open a read-only file for writing; the attribute is
+    // also checked here, for file systems where the opening alone succeeds.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+        CloseHandle(h);
+        RaiseInOutError(5);
+    }
+    return MakeHandle(h);
+}
+
+FileHandle CreatePrivateFile(const std::string& path, std::string& name) {
+    const std::wstring wide = Wide(path);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring temp = PrivateName(wide);
+        const HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            // The ending is plain ASCII: the name is the path's bytes and it.
+            name = path + Narrow(temp.substr(wide.size()));
+            return MakeHandle(h);
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) RaiseLastError();
+    }
+    RaiseInOutError(ERROR_FILE_EXISTS);
+}
+
+// Windows files take their permissions from the folder; nothing to carry.
+void CopyPermissions(const std::string&, FileHandle) {}
+
+void TruncateFile(FileHandle file) {
+    LARGE_INTEGER start;
+    start.QuadPart = 0;
+    if (!SetFilePointerEx(Handle(file), start, nullptr, FILE_BEGIN) ||
+        !SetEndOfFile(Handle(file))) {
+        RaiseLastError();
+    }
 }
 
 }  // namespace qb
