@@ -31,7 +31,7 @@ HANDLE Handle(FileHandle file) { return reinterpret_cast<HANDLE>(file.value); }
 FileHandle MakeHandle(HANDLE h) { return FileHandle{reinterpret_cast<std::intptr_t>(h)}; }
 
 DWORD Attributes(const std::string& path) {
-    return GetFileAttributesW(Wide(path).c_str());
+    return GetFileAttributesW(WidePath(path).c_str());
 }
 
 }  // namespace
@@ -52,13 +52,13 @@ bool FileIsPresent(const std::string& path) {
 bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries) {
     entries.clear();
     WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW(Wide(dir + "\\*").c_str(), &data);
+    const HANDLE find = FindFirstFileW(WidePath(dir + "\\*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
     const DWORD skipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kVolumeAttribute;
     do {
         if (data.dwFileAttributes & skipped) continue;
         FolderEntry entry;
-        entry.name = Narrow(data.cFileName);
+        ToCp932(data.cFileName, entry.name);
         entry.is_folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         entry.is_link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         entries.push_back(entry);
@@ -68,30 +68,11 @@ bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries) {
 }
 
 bool CreateFolder(const std::string& path) {
-    return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0;
+    return CreateDirectoryW(WidePath(path).c_str(), nullptr) != 0;
 }
-
-// RemoveDirectoryW removes a junction or folder link itself, never its target.
-bool RemoveFolder(const std::string& path) {
-    return RemoveDirectoryW(Wide(path).c_str()) != 0;
-}
-
-bool RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }
 
 bool CopyFile(const std::string& src, const std::string& dst) {
     return CopyFileW(Wide(src).c_str(), Wide(dst).c_str(), FALSE) != 0;
-}
-
-std::string FolderCompareKey(const std::string& path) {
-    const std::wstring wide = Wide(path);
-    const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return std::string();
-    std::wstring full(n, L'\0');
-    const DWORD m = GetFullPathNameW(wide.c_str(), n, &full[0], nullptr);
-    full.resize(m);
-    while (full.size() > 3 && full.back() == L'\\') full.pop_back();
-    CharUpperBuffW(&full[0], static_cast<DWORD>(full.size()));
-    return Narrow(full);
 }
 
 FileHandle OpenForRead(const std::string& path) {
