@@ -92,7 +92,19 @@ std::string Utf8ToCp932(const std::string& text) {
 bool ToCp932(const std::string& text, std::string& out) {
     bool exact = true;
     out = Convert(Utf8ToCp932Descriptor(), text, Utf8CharLength, &exact);
-    return exact && (IsAscii(text) || Cp932ToUtf8(out) == text);
+    if (exact && (IsAscii(text) || Cp932ToUtf8(out) == text)) return true;
+    // Again a character at a time, so that each look-alike shows as '?' too
+    // (iconv turns U+00A5 into 0x5C, which reads as '\').
+    out.clear();
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::string one = text.substr(pos, Utf8CharLength(text, pos));
+        bool one_exact = true;
+        const std::string converted = Convert(Utf8ToCp932Descriptor(), one, Utf8CharLength,
+                                              &one_exact);
+        out += one_exact && Cp932ToUtf8(converted) == one ? converted : "?";
+        pos += one.size();
+    }
+    return false;
 }
 
 std::string SystemPath(const std::string& path) {
