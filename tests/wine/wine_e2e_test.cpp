@@ -397,9 +397,9 @@ std::map<std::string, std::string> Snapshot(const std::string& path) {
 
 // Names that read as paths once converted with best fit ('¥' becomes '\'),
 // and a chain of folders deeper than the usual path limit: the emptying acts
-// on the names Windows lists and never leaves the root. (Wine resolves every
-// component of a long path on each call, so a chain thousands deep would
-// take minutes here; 300 levels already pass the 260-character limit.)
+// on the names Windows lists and never leaves the root. (Wine turns every
+// path into a Unix path of at most 4,096 bytes, so no Wine program can reach
+// a chain thousands deep; 300 levels already pass the 260-character limit.)
 // Roots and program folders whose names code page 932 cannot hold are
 // refused before anything is created.
 TEST_F(WineTest, EmptyingNeverReachesOutsideTheRoot) {
