@@ -1,30 +1,55 @@
 #include "browser_run/browser_run_check.h"
 
+#include <algorithm>
+
 #include "browser_run/folder_emptying.h"
 #include "host/host_browser.h"
-#include "platform/path_text.h"
 #include "run/messages.h"
 #include "run/notices.h"
+#include "settings/saved_handle.h"
 
 namespace qb {
 
 namespace {
 
-// True when `outer` is `inner` or one of its ancestors.
-bool Contains(const std::string& outer, const std::string& inner) {
-    if (inner.compare(0, outer.size(), outer) != 0) return false;
-    if (inner.size() == outer.size()) return true;
-    // A root such as "C:\" or "/" already ends in its separator.
-    return IsPathSeparator(outer.back()) || IsPathSeparator(inner[outer.size()]);
+bool Holds(const std::vector<FolderId>& chain, const FolderId& id) {
+    return std::find(chain.begin(), chain.end(), id) != chain.end();
+}
+
+// The open destination root, closed however the check ends.
+struct RootFolder {
+    OpenFolder folder;
+    ~RootFolder() { CloseFolder(folder); }
+};
+
+// Whether the folder at `path` and the root (by its chain) overlap.
+bool OverlapsRoot(const std::vector<FolderId>& root, bool root_complete,
+                  const std::string& path) {
+    std::vector<FolderId> chain;
+    OpenFolder folder;
+    bool complete = false;
+    if (OpenFolderByPath(path, folder)) {
+        complete = FolderChain(folder, chain);
+        CloseFolder(folder);
+    }
+    return ChainsOverlap(root, root_complete, chain, complete);
+}
+
+// True when, since this run loaded its settings, another run of the same
+// browser run has saved the handle this run found: that run has copied into
+// the root already, and emptying it now would delete its copy.
+bool HandleSavedMeanwhile(const RunState& state) {
+    std::uint32_t saved = 0;
+    return ReadSavedHandle(state.ProgramFolder, saved) && saved == state.SavedWnd;
 }
 
 }  // namespace
 
-bool FoldersOverlap(const std::string& a, const std::string& b) {
-    const std::string key_a = FolderCompareKey(a);
-    const std::string key_b = FolderCompareKey(b);
-    if (key_a.empty() || key_b.empty()) return false;
-    return Contains(key_a, key_b) || Contains(key_b, key_a);
+bool ChainsOverlap(const std::vector<FolderId>& a, bool a_complete,
+                   const std::vector<FolderId>& b, bool b_complete) {
+    if (a.empty() || b.empty()) return true;
+    if (Holds(a, b.front()) || Holds(b, a.front())) return true;
+    return !(a_complete && b_complete);
 }
 
 bool CheckBrowserRun(RunState& state, UserFacing& ui) {
@@ -36,16 +61,31 @@ bool CheckBrowserRun(RunState& state, UserFacing& ui) {
     state.WndChanged = true;
     state.SavedWnd = handle;
     if (!FolderHasEntries(state.CopyRoot)) return true;
-    if (FoldersOverlap(state.CopyRoot, state.LogRoot)) {
+    // The root is opened once: what is checked is what gets emptied,
+    // whatever becomes of its name in between.
+    RootFolder root;
+    if (!OpenFolderByPath(state.CopyRoot, root.folder)) return true;
+    std::vector<FolderId> chain;
+    const bool complete = FolderChain(root.folder, chain);
+    if (OverlapsRoot(chain, complete, state.LogRoot)) {
         ShowNotice(ui,
                    Quoted(msg::kCopyFolderHead, state.CopyRoot, msg::kOverlapTail) +
                        state.LogRoot + msg::kOverlapTail2,
                    'w');
         return true;
     }
+    if (OverlapsRoot(chain, complete, state.ProgramFolder)) {
+        ShowNotice(ui,
+                   Quoted(msg::kCopyFolderHead, state.CopyRoot, msg::kOverlapProgramTail) +
+                       state.ProgramFolder + msg::kOverlapTail2,
+                   'w');
+        return true;
+    }
     const std::string question =
         Quoted(msg::kEmptyQuestionHead, state.CopyRoot, msg::kEmptyQuestionTail);
-    if (AskYesNo(ui, question, msg::kCaption)) return EmptyFolder(state.CopyRoot, ui);
+    if (!AskYesNo(ui, question, msg::kCaption)) return true;
+    if (HandleSavedMeanwhile(state)) return true;
+    EmptyFolder(root.folder, state.CopyRoot, ui);
     return true;
 }
 

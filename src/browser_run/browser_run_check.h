@@ -2,19 +2,26 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "run/run_state.h"
 
 namespace qb {
 
-// True when one folder is the other or lies inside it.
-bool FoldersOverlap(const std::string& a, const std::string& b);
+// True when the folder whose chain (itself, then each parent, as
+// FolderChain gives it) is `a` and the folder of chain `b` may be one
+// another or lie one inside the other. A chain that could not be read to
+// its end counts as overlapping: nothing is emptied on a guess.
+bool ChainsOverlap(const std::vector<FolderId>& a, bool a_complete,
+                   const std::vector<FolderId>& b, bool b_complete);
 
 // Compares the browser's main window handle with the saved one. On a change
 // it marks WndChanged, takes the new handle and, when the destination root
-// holds anything, asks whether to empty it first. A root that overlaps the
-// log folder is never emptied; a warning says so instead. Always true.
+// holds anything, asks whether to empty it first. A root that is, holds or
+// lies inside the log folder, or that is or holds the program's folder, is
+// never emptied; a warning says so instead. After a yes, nothing is deleted
+// when another run has saved the new handle meanwhile. Always true.
 bool CheckBrowserRun(RunState& state, UserFacing& ui);
 
 }  // namespace qb

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "platform/path_text.h"
 #include "run/messages.h"
 #include "run/notices.h"
 
@@ -11,6 +10,21 @@ namespace qb {
 namespace {
 
 bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
+
+// Each entry that stays is one error notice, and the emptying goes on.
+class NoticeListener : public EmptyingListener {
+public:
+    explicit NoticeListener(UserFacing& ui) : ui_(ui) {}
+    void CannotRemove(const std::string& display_path, bool is_folder) override {
+        ShowNotice(ui_,
+                   Quoted(is_folder ? msg::kFolderHead : msg::kFileHead, display_path,
+                          msg::kCannotDeleteTail),
+                   'e');
+    }
+
+private:
+    UserFacing& ui_;
+};
 
 }  // namespace
 
@@ -23,24 +37,9 @@ bool FolderHasEntries(const std::string& dir) {
     return false;
 }
 
-bool EmptyFolder(const std::string& dir, UserFacing& ui) {
-    std::vector<FolderEntry> entries;
-    if (!ListFolder(dir, entries)) return true;
-    for (const FolderEntry& entry : entries) {
-        if (IsDotEntry(entry.name)) continue;
-        const std::string path = JoinPath(dir, entry.name);
-        if (!entry.is_folder) {
-            if (!RemoveFile(path)) {
-                ShowNotice(ui, Quoted(msg::kFileHead, path, msg::kCannotDeleteTail), 'e');
-            }
-            continue;
-        }
-        if (!entry.is_link) EmptyFolder(path, ui);
-        if (!RemoveFolder(path)) {
-            ShowNotice(ui, Quoted(msg::kFolderHead, path, msg::kCannotDeleteTail), 'e');
-        }
-    }
-    return true;
+void EmptyFolder(OpenFolder root, const std::string& display_root, UserFacing& ui) {
+    NoticeListener listener(ui);
+    EmptyOpenFolder(root, display_root, listener);
 }
 
 }  // namespace qb

@@ -10,9 +10,10 @@ namespace qb {
 // True at the first entry other than "." and "..".
 bool FolderHasEntries(const std::string& dir);
 
-// Removes everything below `dir`, never `dir` itself, in listing order; one
-// notice per entry that cannot be removed. A link is removed as a link and
-// never entered. Hidden and system entries are left alone. Always true.
-bool EmptyFolder(const std::string& dir, UserFacing& ui);
+// Removes everything below the open root, never the root itself, in listing
+// order, by the names the system lists; one notice per entry that cannot be
+// removed, naming it under `display_root`. A link is removed as a link and
+// never entered. Hidden and system entries are left alone.
+void EmptyFolder(OpenFolder root, const std::string& display_root, UserFacing& ui);
 
 }  // namespace qb

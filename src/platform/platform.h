@@ -58,14 +58,28 @@ public:
 
 UserFacing& RealUserFacing();
 
-// The executable's own full path, as the system reports it.
-std::string ProgramPath();
-// The raw command line in code page 932; false where the system hands the
-// arguments over already split (POSIX).
-bool RawCommandLine(std::string& line);
-// The arguments after the program itself as the system split them, in code
-// page 932; used where there is no raw command line.
-std::vector<std::string> SystemArguments(int argc, char** argv);
+// Text as the system holds it: UTF-16 on Windows, the raw bytes of a name
+// on POSIX (UTF-8 by convention, but any byte but '/' and NUL may occur).
+#ifdef _WIN32
+using SystemString = std::wstring;
+#else
+using SystemString = std::string;
+#endif
+
+// Converts system text to code page 932, exactly: false when a character has
+// no code-page-932 form or the text is not valid in the system's encoding.
+// Such characters come out as '?', so `out` is still fit for display.
+bool ToCp932(const SystemString& text, std::string& out);
+
+// The executable's own full path, as the system reports it; false when it
+// cannot be written in code page 932 ('?' stands for what cannot).
+bool ProgramPath(std::string& path);
+// The raw command line; false where the system hands the arguments over
+// already split (POSIX).
+bool RawCommandLine(SystemString& line);
+// The arguments after the program itself as the system split them; used
+// where there is no raw command line.
+std::vector<SystemString> SystemArguments(int argc, char** argv);
 
 bool FolderExists(const std::string& path);
 // An entry of exactly this name exists and is not a folder.
@@ -81,9 +95,6 @@ struct FolderEntry {
 bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries);
 
 bool CreateFolder(const std::string& path);
-// Removes an empty folder, or a link to a folder without following it.
-bool RemoveFolder(const std::string& path);
-bool RemoveFile(const std::string& path);
 struct FileCopy {
     std::string src;
     std::string dst;
@@ -97,9 +108,50 @@ struct FileCopy {
 // number of files copied, the first ones.
 std::size_t CopyFiles(const std::vector<FileCopy>& files);
 
-// A key for comparing folders: the full path, normalised so that equal keys
-// name the same folder (case folded where the file system ignores case).
-std::string FolderCompareKey(const std::string& path);
+// ---- The destination root: identity and emptying by native names ----
+
+// What the system says identifies a folder (Windows: volume serial number
+// and file ID; POSIX: device and inode).
+struct FolderId {
+    std::uint64_t volume = 0;
+    std::uint64_t index_high = 0;
+    std::uint64_t index_low = 0;
+    bool operator==(const FolderId& o) const {
+        return volume == o.volume && index_high == o.index_high && index_low == o.index_low;
+    }
+};
+
+// An open folder, held from the identity check to the end of the emptying,
+// so that both act on the same folder whatever happens to its name.
+struct OpenFolder {
+    std::intptr_t value = -1;
+};
+// Opens an existing folder (a link to a folder is followed); false when it
+// cannot be opened.
+bool OpenFolderByPath(const std::string& path, OpenFolder& folder);
+void CloseFolder(OpenFolder folder);
+
+// The identities of the folder and of each of its parents up to the root of
+// its file system, nearest first. False when a step of the walk failed
+// (`chain` then holds the steps that succeeded).
+bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain);
+
+// Told of every entry the emptying could not remove: its path for display
+// (the root's text joined with each name, converted to code page 932 with
+// '?' for what has no form there) and whether it is a folder.
+class EmptyingListener {
+public:
+    virtual ~EmptyingListener() = default;
+    virtual void CannotRemove(const std::string& display_path, bool is_folder) = 0;
+};
+
+// Removes everything below `folder` by the names the system lists, relative
+// to their open parent (POSIX) or through long absolute paths (Windows), so
+// depth is no limit and a name is never re-read as a path. Links are removed
+// as links and never entered; hidden and system entries are left alone; the
+// folder itself stays. `display_root` names the folder in reports.
+void EmptyOpenFolder(OpenFolder folder, const std::string& display_root,
+                     EmptyingListener& listener);
 
 // Raw file access for the text reader and writer. Each raises InOutError.
 struct FileHandle {

@@ -1,17 +1,21 @@
 #include "run/command_line.h"
 
+#include <type_traits>
+
 namespace qb {
 
 namespace {
 
-bool IsBlank(char c) {
-    const unsigned char u = static_cast<unsigned char>(c);
+template <class Char>
+bool IsBlank(Char c) {
+    const auto u = static_cast<std::make_unsigned_t<Char>>(c);
     return u >= 0x01 && u <= 0x20;
 }
 
 // Reads the item that starts at or after `pos` into `item`; returns the
 // position after it.
-std::size_t NextItem(const std::string& line, std::size_t pos, std::string& item) {
+template <class Text>
+std::size_t NextItem(const Text& line, std::size_t pos, Text& item) {
     item.clear();
     const std::size_t n = line.size();
     for (;;) {
@@ -36,9 +40,10 @@ std::size_t NextItem(const std::string& line, std::size_t pos, std::string& item
 
 }  // namespace
 
-std::vector<std::string> SplitCommandLine(const std::string& line) {
-    std::vector<std::string> items;
-    std::string item;
+template <class Text>
+std::vector<Text> SplitCommandLine(const Text& line) {
+    std::vector<Text> items;
+    Text item;
     std::size_t pos = 0;
     for (;;) {
         pos = NextItem(line, pos, item);
@@ -47,5 +52,8 @@ std::vector<std::string> SplitCommandLine(const std::string& line) {
     }
     return items;
 }
+
+template std::vector<std::string> SplitCommandLine(const std::string&);
+template std::vector<std::wstring> SplitCommandLine(const std::wstring&);
 
 }  // namespace qb

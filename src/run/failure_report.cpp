@@ -1,10 +1,22 @@
 #include "run/failure_report.h"
 
-#include <cstdio>
-
 #include "run/messages.h"
 
 namespace qb {
+
+namespace {
+
+// Eight upper-case hexadecimal digits. Written by hand, as is the decimal
+// number below: the C library's formatting would bring its whole
+// floating-point printer into the Windows executable.
+std::string Hex8(std::uint32_t value) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text(8, '0');
+    for (std::size_t i = 8; i-- > 0; value >>= 4) text[i] = kDigits[value & 0xF];
+    return text;
+}
+
+}  // namespace
 
 std::string InOutErrorMessage(std::uint32_t code) {
     switch (code) {
@@ -17,16 +29,12 @@ std::string InOutErrorMessage(std::uint32_t code) {
         case 106: return msg::kNotNumeric;
         default: break;
     }
-    char number[16];
-    std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(code));
-    return std::string(msg::kIoErrorHead) + number + ")";
+    return msg::kIoErrorHead + std::to_string(code) + ")";
 }
 
 std::string FailureReportText(const std::string& kind, const std::string& module,
                               std::uintptr_t location, const std::string& message) {
-    char address[16];
-    std::snprintf(address, sizeof address, "%08X",
-                  static_cast<unsigned>(location & 0xFFFFFFFFu));
+    const std::string address = Hex8(static_cast<std::uint32_t>(location & 0xFFFFFFFFu));
     std::string text = kind + msg::kFailureOccurredAt + module + msg::kFailureOf +
                        address + msg::kFailureHappened + "\n" + message;
     if (message.empty() || message.back() != '.') text += '.';

@@ -43,9 +43,19 @@ bool CheckArgumentCount(const std::vector<std::string>& args, UserFacing& ui) {
     }
 }
 
-// The destination root, created with its parents when missing.
-bool EnsureDestinationRoot(RunState& state, const std::string& arg, UserFacing& ui) {
-    state.CopyDir = RemoveTrailingSeparator(arg);
+bool IsExact(const ProgramInput& input, std::size_t i) {
+    return i >= input.args_exact.size() || input.args_exact[i];
+}
+
+// The destination root, created with its parents when missing. A root whose
+// name code page 932 cannot hold would name another folder: refused before
+// anything is created or asked.
+bool EnsureDestinationRoot(RunState& state, const ProgramInput& input, UserFacing& ui) {
+    state.CopyDir = RemoveTrailingSeparator(input.args[0]);
+    if (!IsExact(input, 0)) {
+        ShowNotice(ui, Quoted(msg::kRootMissingHead, state.CopyDir, msg::kRootUnusableTail), 'e');
+        return false;
+    }
     if (FolderExists(state.CopyDir)) return true;
     // A creation is announced only when the folder really is there now: a
     // short name or a missing drive counts as present without being made.
@@ -57,8 +67,8 @@ bool EnsureDestinationRoot(RunState& state, const std::string& arg, UserFacing& 
     return false;
 }
 
-bool CheckUrlPieces(const RunState& state, UserFacing& ui) {
-    if (PiecesAreUnusable(state)) {
+bool CheckUrlPieces(const RunState& state, bool url_exact, UserFacing& ui) {
+    if (!url_exact || PiecesAreUnusable(state)) {
         ShowNotice(ui, msg::kUrlInvalid, 'e');
         return false;
     }
@@ -69,13 +79,23 @@ bool CheckUrlPieces(const RunState& state, UserFacing& ui) {
     return true;
 }
 
-void Run(RunState& state, const std::vector<std::string>& args, UserFacing& ui) {
+void Run(RunState& state, const ProgramInput& input, UserFacing& ui) {
+    // The settings file lives beside the executable: a folder whose name
+    // cannot be held would put it somewhere else.
+    if (!input.program_path_exact) {
+        ShowNotice(ui,
+                   Quoted(msg::kProgramFolderUnusableHead, state.ProgramFolder,
+                          msg::kProgramFolderUnusableTail),
+                   'e');
+        return;
+    }
+    const std::vector<std::string>& args = input.args;
     if (!EnsureSettingsFile(state, ui)) return;
     if (!CheckArgumentCount(args, ui)) return;
     if (!LoadSettings(state, ui)) return;
-    if (!EnsureDestinationRoot(state, args[0], ui)) return;
+    if (!EnsureDestinationRoot(state, input, ui)) return;
     SplitThreadUrl(state, args[1]);
-    if (!CheckUrlPieces(state, ui)) return;
+    if (!CheckUrlPieces(state, IsExact(input, 1), ui)) return;
     const bool copied = BuildFolderPaths(state) && CheckSourceFolder(state, ui) &&
                         CheckSourceFiles(state, ui) && CheckBrowserRun(state, ui) &&
                         EnsureCopyFolder(state, ui) && CopyLogFiles(state, ui);
@@ -88,11 +108,19 @@ void Run(RunState& state, const std::vector<std::string>& args, UserFacing& ui) 
 
 int RunQuenbrook(const std::vector<std::string>& args, const std::string& program_path,
                  UserFacing& ui) {
+    ProgramInput input;
+    input.args = args;
+    input.program_path = program_path;
+    return RunQuenbrook(input, ui);
+}
+
+int RunQuenbrook(const ProgramInput& input, UserFacing& ui) {
+    const std::string& program_path = input.program_path;
     const std::string module = program_path.substr(ParentLength(program_path));
     RunState state;
     state.ProgramFolder = FolderOf(program_path);
     try {
-        Run(state, args, ui);
+        Run(state, input, ui);
         return 0;
     } catch (const InOutError& e) {
         ShowFailureReport(ui, FailureReportText(msg::kInOutErrorKind, module, e.location,

@@ -2,6 +2,13 @@
 // answers given on standard input, exit codes checked.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+#include <map>
+
 #include "e2e/program_runner.h"
 #include "support/temp_folder.h"
 
@@ -159,6 +166,165 @@ TEST_F(NativeTest, JapanesePathsArriveIntact) {
                           "' が存在しなかったので、\n新たに作成しました。",
                       "123 成功 [n] 「t」 ＠ news"}));
     EXPECT_EQ(ReadBytes(root + "/sv.5ch.net/news/123.dat"), "d");
+}
+
+// Every file and folder below `path`, with the files' bytes.
+void Collect(const std::string& path, const std::string& relative,
+             std::map<std::string, std::string>& tree) {
+    for (const std::string& name : ListNames(path)) {
+        const std::string full = path + "/" + name;
+        tree[relative + name] = IsFolder(full) ? "/" : ReadBytes(full);
+        if (IsFolder(full)) Collect(full, relative + name + "/", tree);
+    }
+}
+
+std::map<std::string, std::string> Snapshot(const std::string& path) {
+    std::map<std::string, std::string> tree;
+    Collect(path, "", tree);
+    return tree;
+}
+
+// A chain of `depth` folders named "c" below `root`, made relative to open
+// folders because its full path is longer than the system allows.
+void MakeChain(const std::string& root, int depth) {
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < depth && fd >= 0; ++i) {
+        ::mkdirat(fd, "c", 0777);
+        const int next = ::openat(fd, "c", O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+    }
+    ASSERT_GE(fd, 0);
+    ::close(::openat(fd, "bottom.dat", O_WRONLY | O_CREAT, 0666));
+    ::close(fd);
+}
+
+// Emptying the destination root with hostile names, deep trees and roots
+// that must not be emptied, each run with only 64 file descriptors. Whatever
+// happens inside the root, nothing outside it changes: the log folder, an
+// "outside" folder beside the root and the program's folder.
+TEST_F(NativeTest, NothingOutsideTheRootIsEverTouched) {
+    MakeFolders(dir / "logs/sv.5ch.net/news");
+    WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", "d");
+    WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t");
+    MakeFolders(dir / "outside/victimdir");
+    WriteBytes(dir / "outside/victimdir/precious", "keep");
+    const std::string root = dir / "dest";
+    const std::string question = "Quenbrook [q] ログをコピーする前に、コピー先フォルダ '";
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        std::vector<std::string> args;
+        Blocks notices;
+        std::vector<std::string> left_in_root;  // sorted names
+    };
+    const Case cases[] = {
+        {"a name holding '\\' that reads as a path to the outside folder",
+         [&] {
+             MakeFolders(root + "/x\\..\\..\\outside\\victimdir");
+             WriteBytes(root + "/x\\..\\..\\outside\\victimdir/f", "x");
+             WriteBytes(root + "/y\\..\\..\\outside\\victimdir\\precious", "x");
+         },
+         {root, kForm1}, {question + root + "' の中身を空にしますか？"}, {"sv.5ch.net"}},
+        {"a name with an invalid byte beside a link named as it would read",
+         [&] {
+             MakeFolders(root + "/bad\xff");
+             WriteBytes(root + "/bad\xff/f", "x");
+             ASSERT_EQ(::symlink((dir / "outside/victimdir").c_str(), (root + "/bad?").c_str()), 0);
+         },
+         {root, kForm1}, {question + root + "' の中身を空にしますか？"}, {"sv.5ch.net"}},
+        {"a folder that cannot be removed is named with '?' for the byte",
+         [&] {
+             MakeFolders(root + "/bad\xff/.keep");
+         },
+         {root, kForm1},
+         {question + root + "' の中身を空にしますか？",
+          "Quenbrook [e] フォルダ '" + root + "/bad?' を削除できませんでした。"},
+         {"bad\xff", "sv.5ch.net"}},
+        {"a chain of 2,500 folders, deeper than any path can reach",
+         [&] { MakeChain(root, 2500); },
+         {root, kForm1}, {question + root + "' の中身を空にしますか？"}, {"sv.5ch.net"}},
+        {"a root whose name is no UTF-8 beside the folder it would read as",
+         [&] {
+             MakeFolders(dir / "caf?");
+             WriteBytes(dir / "caf?/f", "x");
+         },
+         {dir / "caf\xe9", kForm1},
+         {"Quenbrook [e] コピー先として指定されたフォルダ '" + dir.path() +
+          "/caf?' の名前には、扱えない文字が含まれています。"},
+         {"sv.5ch.net"}},
+        {"a root with a character code page 932 has not (é), and ¥",
+         [] {},
+         {dir / "café¥", kForm1},
+         {"Quenbrook [e] コピー先として指定されたフォルダ '" + dir.path() +
+          "/caf?" "?' の名前には、扱えない文字が含まれています。"},
+         {"sv.5ch.net"}},
+        {"a URL with such a character",
+         [] {},
+         {root, "http://sv.5ch.net/test/read.cgi/news/123é"},
+         {"Quenbrook [e] URL が正しくないようです。　非対応の BBS かもしれません。"}, {"sv.5ch.net"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Settings(1, "", "5");
+        MakeFolders(root);
+        c.prepare();
+        const auto logs = Snapshot(dir / "logs");
+        const auto outside = Snapshot(dir / "outside");
+        const std::string exe = ReadBytes(program);
+        const ProcessResult r = RunProcess(
+            {"/bin/sh", "-c", "ulimit -n 64 && exec \"$0\" \"$@\"", program, c.args[0], c.args[1]},
+            "y\n", {}, 60);
+        EXPECT_EQ(r.exit_code, 0);
+        Blocks notices = NoticeBlocks(r.errors);
+        if (!notices.empty() && notices.back().rfind("123 ", 0) == 0) notices.pop_back();  // title
+        EXPECT_EQ(notices, c.notices);
+        EXPECT_EQ(ListNames(root), c.left_in_root);
+        EXPECT_EQ(Snapshot(dir / "logs"), logs);
+        EXPECT_EQ(Snapshot(dir / "outside"), outside);
+        EXPECT_EQ(ReadBytes(program), exe);
+        EXPECT_FALSE(Exists(dir / "caf\xe9") || Exists(dir / "café¥") || Exists(dir / "cafe"));
+        ::chmod((root + "/bad\xff").c_str(), 0777);
+        ::rmdir((root + "/bad\xff/.keep").c_str());
+        ::rmdir((root + "/bad\xff").c_str());
+    }
+}
+
+// The program's folder inside the root: never emptied, so that when the copy
+// then fails the settings and the program are still there.
+TEST_F(NativeTest, AProgramFolderInsideTheRootSurvivesAFailedCopy) {
+    MakeFolders(dir / "logs/sv.5ch.net/news");
+    WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", "d");
+    WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t");
+    const std::string inner = InstallProgram(dir / "dest/tools");
+    WriteBytes(dir / "dest/tools/Quenbrook.ini",
+               "VelmVer=1\r\nVelmLogDir=" + dir.path() + "/logs\r\nAddUdrScr=0\r\nShowTitle=1\r\n"
+               "hwVelmWnd=5\r\n");
+    WriteBytes(dir / "dest/sv.5ch.net", "in the way");  // the copy fails
+    const std::string ini = ReadBytes(dir / "dest/tools/Quenbrook.ini");
+    const ProcessResult r = RunProgram(inner, {dir / "dest", kForm1}, "y\n");
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(NoticeBlocks(r.errors),
+              (Blocks{"Quenbrook [w] コピー先フォルダ '" + dir.path() +
+                          "/dest' は、\nプログラムのフォルダ '" + dir.path() +
+                          "/dest/tools' と重なっているので、\n中身を空にせずにコピーします。",
+                      "Quenbrook [e] コピー先フォルダ '" + dir.path() +
+                          "/dest/sv.5ch.net/news' を作成できませんでした。"}));
+    EXPECT_EQ(ReadBytes(inner), ReadBytes(program));
+    EXPECT_EQ(ReadBytes(dir / "dest/tools/Quenbrook.ini"), ini);
+}
+
+// A program whose folder's name code page 932 cannot hold would look for its
+// settings elsewhere: it stops at once and creates nothing.
+TEST_F(NativeTest, AProgramFolderWithAnUnusableName) {
+    const std::string moved = InstallProgram(dir / "prog-é");
+    const ProcessResult r = RunProgram(moved, {dir / "dest", kForm1});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(NoticeBlocks(r.errors),
+              Blocks{"Quenbrook [e] Quenbrook.exe を置いたフォルダ '" + dir.path() +
+                     "/prog-?' の名前には、扱えない文字が含まれています。\n別のフォルダに移して下さい。"});
+    EXPECT_EQ(ListNames(dir / "prog-é"), Blocks{"Quenbrook"});
+    EXPECT_FALSE(Exists(dir / "dest"));
 }
 
 }  // namespace

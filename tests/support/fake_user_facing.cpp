@@ -8,6 +8,7 @@ int FakeUserFacing::ShowBox(const std::string& text, const std::string& caption,
                             unsigned style) {
     boxes.push_back(Box{text, caption, style});
     if ((style & 0xF) == qb::kBoxYesNo) {
+        if (while_asking) while_asking();
         const bool yes = !answers.empty() && answers.front();
         if (!answers.empty()) answers.pop_front();
         return yes ? qb::kIdYes : qb::kIdNo;

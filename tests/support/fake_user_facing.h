@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ public:
     std::vector<Box> boxes;
     std::vector<std::string> looked_up;  // window classes asked for
     std::deque<bool> answers;            // yes/no for the questions, in order
+    std::function<void()> while_asking;  // runs while a question waits for its answer
     std::uint32_t window = 0;            // what FindTopWindow returns
 };
 

@@ -51,6 +51,10 @@ pid_t Start(std::vector<std::string> argv, const std::vector<std::string>& extra
     posix_spawn_file_actions_adddup2(&actions, in_pipe[0], 0);
     posix_spawn_file_actions_adddup2(&actions, out_pipe[1], 1);
     if (err) posix_spawn_file_actions_adddup2(&actions, err_pipe[1], 2);
+    // Otherwise not the test's own standard error: a Wine program started
+    // first in a fresh server brings up Wine's services, which would keep
+    // it, and with it the suite's log pipe, open after the tests end.
+    if (!err) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     std::vector<std::string> env = Environment(extra_env);
     std::vector<char*> argv_p = Pointers(argv);
     std::vector<char*> env_p = Pointers(env);

@@ -5,6 +5,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "browser_run/browser_run_check.h"
+#include "run/run_driver.h"
 #include "support/sandbox.h"
 
 namespace {
@@ -167,30 +169,40 @@ TEST_F(BrowserRunTest, AFileThatCannotBeRemoved) {
 }
 
 TEST_F(BrowserRunTest, ARootOverlappingTheLogFolderIsNeverEmptied) {
+    ASSERT_EQ(::symlink(box.logs().c_str(), (box.dir / "loglink").c_str()), 0);
+    ASSERT_EQ(::symlink(box.dir.path().c_str(), (box.dir / "toplink").c_str()), 0);
     struct Case {
-        std::string root;
-        std::string log_root;
+        std::string root;   // as given
+        std::string shown;  // as the notice names it
     };
     const Case cases[] = {
-        {box.logs(), box.logs()},                 // the log folder itself
-        {box.dir.path(), box.logs()},             // holds it
-        {box.logs() + "/sv.5ch.net", box.logs()}, // lies inside it
-        {box.logs() + "/../logs/", box.logs()},   // the same folder, spelt otherwise
+        {box.logs(), box.logs()},                                        // the log folder itself
+        {box.dir.path(), box.dir.path()},                                // holds it
+        {box.logs() + "/sv.5ch.net", box.logs() + "/sv.5ch.net"},        // lies inside it
+        {box.logs() + "/../logs/", box.logs() + "/../logs"},             // '..', trailing separator
+        {box.logs() + "/./", box.logs() + "/."},                         // '.'
+        {box.logs() + "//", box.logs() + "/"},                           // two separators
+        {box.dir / "loglink", box.dir / "loglink"},                      // a link to it
+        {box.dir / "toplink/logs/sv.5ch.net", box.dir / "toplink/logs/sv.5ch.net"},  // through a link
+        {"logs", "logs"},                                                // relative to the current folder
     };
+    char cwd[4096];
+    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(::chdir(box.dir.path().c_str()), 0);
     for (const Case& c : cases) {
         box.Settings(1, "1", "0", "1");  // '_' folders: never the log files themselves
         box.ui.answers = {true};
         EXPECT_EQ(box.Run({c.root, kUrl}), 0);
-        const std::string shown_root = c.root.back() == '/' ? c.root.substr(0, c.root.size() - 1)
-                                                            : c.root;
         ASSERT_EQ(box.Texts().size(), 1u) << c.root;
-        EXPECT_EQ(box.Texts()[0], "コピー先フォルダ '" + shown_root + "' は、\r\nログフォルダ '" +
-                                      c.log_root +
+        EXPECT_EQ(box.Texts()[0], "コピー先フォルダ '" + c.shown + "' は、\r\nログフォルダ '" +
+                                      box.logs() +
                                       "' と重なっているので、\r\n中身を空にせずにコピーします。");
         EXPECT_EQ(box.ui.boxes[0].style, 0x00010030u);
         EXPECT_EQ(ReadBytes(box.logs() + "/sv.5ch.net/news/123.dat"), "posts");
         EXPECT_EQ(box.ui.answers.size(), 1u);  // nothing was asked
+        EXPECT_EQ(SavedHandleLine(), "hwVelmWnd=0");  // the copy went on
     }
+    ASSERT_EQ(::chdir(cwd), 0);
     // Without '_' folders a root that is the log folder would copy each log
     // file onto itself: refused, and the log stays whole.
     box.Settings(1, "0", "0", "1");
@@ -206,6 +218,76 @@ TEST_F(BrowserRunTest, ARootOverlappingTheLogFolderIsNeverEmptied) {
     box.Run({box.logs() + "2", kUrl});
     EXPECT_EQ(box.Texts(), Texts{"ログをコピーする前に、コピー先フォルダ '" + box.logs() +
                                  "2' の中身を空にしますか？"});
+}
+
+// The program's folder holds the settings file (and, here, the program):
+// a root that is it or holds it is never emptied either.
+TEST_F(BrowserRunTest, ARootOverlappingTheProgramFolderIsNeverEmptied) {
+    const std::string app = box.dir / "app";
+    const std::string bin = app + "/bin";
+    MakeFolders(bin);
+    WriteBytes(bin + "/Quenbrook", "program");
+    ASSERT_EQ(::symlink(bin.c_str(), (box.dir / "binlink").c_str()), 0);
+    for (const std::string& root : {app, bin, box.dir / "binlink"}) {
+        box.Settings(1, "0", "0", "1");
+        WriteBytes(bin + "/Quenbrook.ini", ReadBytes(box.ini()));
+        box.ui.answers = {true};
+        box.ui.boxes.clear();
+        EXPECT_EQ(qb::RunQuenbrook({root, kUrl}, bin + "/Quenbrook", box.ui), 0);
+        EXPECT_EQ(box.Texts(), Texts{"コピー先フォルダ '" + root +
+                                     "' は、\r\nプログラムのフォルダ '" + bin +
+                                     "' と重なっているので、\r\n中身を空にせずにコピーします。"})
+            << root;
+        EXPECT_EQ(box.ui.boxes[0].style, 0x00010030u);
+        EXPECT_EQ(ReadBytes(bin + "/Quenbrook"), "program");
+        EXPECT_NE(ReadBytes(bin + "/Quenbrook.ini").find("\r\nhwVelmWnd=0\r\n"), std::string::npos);
+        EXPECT_EQ(ReadBytes(root + "/sv.5ch.net/news/123.dat"), "posts");  // the copy went on
+    }
+}
+
+// Two runs in the same browser run: the first asks and waits; the second
+// asks too, is answered yes, copies and saves the handle; then the first is
+// answered yes. It must not delete what the second copied.
+TEST_F(BrowserRunTest, AYesAfterAnotherRunSavedTheHandleDeletesNothing) {
+    box.Settings(1, "0", "0", "1");
+    box.ui.window = 42;
+    box.ui.answers = {true};
+    bool second_ran = false;
+    box.ui.while_asking = [&] {
+        box.ui.while_asking = nullptr;
+        qbtest::FakeUserFacing second;
+        second.window = 42;
+        second.answers = {true};
+        EXPECT_EQ(qb::RunQuenbrook({box.root(), kUrl}, box.program(), second), 0);
+        EXPECT_EQ(second.boxes.size(), 1u);  // its own question
+        second_ran = true;
+    };
+    EXPECT_EQ(box.Run({box.root(), kUrl}), 0);
+    ASSERT_TRUE(second_ran);
+    EXPECT_EQ(box.Texts(), Texts{Question()});  // no notice of its own
+    EXPECT_EQ(ListNames(box.root()), Texts{"sv.5ch.net"});
+    EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/news/123.dat"), "posts");
+    EXPECT_EQ(SavedHandleLine(), "hwVelmWnd=42");
+    // A handle saved meanwhile that is another one does not hold the yes back.
+    MakeFolders(box.root() + "/old");
+    box.Settings(1, "0", "0", "1");
+    box.ui.window = 43;
+    box.ui.answers = {true};
+    box.ui.while_asking = [&] { box.Settings(1, "0", "0", "7"); };
+    box.Run({box.root(), kUrl});
+    EXPECT_FALSE(Exists(box.root() + "/old"));
+}
+
+TEST(ChainsOverlapTest, SameNestedApartOrUnknown) {
+    const qb::FolderId a{1, 0, 10}, b{1, 0, 11}, top{1, 0, 2}, other{2, 0, 10};
+    using Chain = std::vector<qb::FolderId>;
+    EXPECT_TRUE(qb::ChainsOverlap(Chain{a, top}, true, Chain{a, top}, true));
+    EXPECT_TRUE(qb::ChainsOverlap(Chain{a, top}, true, Chain{top}, true));      // a inside
+    EXPECT_TRUE(qb::ChainsOverlap(Chain{top}, true, Chain{b, top}, true));      // holds b
+    EXPECT_FALSE(qb::ChainsOverlap(Chain{a, top}, true, Chain{b, top}, true));  // siblings
+    EXPECT_FALSE(qb::ChainsOverlap(Chain{a, top}, true, Chain{other}, true));   // same index, other volume
+    EXPECT_TRUE(qb::ChainsOverlap(Chain{a}, false, Chain{b, top}, true));       // a's parents unknown
+    EXPECT_TRUE(qb::ChainsOverlap(Chain{}, false, Chain{b, top}, true));
 }
 
 }  // namespace

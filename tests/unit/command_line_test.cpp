@@ -30,7 +30,17 @@ TEST(CommandLineTest, SplitsByTheProgramsOwnRules) {
         {"q \"\"\" b", {"q", " b"}},                                  // pair skipped, then a stretch
         {"q \x81\x40x", {"q", "\x81\x40x"}},                         // 0x40 is no blank anyway
     };
-    for (const Case& c : cases) EXPECT_EQ(SplitCommandLine(c.line), c.items) << c.line;
+    for (const Case& c : cases) {
+        EXPECT_EQ(SplitCommandLine(std::string(c.line)), c.items) << c.line;
+        // The wide command line splits alike, a character for a byte.
+        const std::string line = c.line;
+        std::vector<std::wstring> wide_items;
+        for (const std::string& item : c.items) wide_items.emplace_back(item.begin(), item.end());
+        EXPECT_EQ(SplitCommandLine(std::wstring(line.begin(), line.end())), wide_items) << c.line;
+    }
+    // Blanks are 0x01 to 0x20 in wide text too; U+3000 and U+0120 are not.
+    EXPECT_EQ(SplitCommandLine(std::wstring(L"q\x3000x \x0120y")),
+              (std::vector<std::wstring>{L"q\x3000x", L"\x0120y"}));
 }
 
 }  // namespace

@@ -4,10 +4,13 @@
 // unsigned decimal number, and quits when its standard input ends.
 // With a second argument it also holds that file open, sharing it for
 // reading only, so that nobody can write, rename or delete it meanwhile.
+// "browser_standin --short <path>" prints the path's short (8.3) form in
+// UTF-8 instead, and ends.
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -29,6 +32,15 @@ int main(int argc, char** argv) {
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: browser_standin <window class> [file to hold]\n");
         return 2;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--short") == 0) {
+        wchar_t path[1024], short_path[1024];
+        char utf8[4096];
+        MultiByteToWideChar(CP_ACP, 0, argv[2], -1, path, 1024);
+        if (GetShortPathNameW(path, short_path, 1024) == 0) return 6;
+        WideCharToMultiByte(CP_UTF8, 0, short_path, -1, utf8, sizeof utf8, nullptr, nullptr);
+        std::printf("%s\n", utf8);
+        return 0;
     }
     HANDLE held = INVALID_HANDLE_VALUE;
     if (argc == 3) {

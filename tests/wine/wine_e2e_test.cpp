@@ -6,6 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <map>
 
 #include "support/temp_folder.h"
 #include "wine/wine_session.h"
@@ -410,6 +413,137 @@ TEST_F(WineTest, AnyLocaleShowsTheSameTextsAndHandlesJapanesePaths) {
                                       "' が存在しなかったので、\n新たに作成しました。",
                                   "123 成功 [n] 「スレ」 ＠ news"}));
     EXPECT_EQ(ReadBytes(dir / (root + "/5ch/news/123.dat")), "posts");
+}
+
+// The log folder, an "outside" folder and the program's folder, each with
+// every file's bytes, to compare before and after a run.
+std::map<std::string, std::string> Snapshot(const std::string& path) {
+    std::map<std::string, std::string> tree;
+    std::vector<std::string> pending{""};
+    while (!pending.empty()) {
+        const std::string relative = pending.back();
+        pending.pop_back();
+        for (const std::string& name : ListNames(path + "/" + relative)) {
+            const std::string full = path + "/" + relative + name;
+            tree[relative + name] = IsFolder(full) ? "/" : ReadBytes(full);
+            if (IsFolder(full)) pending.push_back(relative + name + "/");
+        }
+    }
+    return tree;
+}
+
+// Names that read as paths once converted with best fit ('¥' becomes '\'),
+// and a chain of folders deeper than the usual path limit: the emptying acts
+// on the names Windows lists and never leaves the root. (Wine turns every
+// path into a Unix path of at most 4,096 bytes, so no Wine program can reach
+// a chain thousands deep; 300 levels already pass the 260-character limit.)
+// Roots and program folders whose names code page 932 cannot hold are
+// refused before anything is created.
+TEST_F(WineTest, EmptyingNeverReachesOutsideTheRoot) {
+    Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
+    MakeFolders(dir / "outside/victimdir");
+    WriteBytes(dir / "outside/victimdir/precious", "keep");
+    MakeFolders(dir / "dest/x¥..¥..¥outside¥victimdir");
+    WriteBytes(dir / "dest/x¥..¥..¥outside¥victimdir/f", "x");
+    WriteBytes(dir / "dest/y¥..¥..¥outside¥victimdir¥precious", "x");
+    MakeFolders(dir / "dest/kept¥");
+    WriteBytes(dir / "dest/kept¥/read only¥", "x");
+    ::chmod((dir / "dest/kept¥/read only¥").c_str(), 0444);
+    std::string chain = dir / "dest";
+    for (int i = 0; i < 300; ++i) {
+        chain += "/c";
+        ASSERT_EQ(::mkdir(chain.c_str(), 0777), 0);
+    }
+    const auto outside = Snapshot(dir / "outside");
+    const auto logs = Snapshot(dir / "logs");
+    const std::string program = ReadBytes(exe());
+    Settings(1, "0", "0", "5");
+    const WineRun run = Run(W("dest") + " " + kForm1, "Y");
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.Lines(),
+              (Lines{"Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + W("dest") +
+                         "' の中身を空にしますか？",
+                     "Quenbrook [e] ファイル '" + W("dest") + "\\kept?\\read only?' を削除できませんでした。",
+                     "Quenbrook [e] フォルダ '" + W("dest") + "\\kept?' を削除できませんでした。"}));
+    EXPECT_EQ(ListNames(dir / "dest"), (Lines{"kept¥", "sv.5ch.net"}));
+    EXPECT_EQ(Snapshot(dir / "outside"), outside);
+    EXPECT_EQ(Snapshot(dir / "logs"), logs);
+
+    // "café" is no name in code page 932; by best fit it would be "cafe".
+    MakeFolders(dir / "cafe");
+    WriteBytes(dir / "cafe/f", "x");
+    EXPECT_EQ(Run("\"" + W("café") + "\" " + kForm1, "Y").Lines(),
+              Lines{"Quenbrook [e] コピー先として指定されたフォルダ '" + W("caf?") +
+                    "' の名前には、扱えない文字が含まれています。"});
+    EXPECT_EQ(ListNames(dir / "cafe"), Lines{"f"});
+    EXPECT_FALSE(Exists(dir / "café"));
+    EXPECT_EQ(Run(W("dest") + " http://sv.5ch.net/test/read.cgi/news/123é", "Y").Lines(),
+              Lines{"Quenbrook [e] URL が正しくないようです。　非対応の BBS かもしれません。"});
+    EXPECT_EQ(ReadBytes(exe()), program);
+
+    // The program in a folder whose name cannot be held: it ends at once.
+    MakeFolders(dir / "café prog");
+    WriteBytes(dir / "café prog/Quenbrook.exe", ReadBytes(exe()));
+    const WineRun moved = WineSession::Run(dir / "café prog/Quenbrook.exe",
+                                           "Quenbrook.exe " + W("dest") + " " + kForm1);
+    EXPECT_EQ(moved.exit_code, 0);
+    EXPECT_EQ(moved.Lines(), Lines{"Quenbrook [e] Quenbrook.exe を置いたフォルダ '" +
+                                   W("caf? prog") +
+                                   "' の名前には、扱えない文字が含まれています。\n別のフォルダに移して下さい。"});
+    EXPECT_EQ(ListNames(dir / "café prog"), Lines{"Quenbrook.exe"});
+}
+
+// The same folder however it is spelt: a second drive letter (a link in the
+// prefix's dosdevices), the drive's root as "Y:" or "Y:\" whatever the
+// current folder, the long "\\?\" form, letter case, '.' and '..', trailing
+// separators, a short 8.3 name, a link. Each is refused with the warning and
+// nothing outside is touched.
+TEST_F(WineTest, TheGuardKnowsAFolderHoweverItIsSpelt) {
+    Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
+    const std::string drive = std::string(std::getenv("WINEPREFIX")) + "/dosdevices/y:";
+    ::unlink(drive.c_str());
+    ASSERT_EQ(::symlink(dir.path().c_str(), drive.c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "logs").c_str(), (dir / "loglink").c_str()), 0);
+    std::string short_dir;
+    WineSession::StartBrowser("--short", short_dir, dir.path())->Stop();
+    ASSERT_NE(short_dir.find('~'), std::string::npos) << short_dir;
+    std::string upper = W("logs");
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string log_tail = "' は、\nログフォルダ '" + W("logs") + "' と重なっているので、\n中身を空にせずにコピーします。";
+    const std::string prog_tail = "' は、\nプログラムのフォルダ '" + W("prog") + "' と重なっているので、\n中身を空にせずにコピーします。";
+    struct Case {
+        std::string root;
+        std::string shown;
+        std::string tail;
+    };
+    const Case cases[] = {
+        {"Y:", "Y:", log_tail},
+        {"Y:\\", "Y:", log_tail},
+        {"Y:\\logs\\sv.5ch.net", "Y:\\logs\\sv.5ch.net", log_tail},
+        {"\\\\?\\" + W("logs"), "\\\\?\\" + W("logs"), log_tail},
+        {upper, upper, log_tail},
+        {W("logs") + "\\.\\..\\logs\\\\", W("logs") + "\\.\\..\\logs\\", log_tail},
+        {short_dir, short_dir, log_tail},
+        {W("loglink"), W("loglink"), log_tail},
+        {W("prog"), W("prog"), prog_tail},
+        {"Y:\\prog\\", "Y:\\prog", prog_tail},
+    };
+    const auto logs = Snapshot(dir / "logs");
+    const std::string program = ReadBytes(exe());
+    for (const Case& c : cases) {
+        Settings(1, "1", "0", "5");
+        const WineRun run = Run("\"" + c.root + "\" " + kForm1, "Y");
+        EXPECT_EQ(run.Lines(), Lines{"Quenbrook [w] コピー先フォルダ '" + c.shown + c.tail}) << c.root;
+        // The copy may land in the log folder; everything that was there stays.
+        const auto after = Snapshot(dir / "logs");
+        for (const auto& entry : logs) {
+            EXPECT_EQ(after.count(entry.first) ? after.at(entry.first) : "<gone>", entry.second)
+                << c.root << ": " << entry.first;
+        }
+        EXPECT_NE(ReadBytes(ini()).find("hwVelmWnd=0\r\n"), std::string::npos) << c.root;
+        EXPECT_EQ(ReadBytes(exe()), program) << c.root;
+    }
+    ::unlink(drive.c_str());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <iconv.h>
 
+#include "platform/platform.h"
+
 #include <cerrno>
 
 namespace qb {
@@ -19,10 +21,15 @@ bool IsAscii(const std::string& text) {
 // and the input moves on by one character of `from`. ASCII text is the same
 // in both encodings and is passed through. Each direction keeps one
 // conversion descriptor for the life of the process.
+// `exact`, when given, is cleared at the first character replaced.
 std::string Convert(iconv_t cd, const std::string& text,
-                    std::size_t (*char_length)(const std::string&, std::size_t)) {
+                    std::size_t (*char_length)(const std::string&, std::size_t),
+                    bool* exact = nullptr) {
     if (IsAscii(text)) return text;
-    if (cd == reinterpret_cast<iconv_t>(-1)) return text;
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        if (exact != nullptr) *exact = false;
+        return text;
+    }
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string out;
     char buffer[1024];
@@ -38,6 +45,7 @@ std::string Convert(iconv_t cd, const std::string& text,
         in_pos = text.size() - in_left;
         if (rc == static_cast<std::size_t>(-1) && err != E2BIG) {
             out += '?';
+            if (exact != nullptr) *exact = false;
             in_pos += char_length(text, in_pos);
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
@@ -67,9 +75,36 @@ std::string Cp932ToUtf8(const std::string& text) {
     return Convert(cd, text, Cp932CharLength);
 }
 
-std::string Utf8ToCp932(const std::string& text) {
+namespace {
+iconv_t Utf8ToCp932Descriptor() {
     static const iconv_t cd = iconv_open("CP932", "UTF-8");
-    return Convert(cd, text, Utf8CharLength);
+    return cd;
+}
+}  // namespace
+
+std::string Utf8ToCp932(const std::string& text) {
+    return Convert(Utf8ToCp932Descriptor(), text, Utf8CharLength);
+}
+
+// Exact only when every character converted and the result converts back to
+// the very same bytes: a character that code page 932 holds only as a
+// look-alike counts as unconvertible.
+bool ToCp932(const std::string& text, std::string& out) {
+    bool exact = true;
+    out = Convert(Utf8ToCp932Descriptor(), text, Utf8CharLength, &exact);
+    if (exact && (IsAscii(text) || Cp932ToUtf8(out) == text)) return true;
+    // Again a character at a time, so that each look-alike shows as '?' too
+    // (iconv turns U+00A5 into 0x5C, which reads as '\').
+    out.clear();
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::string one = text.substr(pos, Utf8CharLength(text, pos));
+        bool one_exact = true;
+        const std::string converted = Convert(Utf8ToCp932Descriptor(), one, Utf8CharLength,
+                                              &one_exact);
+        out += one_exact && Cp932ToUtf8(converted) == one ? converted : "?";
+        pos += one.size();
+    }
+    return false;
 }
 
 std::string SystemPath(const std::string& path) {

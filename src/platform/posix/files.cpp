@@ -1,7 +1,6 @@
 // File and folder operations over POSIX calls.
 #include <dirent.h>
 #include <fcntl.h>
-#include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -264,19 +263,6 @@ bool CreateFolder(const std::string& path) {
     return ::mkdir(SystemPath(path).c_str(), 0777) == 0;
 }
 
-bool RemoveFolder(const std::string& path) {
-    const std::string sys = SystemPath(path);
-    struct stat st;
-    if (::lstat(sys.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        return ::unlink(sys.c_str()) == 0;
-    }
-    return ::rmdir(sys.c_str()) == 0;
-}
-
-bool RemoveFile(const std::string& path) {
-    return ::unlink(SystemPath(path).c_str()) == 0;
-}
-
 std::size_t CopyFiles(const std::vector<FileCopy>& files) {
     std::vector<StagedCopy> staged;
     for (const FileCopy& file : files) {
@@ -300,13 +286,6 @@ std::size_t CopyFiles(const std::vector<FileCopy>& files) {
         if (ok) ++done;
     }
     return done;
-}
-
-std::string FolderCompareKey(const std::string& path) {
-    char resolved[PATH_MAX];
-    const std::string sys = SystemPath(path);
-    if (::realpath(sys.c_str(), resolved) == nullptr) return Utf8ToCp932(sys);
-    return Utf8ToCp932(resolved);
 }
 
 // Text is read from regular files only: a pipe or device could block the

@@ -10,16 +10,17 @@ namespace qb {
 bool RawCommandLine(std::string&) { return false; }
 
 std::vector<std::string> SystemArguments(int argc, char** argv) {
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) arguments.push_back(Utf8ToCp932(argv[i]));
-    return arguments;
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
-std::string ProgramPath() {
+bool ProgramPath(std::string& path) {
     char buffer[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return std::string();
-    return Utf8ToCp932(std::string(buffer, static_cast<std::size_t>(n)));
+    if (n <= 0) {
+        path.clear();
+        return true;
+    }
+    return ToCp932(std::string(buffer, static_cast<std::size_t>(n)), path);
 }
 
 }  // namespace qb

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/platform.h"
+
 namespace qb {
 
 namespace {
@@ -17,14 +19,26 @@ std::wstring Wide(const std::string& text) {
     return wide;
 }
 
-std::string Narrow(const std::wstring& text) {
-    if (text.empty()) return std::string();
+std::wstring WidePath(const std::string& path) {
+    std::wstring wide = Wide(path);
+    if (wide.size() == 2 && wide[1] == L':') wide += L'\\';
+    return wide;
+}
+
+// No best-fit mapping: a character without its own code-page-932 form turns
+// into the default character '?' and makes the conversion inexact.
+bool ToCp932(const std::wstring& text, std::string& out) {
+    out.clear();
+    if (text.empty()) return true;
     const int size = static_cast<int>(text.size());
-    const int n =
-        WideCharToMultiByte(kCodePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(kCodePage, 0, text.data(), size, &narrow[0], n, nullptr, nullptr);
-    return narrow;
+    BOOL used_default = FALSE;
+    const int n = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, text.data(), size,
+                                      nullptr, 0, "?", &used_default);
+    if (n <= 0) return false;
+    out.assign(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, text.data(), size, &out[0], n, "?",
+                        &used_default);
+    return !used_default;
 }
 
 }  // namespace qb

@@ -31,7 +31,7 @@ HANDLE Handle(FileHandle file) { return reinterpret_cast<HANDLE>(file.value); }
 FileHandle MakeHandle(HANDLE h) { return FileHandle{reinterpret_cast<std::intptr_t>(h)}; }
 
 DWORD Attributes(const std::string& path) {
-    return GetFileAttributesW(Wide(path).c_str());
+    return GetFileAttributesW(WidePath(path).c_str());
 }
 
 // The file information of an entry; with `entry_itself`, a link is not
@@ -58,8 +58,11 @@ bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMAT
 // `path` + "." + process id + "-" + counter + ".tmp": a name of this run only.
 std::wstring PrivateName(const std::wstring& path) {
     static unsigned counter = 0;
-    return path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++counter) + L".tmp";
+    // Built as ASCII and widened: the C library's wide formatting would bring
+    // its whole printer into the executable.
+    const std::string ending = "." + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(++counter) + ".tmp";
+    return path + std::wstring(ending.begin(), ending.end());
 }
 
 // Flushes a closed file's data to the disk. A read-only file (the copy of a
@@ -117,13 +120,13 @@ bool FileIsPresent(const std::string& path) {
 bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries) {
     entries.clear();
     WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW(Wide(dir + "\\*").c_str(), &data);
+    const HANDLE find = FindFirstFileW(WidePath(dir + "\\*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
     const DWORD skipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kVolumeAttribute;
     do {
         if (data.dwFileAttributes & skipped) continue;
         FolderEntry entry;
-        entry.name = Narrow(data.cFileName);
+        ToCp932(data.cFileName, entry.name);
         entry.is_folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         entry.is_link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         entries.push_back(entry);
@@ -133,15 +136,8 @@ bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries) {
 }
 
 bool CreateFolder(const std::string& path) {
-    return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0;
+    return CreateDirectoryW(WidePath(path).c_str(), nullptr) != 0;
 }
-
-// RemoveDirectoryW removes a junction or folder link itself, never its target.
-bool RemoveFolder(const std::string& path) {
-    return RemoveDirectoryW(Wide(path).c_str()) != 0;
-}
-
-bool RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }
 
 namespace {
 
@@ -194,18 +190,6 @@ std::size_t CopyFiles(const std::vector<FileCopy>& files) {
     std::size_t done = 0;
     while (done < files.size() && CopyOne(files[done].src, files[done].dst)) ++done;
     return done;
-}
-
-std::string FolderCompareKey(const std::string& path) {
-    const std::wstring wide = Wide(path);
-    const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return std::string();
-    std::wstring full(n, L'\0');
-    const DWORD m = GetFullPathNameW(wide.c_str(), n, &full[0], nullptr);
-    full.resize(m);
-    while (full.size() > 3 && full.back() == L'\\') full.pop_back();
-    CharUpperBuffW(&full[0], static_cast<DWORD>(full.size()));
-    return Narrow(full);
 }
 
 FileHandle OpenForRead(const std::string& path) {
@@ -289,8 +273,8 @@ std::string FinalFilePath(const std::string& path) {
         final_path = final_path.substr(4);
     }
     // Only a name that converts back to the same characters is used.
-    const std::string narrow = Narrow(final_path);
-    if (Wide(narrow) != final_path) RaiseInOutError(3);
+    std::string narrow;
+    if (!ToCp932(final_path, narrow) || Wide(narrow) != final_path) RaiseInOutError(3);
     return narrow;
 }
 
@@ -318,7 +302,9 @@ FileHandle CreatePrivateFile(const std::string& path, std::string& name) {
                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             // The ending is plain ASCII: the name is the path's bytes and it.
-            name = path + Narrow(temp.substr(wide.size()));
+            std::string ending;
+            ToCp932(temp.substr(wide.size()), ending);
+            name = path + ending;
             return MakeHandle(h);
         }
         const DWORD error = GetLastError();

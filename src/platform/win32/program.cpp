@@ -6,24 +6,24 @@
 
 namespace qb {
 
-std::string ProgramPath() {
+bool ProgramPath(std::string& path) {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, &buffer[0],
                                            static_cast<DWORD>(buffer.size()));
         if (n < buffer.size()) {
             buffer.resize(n);
-            return Narrow(buffer);
+            return ToCp932(buffer, path);
         }
         buffer.resize(buffer.size() * 2);
     }
 }
 
-bool RawCommandLine(std::string& line) {
-    line = Narrow(GetCommandLineW());
+bool RawCommandLine(std::wstring& line) {
+    line = GetCommandLineW();
     return true;
 }
 
-std::vector<std::string> SystemArguments(int, char**) { return {}; }
+std::vector<std::wstring> SystemArguments(int, char**) { return {}; }
 
 }  // namespace qb

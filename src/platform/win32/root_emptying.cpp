@@ -1,0 +1,194 @@
+// The destination root on Windows: its identity from an open handle (volume
+// serial number and file ID), and emptying it by the wide names the listing
+// returns, each removed through a long absolute path ("\\?\" form), so that
+// no name is ever read back through code page 932 and depth is no limit.
+#include <windows.h>
+
+#include "platform/platform.h"
+#include "platform/win32/encoding.h"
+
+namespace qb {
+
+namespace {
+
+constexpr DWORD kVolumeAttribute = 0x8;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+HANDLE Handle(OpenFolder folder) { return reinterpret_cast<HANDLE>(folder.value); }
+
+// Opens a folder for its attributes only; a link or junction is followed.
+HANDLE OpenForIdentity(const std::wstring& path) {
+    return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+bool IsFolderHandle(HANDLE h) {
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileInformationByHandle(h, &info) &&
+           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The 128-bit file ID where the file system gives it, else the 64-bit index.
+bool IdOf(HANDLE h, FolderId& id) {
+    FILE_ID_INFO wide_id;
+    if (GetFileInformationByHandleEx(h, FileIdInfo, &wide_id, sizeof wide_id)) {
+        id.volume = wide_id.VolumeSerialNumber;
+        std::uint64_t halves[2];
+        static_assert(sizeof halves == sizeof wide_id.FileId.Identifier, "128-bit file ID");
+        CopyMemory(halves, wide_id.FileId.Identifier, sizeof halves);
+        id.index_low = halves[0];
+        id.index_high = halves[1] | (std::uint64_t{1} << 63);  // never equal to a 64-bit index
+        return true;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info)) return false;
+    id.volume = info.dwVolumeSerialNumber;
+    id.index_high = 0;
+    id.index_low = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    return true;
+}
+
+// The folder's own full path in the long form ("\\?\C:\..." or
+// "\\?\UNC\server\share\..."), as the system resolved it.
+bool FinalPath(HANDLE h, std::wstring& path) {
+    path.assign(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFinalPathNameByHandleW(h, &path[0], static_cast<DWORD>(path.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) return false;
+        if (n < path.size()) {
+            path.resize(n);
+            return true;
+        }
+        path.resize(n + 1);
+    }
+}
+
+// Where the walk up the parents stops: the root of a drive ("\\?\C:\") or a
+// network share ("\\?\UNC\server\share").
+std::size_t VolumeRootLength(const std::wstring& path) {
+    const std::wstring unc = L"\\\\?\\UNC\\";
+    if (path.compare(0, unc.size(), unc) == 0) {
+        const std::size_t server_end = path.find(L'\\', unc.size());
+        if (server_end == std::wstring::npos) return path.size();
+        const std::size_t share_end = path.find(L'\\', server_end + 1);
+        return share_end == std::wstring::npos ? path.size() : share_end;
+    }
+    const std::size_t colon = path.find(L':');
+    return colon == std::wstring::npos ? path.size() : colon + 2;
+}
+
+std::wstring Join(const std::wstring& dir, const std::wstring& name) {
+    std::wstring joined = dir;
+    if (joined.empty() || joined.back() != L'\\') joined += L'\\';
+    joined += name;
+    return joined;
+}
+
+bool IsDot(const wchar_t* name) {
+    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+struct Entry {
+    std::wstring name;
+    DWORD attributes;
+};
+
+class Emptier {
+public:
+    Emptier(const std::string& display_root, EmptyingListener& listener)
+        : display_(display_root), listener_(listener) {}
+
+    // Empties the folder at `path` (long form). The listing is read in full
+    // and closed before going down, so that each level holds only its list.
+    void Empty(const std::wstring& path) {
+        std::vector<Entry> entries;
+        WIN32_FIND_DATAW data;
+        const HANDLE find = FindFirstFileW(Join(path, L"*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return;
+        const DWORD skipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kVolumeAttribute;
+        do {
+            if ((data.dwFileAttributes & skipped) || IsDot(data.cFileName)) continue;
+            entries.push_back(Entry{data.cFileName, data.dwFileAttributes});
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        for (const Entry& entry : entries) {
+            const std::wstring full = Join(path, entry.name);
+            if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                if (!DeleteFileW(full.c_str())) Report(entry.name, false);
+                continue;
+            }
+            // A junction or folder link is removed itself, never entered.
+            if (!(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                const std::size_t mark = display_.size();
+                display_ += '\\';
+                display_ += DisplayName(entry.name);
+                Empty(full);
+                display_.resize(mark);
+            }
+            if (!RemoveDirectoryW(full.c_str())) Report(entry.name, true);
+        }
+    }
+
+private:
+    static std::string DisplayName(const std::wstring& name) {
+        std::string shown;
+        ToCp932(name, shown);
+        return shown;
+    }
+
+    void Report(const std::wstring& name, bool is_folder) {
+        listener_.CannotRemove(display_ + '\\' + DisplayName(name), is_folder);
+    }
+
+    std::string display_;
+    EmptyingListener& listener_;
+};
+
+}  // namespace
+
+bool OpenFolderByPath(const std::string& path, OpenFolder& folder) {
+    const HANDLE h = OpenForIdentity(WidePath(path));
+    folder.value = reinterpret_cast<std::intptr_t>(h);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    if (IsFolderHandle(h)) return true;
+    CloseHandle(h);
+    folder.value = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
+    return false;
+}
+
+void CloseFolder(OpenFolder folder) {
+    if (Handle(folder) != INVALID_HANDLE_VALUE) CloseHandle(Handle(folder));
+}
+
+bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain) {
+    chain.clear();
+    FolderId id;
+    std::wstring path;
+    if (!IdOf(Handle(folder), id) || !FinalPath(Handle(folder), path)) return false;
+    chain.push_back(id);
+    const std::size_t root_length = VolumeRootLength(path);
+    for (;;) {
+        std::size_t cut = path.find_last_of(L'\\');
+        if (cut == std::wstring::npos || path.size() <= root_length) return true;
+        if (cut < root_length) cut = root_length;  // the volume's root keeps its '\'
+        path.resize(cut);
+        if (path.back() == L':') path += L'\\';
+        const HANDLE parent = OpenForIdentity(path);
+        if (parent == INVALID_HANDLE_VALUE) return false;
+        const bool known = IdOf(parent, id);
+        CloseHandle(parent);
+        if (!known) return false;
+        chain.push_back(id);
+    }
+}
+
+void EmptyOpenFolder(OpenFolder folder, const std::string& display_root,
+                     EmptyingListener& listener) {
+    std::wstring path;
+    if (!FinalPath(Handle(folder), path)) return;
+    Emptier emptier(display_root, listener);
+    emptier.Empty(path);
+}
+
+}  // namespace qb

@@ -1,0 +1,26 @@
+#include "settings/saved_handle.h"
+
+#include <vector>
+
+#include "platform/text_file.h"
+#include "settings/integer_conversion.h"
+#include "settings/settings_file.h"
+#include "settings/settings_loader.h"
+
+namespace qb {
+
+bool ReadSavedHandle(const std::string& program_folder, std::uint32_t& handle) {
+    const std::string prefix = "hwVelmWnd=";
+    const std::vector<std::string> lines =
+        ReadTextLines(SettingsPath(program_folder), kSettingLinesSearched);
+    for (const std::string& line : lines) {
+        if (line.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::int64_t value = ToInt64OrMinusOne(line.substr(prefix.size()));
+        if (line.size() == prefix.size() || value < 0 || value > 0xFFFFFFFFll) return false;
+        handle = static_cast<std::uint32_t>(value);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace qb

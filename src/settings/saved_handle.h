@@ -1,0 +1,16 @@
+// The browser window handle as the settings file holds it right now, for a
+// run that must know whether another run has saved one meanwhile.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qb {
+
+// Reads the settings file beside the executable again and finds the handle
+// as the loader does (the first "hwVelmWnd=" line among the first 50).
+// False when there is no such line or its value is no handle. Raises
+// InOutError when the file cannot be read.
+bool ReadSavedHandle(const std::string& program_folder, std::uint32_t& handle);
+
+}  // namespace qb
