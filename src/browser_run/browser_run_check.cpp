@@ -67,17 +67,17 @@ bool CheckBrowserRun(RunState& state, UserFacing& ui) {
     if (!OpenFolderByPath(state.CopyRoot, root.folder)) return true;
     std::vector<FolderId> chain;
     const bool complete = FolderChain(root.folder, chain);
-    if (OverlapsRoot(chain, complete, state.LogRoot)) {
+    // Folders the emptying must never reach, with the words that name them.
+    const struct {
+        const std::string& folder;
+        const char* tail;
+    } guarded[] = {{state.LogRoot, msg::kOverlapTail},
+                   {state.ProgramFolder, msg::kOverlapProgramTail}};
+    for (const auto& g : guarded) {
+        if (!OverlapsRoot(chain, complete, g.folder)) continue;
         ShowNotice(ui,
-                   Quoted(msg::kCopyFolderHead, state.CopyRoot, msg::kOverlapTail) +
-                       state.LogRoot + msg::kOverlapTail2,
-                   'w');
-        return true;
-    }
-    if (OverlapsRoot(chain, complete, state.ProgramFolder)) {
-        ShowNotice(ui,
-                   Quoted(msg::kCopyFolderHead, state.CopyRoot, msg::kOverlapProgramTail) +
-                       state.ProgramFolder + msg::kOverlapTail2,
+                   Quoted(msg::kCopyFolderHead, state.CopyRoot, g.tail) + g.folder +
+                       msg::kOverlapTail2,
                    'w');
         return true;
     }
