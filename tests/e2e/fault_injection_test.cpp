@@ -212,6 +212,45 @@ TEST_F(FaultTest, DestinationRootThatIsAFile) {
     EXPECT_EQ(Snapshot(dir / "logs"), source);
 }
 
+// The log folder mounted again inside the root, and a root that is a
+// folder of the log folder mounted elsewhere: walking up through ".." never
+// meets the log folder, yet emptying would delete the logs.
+TEST_F(FaultTest, BindMountsNeverLetTheEmptyingReachTheLogs) {
+    Install(dir / "prog");
+    struct Bind {
+        Bind(const std::string& from, const std::string& to) : path(to) {
+            MakeFolders(to);
+            mounted = ::mount(from.c_str(), to.c_str(), nullptr, MS_BIND, nullptr) == 0;
+        }
+        ~Bind() {
+            if (mounted) ::umount2(path.c_str(), MNT_DETACH);
+        }
+        std::string path;
+        bool mounted;
+    };
+    const std::string question = "Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" +
+                                 dir.path() + "/dest' の中身を空にしますか？";
+    const Tree source = Snapshot(dir / "logs");
+    {
+        Settings();
+        Bind inside(dir / "logs", dir / "dest/seen");
+        if (!inside.mounted) GTEST_SKIP() << "cannot bind-mount here";
+        const ProcessResult r = RunProgram(program, {dir / "dest", kUrl}, "y\n");
+        EXPECT_EQ(NoticeBlocks(r.errors),
+                  (Blocks{question, "Quenbrook [e] フォルダ '" + dir.path() +
+                                        "/dest/seen' を削除できませんでした。"}));
+    }
+    EXPECT_EQ(Snapshot(dir / "logs"), source);
+    {
+        Settings();
+        Bind root(dir / "logs/sv.5ch.net", dir / "mounted");
+        const ProcessResult r = RunProgram(program, {dir / "mounted", kUrl}, "y\n");
+        ASSERT_FALSE(NoticeBlocks(r.errors).empty());
+        EXPECT_EQ(NoticeBlocks(r.errors)[0].rfind("Quenbrook [w] ", 0), 0u);
+        EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/news/123.dat"), source.at("sv.5ch.net/news/123.dat"));
+    }
+}
+
 TEST_F(FaultTest, SourceDatThatCannotBeRead) {
     Install(dir / "prog");
     Settings();

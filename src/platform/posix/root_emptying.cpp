@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "platform/platform.h"
 #include "platform/posix/encoding.h"
@@ -30,6 +32,58 @@ FolderId IdOf(const struct stat& st) {
 
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Whether the folder open as `fd` is where a file system, or a folder of
+// one, is mounted. Where the system cannot say, only a change of device
+// from `parent` shows it.
+bool IsMountRoot(int fd, const struct stat& st, const struct stat& parent) {
+    if (st.st_dev != parent.st_dev) return true;
+#ifdef STATX_ATTR_MOUNT_ROOT
+    struct statx sx;
+    if (::statx(fd, "", AT_EMPTY_PATH, 0, &sx) == 0 &&
+        (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0)
+        return (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+#else
+    (void)fd;
+#endif
+    return false;
+}
+
+// Whether the folder open as `fd` is where a folder below the root of its
+// file system is mounted again (a bind mount). Walking up through ".." from
+// there leaves the file system's own tree, so the parents seen are not the
+// folder's real ones. True when it cannot be told.
+bool IsMountedSubfolder(int fd) {
+#if defined(STATX_ATTR_MOUNT_ROOT) && defined(STATX_MNT_ID)
+    struct statx sx;
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_MNT_ID, &sx) != 0) return true;
+    if ((sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) == 0) return true;
+    if ((sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) == 0) return false;
+    if ((sx.stx_mask & STATX_MNT_ID) == 0) return true;
+    // Each line: mount ID, parent ID, device, then the mounted folder's
+    // path inside its file system ("/" for the whole file system).
+    std::FILE* f = std::fopen("/proc/self/mountinfo", "re");
+    if (f == nullptr) return true;
+    bool sub = true;
+    unsigned long long id = 0;
+    char root[8];
+    char line[4096];
+    bool line_start = true;
+    while (std::fgets(line, sizeof line, f) != nullptr) {
+        if (line_start && std::sscanf(line, "%llu %*u %*s %7s", &id, root) == 2 &&
+            id == sx.stx_mnt_id) {
+            sub = std::strcmp(root, "/") != 0;
+            break;
+        }
+        line_start = std::strchr(line, '\n') != nullptr;
+    }
+    std::fclose(f);
+    return sub;
+#else
+    (void)fd;
+    return false;
+#endif
 }
 
 // Names beginning with '.' are hidden by convention, like entries with the
@@ -87,7 +141,11 @@ public:
             }
             const int child = ::openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             struct stat child_st;
-            if (child >= 0 && ::fstat(child, &child_st) == 0) {
+            // A mount point is never entered: what is mounted there (another
+            // file system, or a folder from elsewhere, even the log folder)
+            // is not the root's to empty. Removing the mount point fails.
+            if (child >= 0 && ::fstat(child, &child_st) == 0 &&
+                !IsMountRoot(child, child_st, self)) {
                 ::close(fd);
                 const std::size_t mark = display_.size();
                 display_ += kPathSeparator;
@@ -162,6 +220,7 @@ bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain) {
             return true;
         }
         chain.push_back(id);
+        if (IsMountedSubfolder(fd)) break;
         const int parent = ::openat(fd, "..", kLookOnly | O_DIRECTORY | O_CLOEXEC);
         ::close(fd);
         fd = parent;
