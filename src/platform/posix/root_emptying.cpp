@@ -30,15 +30,11 @@ FolderId IdOf(const struct stat& st) {
     return id;
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 // Whether the folder open as `fd` is where a file system, or a folder of
 // one, is mounted. Where the system cannot say, only a change of device
-// from `parent` shows it.
-bool IsMountRoot(int fd, const struct stat& st, const struct stat& parent) {
-    if (st.st_dev != parent.st_dev) return true;
+// from the parent's device shows it.
+bool IsMountRoot(int fd, const struct stat& st, dev_t parent) {
+    if (st.st_dev != parent) return true;
 #ifdef STATX_ATTR_MOUNT_ROOT
     struct statx sx;
     if (::statx(fd, "", AT_EMPTY_PATH, 0, &sx) == 0 &&
@@ -118,15 +114,35 @@ public:
     Emptier(const std::string& display_root, EmptyingListener& listener)
         : display_(display_root), listener_(listener) {}
 
-    // Empties the folder open as `fd` (whose identity is `self`). Only one
-    // descriptor is held at a time, whatever the depth: before going down,
-    // the parent's descriptor is closed; coming back, the parent is opened
-    // again through ".." and must be the same folder. Returns the
-    // descriptor of the folder, or -1 when it could not be found again.
-    int Empty(int fd, const struct stat& self) {
-        std::vector<Entry> entries;
-        if (!ReadEntries(fd, entries)) return fd;
-        for (const Entry& entry : entries) {
+    // Empties the folder open as `fd` (whose identity is `self`) and closes
+    // it. Only one descriptor is held at a time, whatever the depth: before
+    // going down, the parent's descriptor is closed; coming back, the parent
+    // is opened again through ".." and must be the same folder. What is left
+    // to do at each level is kept on the heap, not the call stack, so that
+    // no depth can exhaust the stack.
+    void Empty(int fd, const struct stat& self) {
+        std::vector<Level> levels(1);
+        levels[0].dev = self.st_dev;
+        levels[0].ino = self.st_ino;
+        ReadEntries(fd, levels[0].entries);
+        for (;;) {
+            Level& level = levels.back();
+            if (level.next == level.entries.size()) {
+                if (levels.size() == 1) break;
+                const Level& parent = levels[levels.size() - 2];
+                fd = ReopenParent(fd, parent.dev, parent.ino);
+                if (fd < 0) {
+                    // Moved away while being emptied: stop rather than guess.
+                    listener_.CannotRemove(display_, true);
+                    return;
+                }
+                display_.resize(level.mark);
+                levels.pop_back();
+                const std::string& done = levels.back().entries[levels.back().next - 1].name;
+                if (::unlinkat(fd, done.c_str(), AT_REMOVEDIR) != 0) Report(done, true);
+                continue;
+            }
+            const Entry& entry = level.entries[level.next++];
             const char* name = entry.name.c_str();
             bool is_folder = entry.type == DT_DIR;
             if (entry.type == DT_UNKNOWN) {
@@ -145,41 +161,49 @@ public:
             // file system, or a folder from elsewhere, even the log folder)
             // is not the root's to empty. Removing the mount point fails.
             if (child >= 0 && ::fstat(child, &child_st) == 0 &&
-                !IsMountRoot(child, child_st, self)) {
+                !IsMountRoot(child, child_st, level.dev)) {
                 ::close(fd);
-                const std::size_t mark = display_.size();
+                fd = child;
+                Level down;
+                down.dev = child_st.st_dev;
+                down.ino = child_st.st_ino;
+                down.mark = display_.size();
                 display_ += kPathSeparator;
                 display_ += DisplayName(entry.name);
-                const int back = Empty(child, child_st);
-                if (back < 0) return -1;
-                fd = ReopenParent(back, self);
-                if (fd < 0) {
-                    // Moved away while being emptied: stop rather than guess.
-                    listener_.CannotRemove(display_, true);
-                    return -1;
-                }
-                display_.resize(mark);
-            } else if (child >= 0) {
-                ::close(child);
+                ReadEntries(fd, down.entries);
+                levels.push_back(std::move(down));  // `level` and `entry` are not used again
+                continue;
             }
+            if (child >= 0) ::close(child);
             if (::unlinkat(fd, name, AT_REMOVEDIR) != 0) Report(entry.name, true);
         }
-        return fd;
+        ::close(fd);
     }
 
 private:
+    // A folder being emptied: its entries, the next one to do, its identity
+    // and the length of the display path above it.
+    struct Level {
+        std::vector<Entry> entries;
+        std::size_t next = 0;
+        dev_t dev = 0;
+        ino_t ino = 0;
+        std::size_t mark = 0;
+    };
+
     static std::string DisplayName(const std::string& name) {
         std::string shown;
         ToCp932(name, shown);
         return shown;
     }
 
-    // The parent of the folder open as `child`, when it still is `parent`.
-    static int ReopenParent(int child, const struct stat& parent) {
+    // The parent of the folder open as `child`, when it still is the folder
+    // `dev`/`ino`; `child` is closed.
+    static int ReopenParent(int child, dev_t dev, ino_t ino) {
         const int fd = ::openat(child, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ::close(child);
         struct stat st;
-        if (fd >= 0 && ::fstat(fd, &st) == 0 && SameFile(st, parent)) return fd;
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_dev == dev && st.st_ino == ino) return fd;
         if (fd >= 0) ::close(fd);
         return -1;
     }
@@ -239,8 +263,7 @@ void EmptyOpenFolder(OpenFolder folder, const std::string& display_root,
         return;
     }
     Emptier emptier(display_root, listener);
-    const int last = emptier.Empty(fd, self);
-    if (last >= 0) ::close(last);
+    emptier.Empty(fd, self);
 }
 
 }  // namespace qb
