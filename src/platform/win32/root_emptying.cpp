@@ -78,13 +78,6 @@ std::size_t VolumeRootLength(const std::wstring& path) {
     return colon == std::wstring::npos ? path.size() : colon + 2;
 }
 
-std::wstring Join(const std::wstring& dir, const std::wstring& name) {
-    std::wstring joined = dir;
-    if (joined.empty() || joined.back() != L'\\') joined += L'\\';
-    joined += name;
-    return joined;
-}
-
 bool IsDot(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
@@ -99,12 +92,62 @@ public:
     Emptier(const std::string& display_root, EmptyingListener& listener)
         : display_(display_root), listener_(listener) {}
 
-    // Empties the folder at `path` (long form). The listing is read in full
-    // and closed before going down, so that each level holds only its list.
-    void Empty(const std::wstring& path) {
+    // Empties the folder at `root` (long form). Each folder's listing is
+    // read in full and closed before going down. What is left to do at each
+    // level is kept on the heap, not the call stack, and one path is
+    // extended and cut back, so that depth exhausts neither the stack nor
+    // the memory.
+    void Empty(const std::wstring& root) {
+        path_ = root;
+        std::vector<Level> levels(1);
+        List(levels[0].entries);
+        for (;;) {
+            Level& level = levels.back();
+            if (level.next == level.entries.size()) {
+                if (levels.size() == 1) return;
+                path_.resize(level.path_mark);
+                display_.resize(level.display_mark);
+                levels.pop_back();
+                const Entry& done = levels.back().entries[levels.back().next - 1];
+                if (!RemoveDirectoryW(Join(done.name).c_str())) Report(done.name, true);
+                continue;
+            }
+            const Entry& entry = level.entries[level.next++];
+            const std::wstring full = Join(entry.name);
+            if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                if (!DeleteFileW(full.c_str())) Report(entry.name, false);
+                continue;
+            }
+            // A junction or folder link is removed itself, never entered.
+            if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                if (!RemoveDirectoryW(full.c_str())) Report(entry.name, true);
+                continue;
+            }
+            Level down;
+            down.path_mark = path_.size();
+            down.display_mark = display_.size();
+            display_ += '\\';
+            display_ += DisplayName(entry.name);
+            path_ = full;
+            List(down.entries);
+            levels.push_back(std::move(down));  // `level` and `entry` are not used again
+        }
+    }
+
+private:
+    // A folder being emptied: its entries, the next one to do, and the
+    // lengths of the path and the display path above it.
+    struct Level {
         std::vector<Entry> entries;
+        std::size_t next = 0;
+        std::size_t path_mark = 0;
+        std::size_t display_mark = 0;
+    };
+
+    // The entries of the folder at `path_`, but for hidden and system ones.
+    void List(std::vector<Entry>& entries) const {
         WIN32_FIND_DATAW data;
-        const HANDLE find = FindFirstFileW(Join(path, L"*").c_str(), &data);
+        const HANDLE find = FindFirstFileW(Join(L"*").c_str(), &data);
         if (find == INVALID_HANDLE_VALUE) return;
         const DWORD skipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kVolumeAttribute;
         do {
@@ -112,25 +155,15 @@ public:
             entries.push_back(Entry{data.cFileName, data.dwFileAttributes});
         } while (FindNextFileW(find, &data));
         FindClose(find);
-        for (const Entry& entry : entries) {
-            const std::wstring full = Join(path, entry.name);
-            if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                if (!DeleteFileW(full.c_str())) Report(entry.name, false);
-                continue;
-            }
-            // A junction or folder link is removed itself, never entered.
-            if (!(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-                const std::size_t mark = display_.size();
-                display_ += '\\';
-                display_ += DisplayName(entry.name);
-                Empty(full);
-                display_.resize(mark);
-            }
-            if (!RemoveDirectoryW(full.c_str())) Report(entry.name, true);
-        }
     }
 
-private:
+    std::wstring Join(const std::wstring& name) const {
+        std::wstring joined = path_;
+        if (joined.empty() || joined.back() != L'\\') joined += L'\\';
+        joined += name;
+        return joined;
+    }
+
     static std::string DisplayName(const std::wstring& name) {
         std::string shown;
         ToCp932(name, shown);
@@ -141,6 +174,7 @@ private:
         listener_.CannotRemove(display_ + '\\' + DisplayName(name), is_folder);
     }
 
+    std::wstring path_;
     std::string display_;
     EmptyingListener& listener_;
 };
