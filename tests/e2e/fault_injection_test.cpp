@@ -467,6 +467,33 @@ TEST_F(FaultTest, SettingsRewriteKeepsWhatIsThere) {
     }
 }
 
+// A folder in the root that can be read but not searched, run as a user
+// whom permissions bind: it stays with its notice, and the emptying goes on
+// with the entries after it.
+TEST_F(FaultTest, AFolderThatCannotBeSearchedStopsNothingElse) {
+    Install(dir / "prog");
+    Settings();
+    MakeFolders(dir / "dest/a/inner");
+    // Listing order is the file system's: with 40 entries beside it, some
+    // come after the folder.
+    for (int i = 0; i < 40; ++i) WriteBytes(dir / ("dest/f" + std::to_string(i)), "x");
+    std::vector<std::string> argv{program, dir / "dest", kUrl};
+    if (::getuid() == 0) {
+        ASSERT_EQ(RunProcess({"/bin/chown", "-R", "65534:65534", dir.path()}).exit_code, 0);
+        argv.insert(argv.begin(),
+                    {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+    }
+    ASSERT_EQ(::chmod((dir / "dest/a").c_str(), 0644), 0);
+    const ProcessResult r = RunProcess(argv, "y\n", {}, 30);
+    ::chmod((dir / "dest/a").c_str(), 0755);
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(NoticeBlocks(r.errors),
+              (Blocks{"Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + dir.path() +
+                          "/dest' の中身を空にしますか？",
+                      "Quenbrook [e] フォルダ '" + dir.path() + "/dest/a' を削除できませんでした。"}));
+    EXPECT_EQ(ListNames(dir / "dest"), (Blocks{"a", "sv.5ch.net"}));
+}
+
 // Eight runs at once, over and over, creating the same folders, copying the
 // same thread and rewriting the same settings file: every run ends in order,
 // none sees an empty file or fails on a folder a neighbour made, and the

@@ -160,17 +160,18 @@ public:
             // A mount point is never entered: what is mounted there (another
             // file system, or a folder from elsewhere, even the log folder)
             // is not the root's to empty. Removing the mount point fails.
+            // A folder that cannot be listed is not entered either (without
+            // search permission, its ".." could not be opened to come back).
+            Level down;
             if (child >= 0 && ::fstat(child, &child_st) == 0 &&
-                !IsMountRoot(child, child_st, level.dev)) {
+                !IsMountRoot(child, child_st, level.dev) && ReadEntries(child, down.entries)) {
                 ::close(fd);
                 fd = child;
-                Level down;
                 down.dev = child_st.st_dev;
                 down.ino = child_st.st_ino;
                 down.mark = display_.size();
                 display_ += kPathSeparator;
                 display_ += DisplayName(entry.name);
-                ReadEntries(fd, down.entries);
                 levels.push_back(std::move(down));  // `level` and `entry` are not used again
                 continue;
             }
