@@ -115,9 +115,10 @@ public:
         : display_(display_root), listener_(listener) {}
 
     // Empties the folder open as `fd` (whose identity is `self`) and closes
-    // it. Only one descriptor is held at a time, whatever the depth: before
-    // going down, the parent's descriptor is closed; coming back, the parent
-    // is opened again through ".." and must be the same folder. What is left
+    // it. At most three descriptors are open at a time, whatever the depth:
+    // once a folder is listed, its parent's descriptor is closed; coming
+    // back, the parent is opened again through ".." and must be the same
+    // folder. What is left
     // to do at each level is kept on the heap, not the call stack, so that
     // no depth can exhaust the stack.
     void Empty(int fd, const struct stat& self) {
