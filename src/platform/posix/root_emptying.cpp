@@ -31,10 +31,10 @@ FolderId IdOf(const struct stat& st) {
 }
 
 // Whether the folder open as `fd` is where a file system, or a folder of
-// one, is mounted. Where the system cannot say, only a change of device
-// from the parent's device shows it.
+// one, is mounted. Where the system cannot say, a change of device from the
+// parent's is taken as one (a file system's own subvolumes may differ in
+// device too, and are then not entered either).
 bool IsMountRoot(int fd, const struct stat& st, dev_t parent) {
-    if (st.st_dev != parent) return true;
 #ifdef STATX_ATTR_MOUNT_ROOT
     struct statx sx;
     if (::statx(fd, "", AT_EMPTY_PATH, 0, &sx) == 0 &&
@@ -43,7 +43,7 @@ bool IsMountRoot(int fd, const struct stat& st, dev_t parent) {
 #else
     (void)fd;
 #endif
-    return false;
+    return st.st_dev != parent;
 }
 
 // Whether the folder open as `fd` is where a folder below the root of its
