@@ -212,6 +212,45 @@ TEST_F(FaultTest, DestinationRootThatIsAFile) {
     EXPECT_EQ(Snapshot(dir / "logs"), source);
 }
 
+// The log folder mounted again inside the root, and a root that is a
+// folder of the log folder mounted elsewhere: walking up through ".." never
+// meets the log folder, yet emptying would delete the logs.
+TEST_F(FaultTest, BindMountsNeverLetTheEmptyingReachTheLogs) {
+    Install(dir / "prog");
+    struct Bind {
+        Bind(const std::string& from, const std::string& to) : path(to) {
+            MakeFolders(to);
+            mounted = ::mount(from.c_str(), to.c_str(), nullptr, MS_BIND, nullptr) == 0;
+        }
+        ~Bind() {
+            if (mounted) ::umount2(path.c_str(), MNT_DETACH);
+        }
+        std::string path;
+        bool mounted;
+    };
+    const std::string question = "Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" +
+                                 dir.path() + "/dest' の中身を空にしますか？";
+    const Tree source = Snapshot(dir / "logs");
+    {
+        Settings();
+        Bind inside(dir / "logs", dir / "dest/seen");
+        if (!inside.mounted) GTEST_SKIP() << "cannot bind-mount here";
+        const ProcessResult r = RunProgram(program, {dir / "dest", kUrl}, "y\n");
+        EXPECT_EQ(NoticeBlocks(r.errors),
+                  (Blocks{question, "Quenbrook [e] フォルダ '" + dir.path() +
+                                        "/dest/seen' を削除できませんでした。"}));
+    }
+    EXPECT_EQ(Snapshot(dir / "logs"), source);
+    {
+        Settings();
+        Bind root(dir / "logs/sv.5ch.net", dir / "mounted");
+        const ProcessResult r = RunProgram(program, {dir / "mounted", kUrl}, "y\n");
+        ASSERT_FALSE(NoticeBlocks(r.errors).empty());
+        EXPECT_EQ(NoticeBlocks(r.errors)[0].rfind("Quenbrook [w] ", 0), 0u);
+        EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/news/123.dat"), source.at("sv.5ch.net/news/123.dat"));
+    }
+}
+
 TEST_F(FaultTest, SourceDatThatCannotBeRead) {
     Install(dir / "prog");
     Settings();
@@ -426,6 +465,33 @@ TEST_F(FaultTest, SettingsRewriteKeepsWhatIsThere) {
         EXPECT_EQ(ListNames(folder), (Blocks{"Quenbrook", "Quenbrook.ini"})) << c.name;
         EXPECT_EQ(ReadBytes(dest + "/sv.5ch.net/news/123.dat"), std::string(200000, 'd'));
     }
+}
+
+// A folder in the root that can be read but not searched, run as a user
+// whom permissions bind: it stays with its notice, and the emptying goes on
+// with the entries after it.
+TEST_F(FaultTest, AFolderThatCannotBeSearchedStopsNothingElse) {
+    Install(dir / "prog");
+    Settings();
+    MakeFolders(dir / "dest/a/inner");
+    // Listing order is the file system's: with 40 entries beside it, some
+    // come after the folder.
+    for (int i = 0; i < 40; ++i) WriteBytes(dir / ("dest/f" + std::to_string(i)), "x");
+    std::vector<std::string> argv{program, dir / "dest", kUrl};
+    if (::getuid() == 0) {
+        ASSERT_EQ(RunProcess({"/bin/chown", "-R", "65534:65534", dir.path()}).exit_code, 0);
+        argv.insert(argv.begin(),
+                    {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+    }
+    ASSERT_EQ(::chmod((dir / "dest/a").c_str(), 0644), 0);
+    const ProcessResult r = RunProcess(argv, "y\n", {}, 30);
+    ::chmod((dir / "dest/a").c_str(), 0755);
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(NoticeBlocks(r.errors),
+              (Blocks{"Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + dir.path() +
+                          "/dest' の中身を空にしますか？",
+                      "Quenbrook [e] フォルダ '" + dir.path() + "/dest/a' を削除できませんでした。"}));
+    EXPECT_EQ(ListNames(dir / "dest"), (Blocks{"a", "sv.5ch.net"}));
 }
 
 // Eight runs at once, over and over, creating the same folders, copying the

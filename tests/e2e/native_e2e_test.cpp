@@ -200,9 +200,10 @@ void MakeChain(const std::string& root, int depth) {
 }
 
 // Emptying the destination root with hostile names, deep trees and roots
-// that must not be emptied, each run with only 64 file descriptors. Whatever
-// happens inside the root, nothing outside it changes: the log folder, an
-// "outside" folder beside the root and the program's folder.
+// that must not be emptied, each run with only 64 file descriptors and a
+// 512 KiB stack (half the stack Windows gives). Whatever happens inside the
+// root, nothing outside it changes: the log folder, an "outside" folder
+// beside the root and the program's folder.
 TEST_F(NativeTest, NothingOutsideTheRootIsEverTouched) {
     MakeFolders(dir / "logs/sv.5ch.net/news");
     WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", "d");
@@ -273,7 +274,8 @@ TEST_F(NativeTest, NothingOutsideTheRootIsEverTouched) {
         const auto outside = Snapshot(dir / "outside");
         const std::string exe = ReadBytes(program);
         const ProcessResult r = RunProcess(
-            {"/bin/sh", "-c", "ulimit -n 64 && exec \"$0\" \"$@\"", program, c.args[0], c.args[1]},
+            {"/bin/sh", "-c", "ulimit -n 64 && ulimit -s 512 && exec \"$0\" \"$@\"", program,
+             c.args[0], c.args[1]},
             "y\n", {}, 60);
         EXPECT_EQ(r.exit_code, 0);
         Blocks notices = NoticeBlocks(r.errors);

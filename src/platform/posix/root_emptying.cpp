@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "platform/platform.h"
 #include "platform/posix/encoding.h"
@@ -28,8 +30,56 @@ FolderId IdOf(const struct stat& st) {
     return id;
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+// Whether the folder open as `fd` is where a file system, or a folder of
+// one, is mounted. Where the system cannot say, a change of device from the
+// parent's is taken as one (a file system's own subvolumes may differ in
+// device too, and are then not entered either).
+bool IsMountRoot(int fd, const struct stat& st, dev_t parent) {
+#ifdef STATX_ATTR_MOUNT_ROOT
+    struct statx sx;
+    if (::statx(fd, "", AT_EMPTY_PATH, 0, &sx) == 0 &&
+        (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0)
+        return (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+#else
+    (void)fd;
+#endif
+    return st.st_dev != parent;
+}
+
+// Whether the folder open as `fd` is where a folder below the root of its
+// file system is mounted again (a bind mount). Walking up through ".." from
+// there leaves the file system's own tree, so the parents seen are not the
+// folder's real ones. True when it cannot be told.
+bool IsMountedSubfolder(int fd) {
+#if defined(STATX_ATTR_MOUNT_ROOT) && defined(STATX_MNT_ID)
+    struct statx sx;
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_MNT_ID, &sx) != 0) return true;
+    if ((sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) == 0) return true;
+    if ((sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) == 0) return false;
+    if ((sx.stx_mask & STATX_MNT_ID) == 0) return true;
+    // Each line: mount ID, parent ID, device, then the mounted folder's
+    // path inside its file system ("/" for the whole file system).
+    std::FILE* f = std::fopen("/proc/self/mountinfo", "re");
+    if (f == nullptr) return true;
+    bool sub = true;
+    unsigned long long id = 0;
+    char root[8];
+    char line[4096];
+    bool line_start = true;
+    while (std::fgets(line, sizeof line, f) != nullptr) {
+        if (line_start && std::sscanf(line, "%llu %*u %*s %7s", &id, root) == 2 &&
+            id == sx.stx_mnt_id) {
+            sub = std::strcmp(root, "/") != 0;
+            break;
+        }
+        line_start = std::strchr(line, '\n') != nullptr;
+    }
+    std::fclose(f);
+    return sub;
+#else
+    (void)fd;
+    return false;
+#endif
 }
 
 // Names beginning with '.' are hidden by convention, like entries with the
@@ -64,15 +114,36 @@ public:
     Emptier(const std::string& display_root, EmptyingListener& listener)
         : display_(display_root), listener_(listener) {}
 
-    // Empties the folder open as `fd` (whose identity is `self`). Only one
-    // descriptor is held at a time, whatever the depth: before going down,
-    // the parent's descriptor is closed; coming back, the parent is opened
-    // again through ".." and must be the same folder. Returns the
-    // descriptor of the folder, or -1 when it could not be found again.
-    int Empty(int fd, const struct stat& self) {
-        std::vector<Entry> entries;
-        if (!ReadEntries(fd, entries)) return fd;
-        for (const Entry& entry : entries) {
+    // Empties the folder open as `fd` (whose identity is `self`) and closes
+    // it. At most three descriptors are open at a time, whatever the depth:
+    // once a folder is listed, its parent's descriptor is closed; coming
+    // back, the parent is opened again through ".." and must be the same
+    // folder. What is left
+    // to do at each level is kept on the heap, not the call stack, so that
+    // no depth can exhaust the stack.
+    void Empty(int fd, const struct stat& self) {
+        std::vector<Level> levels(1);
+        levels[0].dev = self.st_dev;
+        levels[0].ino = self.st_ino;
+        ReadEntries(fd, levels[0].entries);
+        for (;;) {
+            Level& level = levels.back();
+            if (level.next == level.entries.size()) {
+                if (levels.size() == 1) break;
+                const Level& parent = levels[levels.size() - 2];
+                fd = ReopenParent(fd, parent.dev, parent.ino);
+                if (fd < 0) {
+                    // Moved away while being emptied: stop rather than guess.
+                    listener_.CannotRemove(display_, true);
+                    return;
+                }
+                display_.resize(level.mark);
+                levels.pop_back();
+                const std::string& done = levels.back().entries[levels.back().next - 1].name;
+                if (::unlinkat(fd, done.c_str(), AT_REMOVEDIR) != 0) Report(done, true);
+                continue;
+            }
+            const Entry& entry = level.entries[level.next++];
             const char* name = entry.name.c_str();
             bool is_folder = entry.type == DT_DIR;
             if (entry.type == DT_UNKNOWN) {
@@ -87,41 +158,54 @@ public:
             }
             const int child = ::openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             struct stat child_st;
-            if (child >= 0 && ::fstat(child, &child_st) == 0) {
+            // A mount point is never entered: what is mounted there (another
+            // file system, or a folder from elsewhere, even the log folder)
+            // is not the root's to empty. Removing the mount point fails.
+            // A folder that cannot be listed is not entered either (without
+            // search permission, its ".." could not be opened to come back).
+            Level down;
+            if (child >= 0 && ::fstat(child, &child_st) == 0 &&
+                !IsMountRoot(child, child_st, level.dev) && ReadEntries(child, down.entries)) {
                 ::close(fd);
-                const std::size_t mark = display_.size();
+                fd = child;
+                down.dev = child_st.st_dev;
+                down.ino = child_st.st_ino;
+                down.mark = display_.size();
                 display_ += kPathSeparator;
                 display_ += DisplayName(entry.name);
-                const int back = Empty(child, child_st);
-                if (back < 0) return -1;
-                fd = ReopenParent(back, self);
-                if (fd < 0) {
-                    // Moved away while being emptied: stop rather than guess.
-                    listener_.CannotRemove(display_, true);
-                    return -1;
-                }
-                display_.resize(mark);
-            } else if (child >= 0) {
-                ::close(child);
+                levels.push_back(std::move(down));  // `level` and `entry` are not used again
+                continue;
             }
+            if (child >= 0) ::close(child);
             if (::unlinkat(fd, name, AT_REMOVEDIR) != 0) Report(entry.name, true);
         }
-        return fd;
+        ::close(fd);
     }
 
 private:
+    // A folder being emptied: its entries, the next one to do, its identity
+    // and the length of the display path above it.
+    struct Level {
+        std::vector<Entry> entries;
+        std::size_t next = 0;
+        dev_t dev = 0;
+        ino_t ino = 0;
+        std::size_t mark = 0;
+    };
+
     static std::string DisplayName(const std::string& name) {
         std::string shown;
         ToCp932(name, shown);
         return shown;
     }
 
-    // The parent of the folder open as `child`, when it still is `parent`.
-    static int ReopenParent(int child, const struct stat& parent) {
+    // The parent of the folder open as `child`, when it still is the folder
+    // `dev`/`ino`; `child` is closed.
+    static int ReopenParent(int child, dev_t dev, ino_t ino) {
         const int fd = ::openat(child, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ::close(child);
         struct stat st;
-        if (fd >= 0 && ::fstat(fd, &st) == 0 && SameFile(st, parent)) return fd;
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_dev == dev && st.st_ino == ino) return fd;
         if (fd >= 0) ::close(fd);
         return -1;
     }
@@ -162,6 +246,7 @@ bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain) {
             return true;
         }
         chain.push_back(id);
+        if (IsMountedSubfolder(fd)) break;
         const int parent = ::openat(fd, "..", kLookOnly | O_DIRECTORY | O_CLOEXEC);
         ::close(fd);
         fd = parent;
@@ -180,8 +265,7 @@ void EmptyOpenFolder(OpenFolder folder, const std::string& display_root,
         return;
     }
     Emptier emptier(display_root, listener);
-    const int last = emptier.Empty(fd, self);
-    if (last >= 0) ::close(last);
+    emptier.Empty(fd, self);
 }
 
 }  // namespace qb

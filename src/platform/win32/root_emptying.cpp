@@ -78,13 +78,6 @@ std::size_t VolumeRootLength(const std::wstring& path) {
     return colon == std::wstring::npos ? path.size() : colon + 2;
 }
 
-std::wstring Join(const std::wstring& dir, const std::wstring& name) {
-    std::wstring joined = dir;
-    if (joined.empty() || joined.back() != L'\\') joined += L'\\';
-    joined += name;
-    return joined;
-}
-
 bool IsDot(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
@@ -99,12 +92,98 @@ public:
     Emptier(const std::string& display_root, EmptyingListener& listener)
         : display_(display_root), listener_(listener) {}
 
-    // Empties the folder at `path` (long form). The listing is read in full
-    // and closed before going down, so that each level holds only its list.
-    void Empty(const std::wstring& path) {
+    // Empties the folder at `root` (long form), which must still be the
+    // folder `checked`. Each folder's listing is read in full and closed
+    // before going down. Each folder on the way down is held open without
+    // delete sharing while it is emptied, so that none of them can be
+    // renamed or replaced (by a junction to elsewhere, say) under the path
+    // the entries are removed through. What is left to do at each level is
+    // kept on the heap, not the call stack, and one path is extended and cut
+    // back, so that depth exhausts neither the stack nor the memory.
+    void Empty(const std::wstring& root, const FolderId& checked) {
+        path_ = root;
+        std::vector<Level> levels(1);
+        levels[0].held = Hold(root);
+        if (levels[0].held == INVALID_HANDLE_VALUE) return;
+        FolderId id;
+        if (!IdOf(levels[0].held, id) || !(id == checked)) {
+            CloseHandle(levels[0].held);
+            return;
+        }
+        List(levels[0].entries);
+        for (;;) {
+            Level& level = levels.back();
+            if (level.next == level.entries.size()) {
+                CloseHandle(level.held);
+                if (levels.size() == 1) return;
+                path_.resize(level.path_mark);
+                display_.resize(level.display_mark);
+                levels.pop_back();
+                const Entry& done = levels.back().entries[levels.back().next - 1];
+                if (!RemoveDirectoryW(Join(done.name).c_str())) Report(done.name, true);
+                continue;
+            }
+            const Entry& entry = level.entries[level.next++];
+            const std::wstring full = Join(entry.name);
+            if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                if (!DeleteFileW(full.c_str())) Report(entry.name, false);
+                continue;
+            }
+            // A junction or folder link is removed itself, never entered; so
+            // is a folder that became one since the listing.
+            const HANDLE held = (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                                    ? INVALID_HANDLE_VALUE
+                                    : Hold(full);
+            if (held == INVALID_HANDLE_VALUE) {
+                if (!RemoveDirectoryW(full.c_str())) Report(entry.name, true);
+                continue;
+            }
+            Level down;
+            down.held = held;
+            down.path_mark = path_.size();
+            down.display_mark = display_.size();
+            display_ += '\\';
+            display_ += DisplayName(entry.name);
+            path_ = full;
+            List(down.entries);
+            levels.push_back(std::move(down));  // `level` and `entry` are not used again
+        }
+    }
+
+private:
+    // A folder being emptied: its entries, the next one to do, the handle
+    // that holds it in place, and the lengths of the path and the display
+    // path above it.
+    struct Level {
         std::vector<Entry> entries;
+        std::size_t next = 0;
+        HANDLE held = INVALID_HANDLE_VALUE;
+        std::size_t path_mark = 0;
+        std::size_t display_mark = 0;
+    };
+
+    // Opens the folder at `path` itself (a link or junction is not
+    // followed) so that it can be neither renamed nor removed while open.
+    // Fails for anything that is not a plain folder.
+    static HANDLE Hold(const std::wstring& path) {
+        const HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                     nullptr);
+        if (h == INVALID_HANDLE_VALUE) return h;
+        BY_HANDLE_FILE_INFORMATION info;
+        if (GetFileInformationByHandle(h, &info) &&
+            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+            return h;
+        CloseHandle(h);
+        return INVALID_HANDLE_VALUE;
+    }
+
+    // The entries of the folder at `path_`, but for hidden and system ones.
+    void List(std::vector<Entry>& entries) const {
         WIN32_FIND_DATAW data;
-        const HANDLE find = FindFirstFileW(Join(path, L"*").c_str(), &data);
+        const HANDLE find = FindFirstFileW(Join(L"*").c_str(), &data);
         if (find == INVALID_HANDLE_VALUE) return;
         const DWORD skipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kVolumeAttribute;
         do {
@@ -112,25 +191,15 @@ public:
             entries.push_back(Entry{data.cFileName, data.dwFileAttributes});
         } while (FindNextFileW(find, &data));
         FindClose(find);
-        for (const Entry& entry : entries) {
-            const std::wstring full = Join(path, entry.name);
-            if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                if (!DeleteFileW(full.c_str())) Report(entry.name, false);
-                continue;
-            }
-            // A junction or folder link is removed itself, never entered.
-            if (!(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-                const std::size_t mark = display_.size();
-                display_ += '\\';
-                display_ += DisplayName(entry.name);
-                Empty(full);
-                display_.resize(mark);
-            }
-            if (!RemoveDirectoryW(full.c_str())) Report(entry.name, true);
-        }
     }
 
-private:
+    std::wstring Join(const std::wstring& name) const {
+        std::wstring joined = path_;
+        if (joined.empty() || joined.back() != L'\\') joined += L'\\';
+        joined += name;
+        return joined;
+    }
+
     static std::string DisplayName(const std::wstring& name) {
         std::string shown;
         ToCp932(name, shown);
@@ -141,6 +210,7 @@ private:
         listener_.CannotRemove(display_ + '\\' + DisplayName(name), is_folder);
     }
 
+    std::wstring path_;
     std::string display_;
     EmptyingListener& listener_;
 };
@@ -186,9 +256,10 @@ bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain) {
 void EmptyOpenFolder(OpenFolder folder, const std::string& display_root,
                      EmptyingListener& listener) {
     std::wstring path;
-    if (!FinalPath(Handle(folder), path)) return;
+    FolderId checked;
+    if (!FinalPath(Handle(folder), path) || !IdOf(Handle(folder), checked)) return;
     Emptier emptier(display_root, listener);
-    emptier.Empty(path);
+    emptier.Empty(path, checked);
 }
 
 }  // namespace qb
