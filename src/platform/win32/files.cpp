@@ -316,10 +316,24 @@ FileHandle CreatePrivateFile(const std::string& path, std::string& name) {
 // Windows files take their permissions from the folder; nothing to carry.
 void CopyPermissions(const std::string&, FileHandle) {}
 
-void TruncateFile(FileHandle file) {
-    LARGE_INTEGER start;
-    start.QuadPart = 0;
-    if (!SetFilePointerEx(Handle(file), start, nullptr, FILE_BEGIN) ||
+void ReserveFileSpace(FileHandle file, std::uint64_t size) {
+    // The allocation grows without the end of the file moving.
+    LARGE_INTEGER current;
+    if (!GetFileSizeEx(Handle(file), &current)) RaiseLastError();
+    if (static_cast<std::uint64_t>(current.QuadPart) >= size) return;
+    FILE_ALLOCATION_INFO allocation;
+    allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFileInformationByHandle(Handle(file), FileAllocationInfo, &allocation,
+                                    sizeof allocation)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) RaiseInOutError(101);
+    }
+}
+
+void SetFileLength(FileHandle file, std::uint64_t size) {
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFilePointerEx(Handle(file), end, nullptr, FILE_BEGIN) ||
         !SetEndOfFile(Handle(file))) {
         RaiseLastError();
     }
