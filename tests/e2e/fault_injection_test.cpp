@@ -340,6 +340,19 @@ TEST_F(FaultTest, DestinationLinksAreReplacedNeverWrittenThrough) {
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(NoticeBlocks(r.errors), copy_failed);
     EXPECT_EQ(Snapshot(dir / "logs"), source);
+    // Another board's folder of the log folder, through a link: its thread
+    // of the same key keeps its posts, and nothing is added there.
+    MakeFolders(dir / "logs/sv.5ch.net/other");
+    WriteBytes(dir / "logs/sv.5ch.net/other/123.dat", "another board's thread");
+    MakeFolders(dir / "into-board/sv.5ch.net");
+    ASSERT_EQ(::symlink((dir / "logs/sv.5ch.net/other").c_str(),
+                        (dir / "into-board/sv.5ch.net/news").c_str()),
+              0);
+    const Tree with_other = Snapshot(dir / "logs");
+    r = Run(dir / "into-board");
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(NoticeBlocks(r.errors), copy_failed);
+    EXPECT_EQ(Snapshot(dir / "logs"), with_other);
     // A pipe where the copy goes: no wait, the notice, the pipe left alone.
     MakeFolders(dir / "piped/sv.5ch.net/news");
     ASSERT_EQ(::mkfifo((dir / "piped/sv.5ch.net/news/123.dat").c_str(), 0644), 0);
