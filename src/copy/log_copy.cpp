@@ -29,36 +29,51 @@ std::vector<FolderId> ChainOf(const std::string& path) {
     return chain;
 }
 
-// True when the folder `path` is the browser's log folder or lies inside it;
-// while `path` does not exist, its nearest parent that does decides, since
-// that is where folders would be created. Decided by what the system says
-// identifies a folder, so that no link on the way leads a copy into the logs.
-bool InLogFolder(const RunState& state, std::string path) {
+// The nearest of `path` and its parents that exists: while the destination
+// folder does not exist, that is where its folders would be created.
+std::string NearestFolder(std::string path) {
     while (!FolderExists(path)) {
         const std::string parent = FolderOf(path);
-        if (parent.empty() || parent == path) return false;
+        if (parent.empty() || parent == path) return std::string();
         path = parent;
     }
-    const std::vector<FolderId> log = ChainOf(state.LogRoot);
-    const std::vector<FolderId> chain = ChainOf(path);
-    return !log.empty() && std::find(chain.begin(), chain.end(), log.front()) != chain.end();
+    return path;
 }
 
-// True when the destination folder is, or would be created, inside the log
-// folder where the browser keeps its own logs. Copies go into the log folder
-// only where the user put the destination root there and asked for the '_'
-// folders, whose names the browser's folders never have; otherwise a link on
-// the way (or a root inside the log folder) would lead them into a folder of
-// the browser's, over another thread's log.
-bool IntoBrowserFolders(const RunState& state) {
-    if (state.AddUnderscore && InLogFolder(state, state.CopyRoot)) return false;
-    return InLogFolder(state, state.CopyDir);
+// Whether the folder that `path` (or its nearest existing parent) names is
+// the folder `outer` or lies inside it; unknown when `outer` cannot be told
+// apart. Decided by what the system says identifies a folder, so that links
+// on the way count where they lead.
+enum class Inside { kYes, kNo, kUnknown };
+Inside InsideOf(const std::string& path, const std::string& outer) {
+    const std::vector<FolderId> outer_chain = ChainOf(outer);
+    const std::string nearest = NearestFolder(path);
+    if (outer_chain.empty() || nearest.empty()) return Inside::kUnknown;
+    const std::vector<FolderId> chain = ChainOf(nearest);
+    return std::find(chain.begin(), chain.end(), outer_chain.front()) != chain.end()
+               ? Inside::kYes
+               : Inside::kNo;
+}
+
+// True when the destination folder is, or would be created, where no copy
+// may go: outside the destination root (a link in the root leading
+// elsewhere), or inside the log folder where the browser keeps its own logs.
+// Copies go into the log folder only where the user put the destination root
+// there and asked for the '_' folders, whose names the browser's folders
+// never have; otherwise a link on the way (or a root inside the log folder)
+// would lead them into a folder of the browser's, over another thread's log.
+bool CopyFolderForbidden(const RunState& state) {
+    if (InsideOf(state.CopyDir, state.CopyRoot) == Inside::kNo) return true;
+    if (state.AddUnderscore && InsideOf(state.CopyRoot, state.LogRoot) == Inside::kYes) {
+        return false;
+    }
+    return InsideOf(state.CopyDir, state.LogRoot) == Inside::kYes;
 }
 
 }  // namespace
 
 bool EnsureCopyFolder(const RunState& state, UserFacing& ui) {
-    if (IntoBrowserFolders(state)) {
+    if (CopyFolderForbidden(state)) {
         ShowNotice(ui, msg::kCopyFailed, 'e');
         return false;
     }
@@ -66,7 +81,7 @@ bool EnsureCopyFolder(const RunState& state, UserFacing& ui) {
     // A creation reported as done is believed only when the folder is there.
     if (CreateFolderPath(state.CopyDir) && FolderExists(state.CopyDir)) {
         // A link put on the way meanwhile may have led the creation elsewhere.
-        if (!IntoBrowserFolders(state)) return true;
+        if (!CopyFolderForbidden(state)) return true;
         ShowNotice(ui, msg::kCopyFailed, 'e');
         return false;
     }

@@ -353,6 +353,17 @@ TEST_F(FaultTest, DestinationLinksAreReplacedNeverWrittenThrough) {
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(NoticeBlocks(r.errors), copy_failed);
     EXPECT_EQ(Snapshot(dir / "logs"), with_other);
+    // A link in the root that leads outside it: the file there is the user's.
+    MakeFolders(dir / "elsewhere");
+    WriteBytes(dir / "elsewhere/123.dat", "the user's own file");
+    MakeFolders(dir / "out-of-root/sv.5ch.net");
+    ASSERT_EQ(::symlink((dir / "elsewhere").c_str(), (dir / "out-of-root/sv.5ch.net/news").c_str()),
+              0);
+    r = Run(dir / "out-of-root");
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(NoticeBlocks(r.errors), copy_failed);
+    EXPECT_EQ(ListNames(dir / "elsewhere"), Blocks{"123.dat"});
+    EXPECT_EQ(ReadBytes(dir / "elsewhere/123.dat"), "the user's own file");
     // A pipe where the copy goes: no wait, the notice, the pipe left alone.
     MakeFolders(dir / "piped/sv.5ch.net/news");
     ASSERT_EQ(::mkfifo((dir / "piped/sv.5ch.net/news/123.dat").c_str(), 0644), 0);
