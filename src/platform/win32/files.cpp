@@ -313,8 +313,20 @@ FileHandle CreatePrivateFile(const std::string& path, std::string& name) {
     RaiseInOutError(ERROR_FILE_EXISTS);
 }
 
-// Windows files take their permissions from the folder; nothing to carry.
-void CopyPermissions(const std::string&, FileHandle) {}
+// Windows files take their permissions from the folder; what is carried is
+// the old file's hidden and system attributes, so that a hidden settings
+// file stays hidden. (A read-only file is never replaced.)
+void CopyPermissions(const std::string& model, FileHandle file) {
+    const DWORD attributes = Attributes(model);
+    if (attributes == INVALID_FILE_ATTRIBUTES) RaiseLastError();
+    const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    if (kept == 0) return;
+    FILE_BASIC_INFO info = {};  // times of 0 stay as they are
+    info.FileAttributes = kept;
+    if (!SetFileInformationByHandle(Handle(file), FileBasicInfo, &info, sizeof info)) {
+        RaiseLastError();
+    }
+}
 
 void ReserveFileSpace(FileHandle file, std::uint64_t size) {
     // The allocation grows without the end of the file moving.
