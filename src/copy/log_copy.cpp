@@ -41,7 +41,7 @@ std::string NearestFolder(std::string path) {
 }
 
 // Whether the folder that `path` (or its nearest existing parent) names is
-// the folder `outer` or lies inside it; unknown when `outer` cannot be told
+// the folder `outer` or lies inside it; unknown when either cannot be told
 // apart. Decided by what the system says identifies a folder, so that links
 // on the way count where they lead.
 enum class Inside { kYes, kNo, kUnknown };
@@ -50,6 +50,7 @@ Inside InsideOf(const std::string& path, const std::string& outer) {
     const std::string nearest = NearestFolder(path);
     if (outer_chain.empty() || nearest.empty()) return Inside::kUnknown;
     const std::vector<FolderId> chain = ChainOf(nearest);
+    if (chain.empty()) return Inside::kUnknown;
     return std::find(chain.begin(), chain.end(), outer_chain.front()) != chain.end()
                ? Inside::kYes
                : Inside::kNo;
