@@ -1,5 +1,8 @@
 #include "copy/log_copy.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "copy/source_checks.h"
 #include "platform/path_text.h"
 #include "run/folder_creator.h"
@@ -12,10 +15,77 @@ std::string CopiedLogPath(const RunState& state, const char* extension) {
     return JoinPath(state.CopyDir, state.ThreadKey + extension);
 }
 
+namespace {
+
+// The identities of the folder at `path` and of its parents, as far as they
+// can be read; empty when it cannot be opened.
+std::vector<FolderId> ChainOf(const std::string& path) {
+    std::vector<FolderId> chain;
+    OpenFolder folder;
+    if (OpenFolderByPath(path, folder)) {
+        FolderChain(folder, chain);
+        CloseFolder(folder);
+    }
+    return chain;
+}
+
+// The nearest of `path` and its parents that exists: while the destination
+// folder does not exist, that is where its folders would be created.
+std::string NearestFolder(std::string path) {
+    while (!FolderExists(path)) {
+        const std::string parent = FolderOf(path);
+        if (parent.empty() || parent == path) return std::string();
+        path = parent;
+    }
+    return path;
+}
+
+// Whether the folder that `path` (or its nearest existing parent) names is
+// the folder `outer` or lies inside it; unknown when either cannot be told
+// apart. Decided by what the system says identifies a folder, so that links
+// on the way count where they lead.
+enum class Inside { kYes, kNo, kUnknown };
+Inside InsideOf(const std::string& path, const std::string& outer) {
+    const std::vector<FolderId> outer_chain = ChainOf(outer);
+    const std::string nearest = NearestFolder(path);
+    if (outer_chain.empty() || nearest.empty()) return Inside::kUnknown;
+    const std::vector<FolderId> chain = ChainOf(nearest);
+    if (chain.empty()) return Inside::kUnknown;
+    return std::find(chain.begin(), chain.end(), outer_chain.front()) != chain.end()
+               ? Inside::kYes
+               : Inside::kNo;
+}
+
+// True when the destination folder is, or would be created, where no copy
+// may go: outside the destination root (a link in the root leading
+// elsewhere), or inside the log folder where the browser keeps its own logs.
+// Copies go into the log folder only where the user put the destination root
+// there and asked for the '_' folders, whose names the browser's folders
+// never have; otherwise a link on the way (or a root inside the log folder)
+// would lead them into a folder of the browser's, over another thread's log.
+bool CopyFolderForbidden(const RunState& state) {
+    if (InsideOf(state.CopyDir, state.CopyRoot) == Inside::kNo) return true;
+    if (state.AddUnderscore && InsideOf(state.CopyRoot, state.LogRoot) == Inside::kYes) {
+        return false;
+    }
+    return InsideOf(state.CopyDir, state.LogRoot) == Inside::kYes;
+}
+
+}  // namespace
+
 bool EnsureCopyFolder(const RunState& state, UserFacing& ui) {
+    if (CopyFolderForbidden(state)) {
+        ShowNotice(ui, msg::kCopyFailed, 'e');
+        return false;
+    }
     if (FolderExists(state.CopyDir)) return true;
     // A creation reported as done is believed only when the folder is there.
-    if (CreateFolderPath(state.CopyDir) && FolderExists(state.CopyDir)) return true;
+    if (CreateFolderPath(state.CopyDir) && FolderExists(state.CopyDir)) {
+        // A link put on the way meanwhile may have led the creation elsewhere.
+        if (!CopyFolderForbidden(state)) return true;
+        ShowNotice(ui, msg::kCopyFailed, 'e');
+        return false;
+    }
     ShowNotice(ui, Quoted(msg::kCopyFolderHead, state.CopyDir, msg::kCopyFolderFailedTail),
                'e');
     return false;

@@ -185,7 +185,11 @@ FileHandle CreatePrivateFile(const std::string& path, std::string& name);
 // Gives `file` the permissions of the existing file `model` (on POSIX its mode
 // bits, and its owner and group where this user may set them).
 void CopyPermissions(const std::string& model, FileHandle file);
-// Empties an open file and sets its position to the start.
-void TruncateFile(FileHandle file);
+// Makes sure the disk has room for `size` bytes of the open file without
+// changing its length or content; raises InOutError 101 when it has not.
+// File systems that cannot say are let be.
+void ReserveFileSpace(FileHandle file, std::uint64_t size);
+// Cuts or extends the open file to `size` bytes.
+void SetFileLength(FileHandle file, std::uint64_t size);
 
 }  // namespace qb

@@ -124,15 +124,20 @@ void FinishReplacing(FileHandle file, const std::string& temp, const std::string
 }
 
 // Where no new file can be made beside it: the old content is replaced in the
-// file itself. The rest is read whole first, since the file is then emptied.
+// file itself. The rest is read whole first, since it is then overwritten.
+// The new bytes are written over the old ones from the start and the file is
+// cut to their length only afterwards, so that a run reading it meanwhile
+// never finds it empty; the room for them is made sure of first, so that a
+// full disk leaves the file as it was.
 void RewriteInPlace(const std::string& target, std::string content, TextFileReader& rest) {
     std::string piece;
     while (rest.ReadRest(piece)) content += piece;
     rest.Close();
     FileHandle file = OpenExistingForWrite(target);
     try {
-        TruncateFile(file);
+        ReserveFileSpace(file, content.size());
         WriteFile(file, content.data(), content.size());
+        SetFileLength(file, content.size());
         FlushFile(file);
     } catch (const InOutError&) {
         try {

@@ -14,6 +14,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
 #include <thread>
 
@@ -179,6 +180,32 @@ TEST_F(FaultTest, FullDiskDuringTheWriteBack) {
     EXPECT_EQ(ListNames(disk.path), (Blocks{".filler", "Quenbrook", "Quenbrook.ini"}));
     EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/123.dat"), std::string(200000, 'd'));
     EXPECT_EQ(Snapshot(dir / "logs"), source);
+    // The folder refuses new files too, so the file is rewritten in place,
+    // and its lines ending in a lone CR grow past the disk's last page when
+    // they come back with CR LF: the file stays as it was.
+    ::unlink((disk.path + "/.filler").c_str());
+    std::string lone_cr = SettingsBytes();
+    for (char& c : lone_cr) {
+        if (c == '\n') c = '\r';
+    }
+    lone_cr.erase(std::unique(lone_cr.begin(), lone_cr.end(),
+                              [](char a, char b) { return a == '\r' && b == '\r'; }),
+                  lone_cr.end());
+    lone_cr += std::string(50, '\r') + std::string(4030 - lone_cr.size(), 'x');
+    WriteBytes(ini, lone_cr);
+    disk.Fill();
+    MakeFolders(dir / "dest2");
+    std::vector<std::string> argv{program, dir / "dest2", kUrl};
+    if (::getuid() == 0) {
+        ASSERT_EQ(RunProcess({"/bin/chown", "-R", "65534:65534", dir.path()}).exit_code, 0);
+        argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                                   "--clear-groups"});
+    }
+    ::chmod(disk.path.c_str(), 0555);
+    const ProcessResult in_place = RunProcess(argv, "", {}, 30);
+    ::chmod(disk.path.c_str(), 0755);
+    ExpectFailureReport(in_place, "ディスクがいっぱいです.");
+    EXPECT_TRUE(ReadBytes(ini) == lone_cr);  // whole, and never printed: 4 KB
 }
 
 TEST_F(FaultTest, FullDiskDuringTheCopy) {
@@ -352,6 +379,30 @@ TEST_F(FaultTest, DestinationLinksAreReplacedNeverWrittenThrough) {
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(NoticeBlocks(r.errors), copy_failed);
     EXPECT_EQ(Snapshot(dir / "logs"), source);
+    // Another board's folder of the log folder, through a link: its thread
+    // of the same key keeps its posts, and nothing is added there.
+    MakeFolders(dir / "logs/sv.5ch.net/other");
+    WriteBytes(dir / "logs/sv.5ch.net/other/123.dat", "another board's thread");
+    MakeFolders(dir / "into-board/sv.5ch.net");
+    ASSERT_EQ(::symlink((dir / "logs/sv.5ch.net/other").c_str(),
+                        (dir / "into-board/sv.5ch.net/news").c_str()),
+              0);
+    const Tree with_other = Snapshot(dir / "logs");
+    r = Run(dir / "into-board");
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(NoticeBlocks(r.errors), copy_failed);
+    EXPECT_EQ(Snapshot(dir / "logs"), with_other);
+    // A link in the root that leads outside it: the file there is the user's.
+    MakeFolders(dir / "elsewhere");
+    WriteBytes(dir / "elsewhere/123.dat", "the user's own file");
+    MakeFolders(dir / "out-of-root/sv.5ch.net");
+    ASSERT_EQ(::symlink((dir / "elsewhere").c_str(), (dir / "out-of-root/sv.5ch.net/news").c_str()),
+              0);
+    r = Run(dir / "out-of-root");
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(NoticeBlocks(r.errors), copy_failed);
+    EXPECT_EQ(ListNames(dir / "elsewhere"), Blocks{"123.dat"});
+    EXPECT_EQ(ReadBytes(dir / "elsewhere/123.dat"), "the user's own file");
     // A pipe where the copy goes: no wait, the notice, the pipe left alone.
     MakeFolders(dir / "piped/sv.5ch.net/news");
     ASSERT_EQ(::mkfifo((dir / "piped/sv.5ch.net/news/123.dat").c_str(), 0644), 0);
@@ -497,34 +548,52 @@ TEST_F(FaultTest, AFolderThatCannotBeSearchedStopsNothingElse) {
 // Eight runs at once, over and over, creating the same folders, copying the
 // same thread and rewriting the same settings file: every run ends in order,
 // none sees an empty file or fails on a folder a neighbour made, and the
-// settings file is whole at the end.
+// settings file is whole at the end. Then the same in a program folder that
+// refuses new files, where the file is rewritten in place (run as a user
+// whom permissions bind).
 TEST_F(FaultTest, EightRunsAtOnce) {
     Install(dir / "prog");
     std::string filler;
     for (int i = 0; i < 60; ++i) filler += "Line" + std::to_string(i) + "\r\n";
-    for (int round = 0; round < 30; ++round) {
-        Settings("0", "5", filler);
-        const std::string root = dir / ("race" + std::to_string(round));
-        MakeFolders(root);
-        std::vector<ProcessResult> results(8);
-        std::vector<std::thread> runs;
-        for (ProcessResult& result : results) {
-            runs.emplace_back([&] { result = Run(root); });
+    const bool root = ::getuid() == 0;
+    for (const bool closed : {false, true}) {
+        std::vector<std::string> argv{program, "", kUrl};
+        if (closed && root) {
+            argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                                       "--clear-groups"});
         }
-        for (std::thread& t : runs) t.join();
-        for (const ProcessResult& r : results) {
-            EXPECT_EQ(r.exit_code, 0) << r.errors;
-            // A run that sees a neighbour's folder may be asked to empty the
-            // root (and says no); nothing else is shown.
-            for (const std::string& block : NoticeBlocks(r.errors)) {
-                EXPECT_EQ(block.rfind("Quenbrook [q] ", 0), 0u) << block;
+        for (int round = 0; round < 30; ++round) {
+            Settings("0", "5", filler);
+            const std::string root_dir =
+                dir / ((closed ? "closed" : "race") + std::to_string(round));
+            MakeFolders(root_dir);
+            argv[argv.size() - 2] = root_dir;
+            if (closed && root) {
+                ASSERT_EQ(RunProcess({"/bin/chown", "-R", "65534:65534", dir.path()}).exit_code,
+                          0);
             }
+            ::chmod((dir / "prog").c_str(), closed ? 0555 : 0755);
+            std::vector<ProcessResult> results(8);
+            std::vector<std::thread> runs;
+            for (ProcessResult& result : results) {
+                runs.emplace_back([&] { result = RunProcess(argv, "", {}, 30); });
+            }
+            for (std::thread& t : runs) t.join();
+            ::chmod((dir / "prog").c_str(), 0755);
+            for (const ProcessResult& r : results) {
+                EXPECT_EQ(r.exit_code, 0) << r.errors;
+                // A run that sees a neighbour's folder may be asked to empty the
+                // root (and says no); nothing else is shown.
+                for (const std::string& block : NoticeBlocks(r.errors)) {
+                    EXPECT_EQ(block.rfind("Quenbrook [q] ", 0), 0u) << block;
+                }
+            }
+            EXPECT_EQ(ReadBytes(ini), SettingsBytes("0", "0") + filler);
+            EXPECT_EQ(ListNames(dir / "prog"), (Blocks{"Quenbrook", "Quenbrook.ini"}));
+            EXPECT_EQ(ReadBytes(root_dir + "/sv.5ch.net/news/123.dat"), std::string(200000, 'd'));
+            EXPECT_EQ(ListNames(root_dir + "/sv.5ch.net/news"), (Blocks{"123.dat", "123.inf"}));
+            if (HasFailure()) return;
         }
-        EXPECT_EQ(ReadBytes(ini), SettingsBytes("0", "0") + filler);
-        EXPECT_EQ(ListNames(dir / "prog"), (Blocks{"Quenbrook", "Quenbrook.ini"}));
-        EXPECT_EQ(ReadBytes(root + "/sv.5ch.net/news/123.dat"), std::string(200000, 'd'));
-        EXPECT_EQ(ListNames(root + "/sv.5ch.net/news"), (Blocks{"123.dat", "123.inf"}));
-        if (HasFailure()) break;
     }
 }
 

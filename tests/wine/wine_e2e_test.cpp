@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -298,8 +299,11 @@ TEST_F(WineTest, CopyFailuresAndTheOverlapWarning) {
     EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
               Lines{"Quenbrook [e] ログファイルのコピー中に、エラーが発生しました。"});
     EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/123.dat"), "posts");
-    // A destination root that is the log folder, in a new browser run.
+    // A destination root that is the log folder, in a new browser run; the
+    // settings file is hidden (Wine keeps the attribute in an extended
+    // attribute) and stays hidden when the handle is saved.
     Settings(1, "1", "0", "77");
+    ASSERT_EQ(::setxattr(ini().c_str(), "user.DOSATTRIB", "0x2", 3, 0), 0);
     const WineRun run = Run(W("logs") + "\\ " + kForm1, "Y");
     ASSERT_EQ(run.Lines(), Lines{"Quenbrook [w] コピー先フォルダ '" + W("logs") +
                                  "' は、\nログフォルダ '" + W("logs") +
@@ -307,6 +311,9 @@ TEST_F(WineTest, CopyFailuresAndTheOverlapWarning) {
     EXPECT_EQ(run.boxes[0].icon, 'w');
     EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/news/123.dat"), "posts");
     EXPECT_EQ(HandleLine(), "hwVelmWnd=0");
+    char attributes[16] = {};
+    EXPECT_GT(::getxattr(ini().c_str(), "user.DOSATTRIB", attributes, sizeof attributes - 1), 0);
+    EXPECT_EQ(std::strtoul(attributes, nullptr, 16) & 0x2, 0x2u) << attributes;
 }
 
 // A hard link at the destination is replaced as an entry: the other log it

@@ -382,8 +382,16 @@ void CopyPermissions(const std::string& model, FileHandle file) {
     if (::fchmod(Fd(file), st.st_mode & 07777) != 0) RaiseInOutError();
 }
 
-void TruncateFile(FileHandle file) {
-    if (::ftruncate(Fd(file), 0) != 0 || ::lseek(Fd(file), 0, SEEK_SET) != 0) RaiseInOutError();
+void ReserveFileSpace(FileHandle file, std::uint64_t size) {
+    if (size == 0) return;
+    if (::fallocate(Fd(file), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS) {
+        RaiseInOutError();
+    }
+}
+
+void SetFileLength(FileHandle file, std::uint64_t size) {
+    if (::ftruncate(Fd(file), static_cast<off_t>(size)) != 0) RaiseInOutError();
 }
 
 }  // namespace qb

@@ -313,13 +313,39 @@ FileHandle CreatePrivateFile(const std::string& path, std::string& name) {
     RaiseInOutError(ERROR_FILE_EXISTS);
 }
 
-// Windows files take their permissions from the folder; nothing to carry.
-void CopyPermissions(const std::string&, FileHandle) {}
+// Windows files take their permissions from the folder; what is carried is
+// the old file's hidden and system attributes, so that a hidden settings
+// file stays hidden. (A read-only file is never replaced.)
+void CopyPermissions(const std::string& model, FileHandle file) {
+    const DWORD attributes = Attributes(model);
+    if (attributes == INVALID_FILE_ATTRIBUTES) RaiseLastError();
+    const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    if (kept == 0) return;
+    FILE_BASIC_INFO info = {};  // times of 0 stay as they are
+    info.FileAttributes = kept;
+    if (!SetFileInformationByHandle(Handle(file), FileBasicInfo, &info, sizeof info)) {
+        RaiseLastError();
+    }
+}
 
-void TruncateFile(FileHandle file) {
-    LARGE_INTEGER start;
-    start.QuadPart = 0;
-    if (!SetFilePointerEx(Handle(file), start, nullptr, FILE_BEGIN) ||
+void ReserveFileSpace(FileHandle file, std::uint64_t size) {
+    // The allocation grows without the end of the file moving.
+    LARGE_INTEGER current;
+    if (!GetFileSizeEx(Handle(file), &current)) RaiseLastError();
+    if (static_cast<std::uint64_t>(current.QuadPart) >= size) return;
+    FILE_ALLOCATION_INFO allocation;
+    allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFileInformationByHandle(Handle(file), FileAllocationInfo, &allocation,
+                                    sizeof allocation)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) RaiseInOutError(101);
+    }
+}
+
+void SetFileLength(FileHandle file, std::uint64_t size) {
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFilePointerEx(Handle(file), end, nullptr, FILE_BEGIN) ||
         !SetEndOfFile(Handle(file))) {
         RaiseLastError();
     }
