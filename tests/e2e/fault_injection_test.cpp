@@ -276,6 +276,19 @@ TEST_F(FaultTest, BindMountsNeverLetTheEmptyingReachTheLogs) {
         EXPECT_EQ(NoticeBlocks(r.errors)[0].rfind("Quenbrook [w] ", 0), 0u);
         EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/news/123.dat"), source.at("sv.5ch.net/news/123.dat"));
     }
+    {
+        // Another board of the log folder mounted where the copy goes: no
+        // proof that it lies in the root, so nothing is copied there.
+        Settings();
+        MakeFolders(dir / "logs/sv.5ch.net/other");
+        WriteBytes(dir / "logs/sv.5ch.net/other/123.dat", "another thread");
+        Bind board(dir / "logs/sv.5ch.net/other", dir / "dest/sv.5ch.net/news");
+        const ProcessResult r = RunProgram(program, {dir / "dest", kUrl}, "n\n");
+        ASSERT_FALSE(NoticeBlocks(r.errors).empty());
+        EXPECT_EQ(NoticeBlocks(r.errors).back(),
+                  "Quenbrook [e] ログファイルのコピー中に、エラーが発生しました。");
+        EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/other/123.dat"), "another thread");
+    }
 }
 
 TEST_F(FaultTest, SourceDatThatCannotBeRead) {
