@@ -26,12 +26,7 @@ struct RootFolder {
 bool OverlapsRoot(const std::vector<FolderId>& root, bool root_complete,
                   const std::string& path) {
     std::vector<FolderId> chain;
-    OpenFolder folder;
-    bool complete = false;
-    if (OpenFolderByPath(path, folder)) {
-        complete = FolderChain(folder, chain);
-        CloseFolder(folder);
-    }
+    const bool complete = FolderChainAt(path, chain);
     return ChainsOverlap(root, root_complete, chain, complete);
 }
 

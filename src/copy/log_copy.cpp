@@ -21,11 +21,7 @@ namespace {
 // can be read; empty when it cannot be opened.
 std::vector<FolderId> ChainOf(const std::string& path) {
     std::vector<FolderId> chain;
-    OpenFolder folder;
-    if (OpenFolderByPath(path, folder)) {
-        FolderChain(folder, chain);
-        CloseFolder(folder);
-    }
+    FolderChainAt(path, chain);
     return chain;
 }
 

@@ -135,6 +135,9 @@ void CloseFolder(OpenFolder folder);
 // its file system, nearest first. False when a step of the walk failed
 // (`chain` then holds the steps that succeeded).
 bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain);
+// The same for the folder at `path`, opened for the walk only; `chain` is
+// empty when it cannot be opened.
+bool FolderChainAt(const std::string& path, std::vector<FolderId>& chain);
 
 // Told of every entry the emptying could not remove: its path for display
 // (the root's text joined with each name, converted to code page 932 with
