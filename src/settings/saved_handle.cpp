@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "platform/text_file.h"
-#include "settings/integer_conversion.h"
 #include "settings/settings_file.h"
 #include "settings/settings_loader.h"
 
@@ -15,10 +14,7 @@ bool ReadSavedHandle(const std::string& program_folder, std::uint32_t& handle) {
         ReadTextLines(SettingsPath(program_folder), kSettingLinesSearched);
     for (const std::string& line : lines) {
         if (line.compare(0, prefix.size(), prefix) != 0) continue;
-        const std::int64_t value = ToInt64OrMinusOne(line.substr(prefix.size()));
-        if (line.size() == prefix.size() || value < 0 || value > 0xFFFFFFFFll) return false;
-        handle = static_cast<std::uint32_t>(value);
-        return true;
+        return HandleFromValue(line.substr(prefix.size()), handle);
     }
     return false;
 }

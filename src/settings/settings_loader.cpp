@@ -57,12 +57,17 @@ bool LoadSettings(RunState& state, UserFacing& ui) {
     }
     state.AddUnderscore = add_underscore == "1";
     state.ShowTitleOn = show_title != "0";
-    const std::int64_t saved = ToInt64OrMinusOne(handle);
-    if (saved < 0 || saved > 0xFFFFFFFFll) {
+    if (!HandleFromValue(handle, state.SavedWnd)) {
         ShowNotice(ui, msg::kHandleInvalid, 'e');
         return false;
     }
-    state.SavedWnd = static_cast<std::uint32_t>(saved);
+    return true;
+}
+
+bool HandleFromValue(const std::string& value, std::uint32_t& handle) {
+    const std::int64_t n = ToInt64OrMinusOne(value);
+    if (n < 0 || n > 0xFFFFFFFFll) return false;
+    handle = static_cast<std::uint32_t>(n);
     return true;
 }
 

@@ -1,6 +1,7 @@
 // Reading the settings file into the run state and checking each setting.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/platform.h"
@@ -20,5 +21,9 @@ bool GetSettingValue(const RunState& state, UserFacing& ui, const std::string& k
 // Fills BrowserVer, LogDir, AddUnderscore, ShowTitleOn, SavedWnd and IniLines;
 // false after a notice on the first missing, empty or invalid setting.
 bool LoadSettings(RunState& state, UserFacing& ui);
+
+// The window handle a "hwVelmWnd" value holds: false unless it converts and
+// lies within 0 to 4294967295.
+bool HandleFromValue(const std::string& value, std::uint32_t& handle);
 
 }  // namespace qb
