@@ -383,43 +383,39 @@ TEST_F(FaultTest, DestinationLinksAreReplacedNeverWrittenThrough) {
         EXPECT_EQ(ListNames(copy), (Blocks{"123.dat", "123.inf"}));
     }
     const Blocks copy_failed{"Quenbrook [e] ログファイルのコピー中に、エラーが発生しました。"};
-    // A destination folder that is the log folder, through a link.
-    MakeFolders(dir / "into-logs");
-    ASSERT_EQ(::symlink((dir / "logs/sv.5ch.net").c_str(), (dir / "into-logs/sv.5ch.net").c_str()),
-              0);
-    const Tree source = Snapshot(dir / "logs");
-    ProcessResult r = Run(dir / "into-logs");
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(NoticeBlocks(r.errors), copy_failed);
-    EXPECT_EQ(Snapshot(dir / "logs"), source);
-    // Another board's folder of the log folder, through a link: its thread
-    // of the same key keeps its posts, and nothing is added there.
+    // Links that lead the destination folder where no copy may go: the log
+    // folder itself, another board's folder there (its thread of the same
+    // key keeps its posts), and a folder outside the root (the user's own).
     MakeFolders(dir / "logs/sv.5ch.net/other");
     WriteBytes(dir / "logs/sv.5ch.net/other/123.dat", "another board's thread");
-    MakeFolders(dir / "into-board/sv.5ch.net");
-    ASSERT_EQ(::symlink((dir / "logs/sv.5ch.net/other").c_str(),
-                        (dir / "into-board/sv.5ch.net/news").c_str()),
-              0);
-    const Tree with_other = Snapshot(dir / "logs");
-    r = Run(dir / "into-board");
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(NoticeBlocks(r.errors), copy_failed);
-    EXPECT_EQ(Snapshot(dir / "logs"), with_other);
-    // A link in the root that leads outside it: the file there is the user's.
     MakeFolders(dir / "elsewhere");
     WriteBytes(dir / "elsewhere/123.dat", "the user's own file");
-    MakeFolders(dir / "out-of-root/sv.5ch.net");
-    ASSERT_EQ(::symlink((dir / "elsewhere").c_str(), (dir / "out-of-root/sv.5ch.net/news").c_str()),
-              0);
-    r = Run(dir / "out-of-root");
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(NoticeBlocks(r.errors), copy_failed);
-    EXPECT_EQ(ListNames(dir / "elsewhere"), Blocks{"123.dat"});
-    EXPECT_EQ(ReadBytes(dir / "elsewhere/123.dat"), "the user's own file");
+    struct Misled {
+        std::string root;
+        std::string link;  // below the root
+        std::string target;
+    };
+    const Misled misled[] = {
+        {"into-logs", "sv.5ch.net", dir / "logs/sv.5ch.net"},
+        {"into-board", "sv.5ch.net/news", dir / "logs/sv.5ch.net/other"},
+        {"out-of-root", "sv.5ch.net/news", dir / "elsewhere"},
+    };
+    const Tree source = Snapshot(dir / "logs");
+    for (const Misled& m : misled) {
+        const std::string link = dir / (m.root + "/" + m.link);
+        MakeFolders(link.substr(0, link.rfind('/')));
+        ASSERT_EQ(::symlink(m.target.c_str(), link.c_str()), 0);
+        const ProcessResult r = Run(dir / m.root);
+        EXPECT_EQ(r.exit_code, 0);
+        EXPECT_EQ(NoticeBlocks(r.errors), copy_failed) << m.root;
+        EXPECT_EQ(Snapshot(dir / "logs"), source) << m.root;
+        EXPECT_EQ(ListNames(dir / "elsewhere"), Blocks{"123.dat"});
+        EXPECT_EQ(ReadBytes(dir / "elsewhere/123.dat"), "the user's own file");
+    }
     // A pipe where the copy goes: no wait, the notice, the pipe left alone.
     MakeFolders(dir / "piped/sv.5ch.net/news");
     ASSERT_EQ(::mkfifo((dir / "piped/sv.5ch.net/news/123.dat").c_str(), 0644), 0);
-    r = Run(dir / "piped");
+    const ProcessResult r = Run(dir / "piped");
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(NoticeBlocks(r.errors), copy_failed);
     EXPECT_EQ(ListNames(dir / "piped/sv.5ch.net/news"), Blocks{"123.dat"});
