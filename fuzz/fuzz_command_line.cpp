@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/command_line.h"
 #include "fuzz/fuzz_support.h"
-#include "run/command_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string line(reinterpret_cast<const char*>(data), size);

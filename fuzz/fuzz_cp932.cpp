@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <string>
 
+#include "base/cp932_text.h"
+#include "base/path_text.h"
 #include "fuzz/fuzz_support.h"
-#include "platform/cp932_text.h"
-#include "platform/path_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;

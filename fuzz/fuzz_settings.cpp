@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/text_file.h"
 #include "fuzz/fuzz_support.h"
-#include "support/temp_folder.h"
-#include "platform/text_file.h"
 #include "settings/handle_writeback.h"
 #include "settings/integer_conversion.h"
 #include "settings/settings_loader.h"
+#include "support/temp_folder.h"
 
 namespace {
 

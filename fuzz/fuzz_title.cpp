@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <string>
 
+#include "base/messages.h"
 #include "fuzz/fuzz_support.h"
 #include "support/temp_folder.h"
-#include "run/messages.h"
 #include "title/thread_title.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -2,10 +2,10 @@
 #include <cstdint>
 #include <string>
 
+#include "base/path_text.h"
 #include "fuzz/fuzz_support.h"
 #include "locate/folder_paths.h"
 #include "locate/url_split.h"
-#include "platform/path_text.h"
 
 namespace {
 

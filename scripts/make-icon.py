@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Makes src/run/Quenbrook.ico from the 256 px artwork src/run/Quenbrook.png.
+"""Makes src/app/Quenbrook.ico from the 256 px artwork src/app/Quenbrook.png.
 
 The icon holds 16, 32 and 48 px images as 32-bit bitmaps with an AND mask
 (the form every Windows version reads) and the 256 px image as PNG. The
@@ -124,8 +124,8 @@ def png_entry(pixels):
 
 def main():
     root = Path(__file__).resolve().parent.parent
-    source = Path(sys.argv[1]) if len(sys.argv) > 1 else root / "src/run/Quenbrook.png"
-    target = Path(sys.argv[2]) if len(sys.argv) > 2 else root / "src/run/Quenbrook.ico"
+    source = Path(sys.argv[1]) if len(sys.argv) > 1 else root / "src/app/Quenbrook.png"
+    target = Path(sys.argv[2]) if len(sys.argv) > 2 else root / "src/app/Quenbrook.ico"
     width, height, rows = read_png(source)
     if (width, height) != (256, 256):
         sys.exit(f"{source}: the artwork must be 256 x 256 pixels, not {width} x {height}")

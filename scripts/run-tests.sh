@@ -13,6 +13,9 @@ mkdir -p build
 # ctest, its closing lines kept for the summary at the end.
 run_ctest() { ctest "$@" | tee -a "$summary"; }
 
+echo "== Layers of src/"
+scripts/check-layers.sh
+
 echo "== Windows builds, x64 and x86, and their release zips"
 version=$(sed -nE 's/^project\(Quenbrook VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
 rm -rf build/release

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "base/folder_chain.h"
+#include "base/host_browser.h"
+#include "base/messages.h"
+#include "base/notices.h"
 #include "browser_run/folder_emptying.h"
-#include "host/host_browser.h"
-#include "run/messages.h"
-#include "run/notices.h"
 #include "settings/saved_handle.h"
 
 namespace qb {

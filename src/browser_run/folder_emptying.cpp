@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "run/messages.h"
-#include "run/notices.h"
+#include "base/messages.h"
+#include "base/notices.h"
 
 namespace qb {
 

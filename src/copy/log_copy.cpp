@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/folder_chain.h"
+#include "base/folder_creator.h"
+#include "base/messages.h"
+#include "base/notices.h"
+#include "base/path_text.h"
 #include "copy/source_checks.h"
-#include "platform/path_text.h"
-#include "run/folder_creator.h"
-#include "run/messages.h"
-#include "run/notices.h"
 
 namespace qb {
 

@@ -1,8 +1,8 @@
 #include "copy/source_checks.h"
 
-#include "platform/path_text.h"
-#include "run/messages.h"
-#include "run/notices.h"
+#include "base/messages.h"
+#include "base/notices.h"
+#include "base/path_text.h"
 
 namespace qb {
 

@@ -1,8 +1,8 @@
 #include "locate/folder_paths.h"
 
-#include "host/host_browser.h"
-#include "platform/cp932_text.h"
-#include "platform/path_text.h"
+#include "base/cp932_text.h"
+#include "base/host_browser.h"
+#include "base/path_text.h"
 
 namespace qb {
 

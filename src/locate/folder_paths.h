@@ -1,7 +1,7 @@
 // Where the browser keeps a thread's logs and where their copies go.
 #pragma once
 
-#include "run/run_state.h"
+#include "base/run_state.h"
 
 namespace qb {
 

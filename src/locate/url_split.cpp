@@ -1,6 +1,6 @@
 #include "locate/url_split.h"
 
-#include "platform/cp932_text.h"
+#include "base/cp932_text.h"
 
 namespace qb {
 

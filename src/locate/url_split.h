@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "run/run_state.h"
+#include "base/run_state.h"
 
 namespace qb {
 

@@ -1,5 +1,5 @@
 // Every operation Quenbrook asks of the operating system, declared once.
-// platform_win32.cpp and platform_posix.cpp implement it; the build picks one.
+// win32/ and posix/ implement it; the build picks one.
 //
 // All texts are code-page-932 byte strings. Paths use '\' as separator; on
 // the POSIX build '/' separates folders as well. Conversion to the system's
@@ -19,6 +19,15 @@ constexpr char kPathSeparator = '\\';
 #else
 constexpr char kPathSeparator = '/';
 #endif
+
+// '\' separates folders; on the POSIX build '/' does too.
+inline bool IsPathSeparator(char c) {
+#ifdef _WIN32
+    return c == '\\';
+#else
+    return c == '\\' || c == '/';
+#endif
+}
 
 // Raised for any input or output failure on a text file (settings, .inf).
 // `code` is the system error number in the Windows numbering that the
@@ -135,9 +144,6 @@ void CloseFolder(OpenFolder folder);
 // its file system, nearest first. False when a step of the walk failed
 // (`chain` then holds the steps that succeeded).
 bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain);
-// The same for the folder at `path`, opened for the walk only; `chain` is
-// empty when it cannot be opened.
-bool FolderChainAt(const std::string& path, std::vector<FolderId>& chain);
 
 // Told of every entry the emptying could not remove: its path for display
 // (the root's text joined with each name, converted to code page 932 with

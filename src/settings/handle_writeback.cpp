@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/text_file.h"
+#include "base/text_file.h"
 #include "settings/settings_file.h"
 #include "settings/settings_loader.h"
 

@@ -1,7 +1,7 @@
 // Saving the browser's main window handle into the settings file.
 #pragma once
 
-#include "run/run_state.h"
+#include "base/run_state.h"
 
 namespace qb {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/run_state.h"
 #include "platform/platform.h"
-#include "run/run_state.h"
 
 namespace qb {
 

@@ -1,9 +1,9 @@
 #include "settings/settings_loader.h"
 
-#include "platform/path_text.h"
-#include "platform/text_file.h"
-#include "run/messages.h"
-#include "run/notices.h"
+#include "base/messages.h"
+#include "base/notices.h"
+#include "base/path_text.h"
+#include "base/text_file.h"
 #include "settings/integer_conversion.h"
 #include "settings/settings_file.h"
 

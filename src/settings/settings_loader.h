@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/run_state.h"
 #include "platform/platform.h"
-#include "run/run_state.h"
 
 namespace qb {
 

@@ -1,9 +1,9 @@
 #include "title/thread_title.h"
 
+#include "base/messages.h"
+#include "base/notices.h"
+#include "base/text_file.h"
 #include "copy/log_copy.h"
-#include "platform/text_file.h"
-#include "run/messages.h"
-#include "run/notices.h"
 
 namespace qb {
 

@@ -18,8 +18,8 @@
 #include <map>
 #include <thread>
 
+#include "base/run_state.h"
 #include "e2e/program_runner.h"
-#include "run/run_state.h"
 #include "support/fake_user_facing.h"
 #include "support/temp_folder.h"
 #include "title/thread_title.h"

@@ -1,6 +1,6 @@
 #include "support/sandbox.h"
 
-#include "run/run_driver.h"
+#include "app/run_driver.h"
 
 namespace qbtest {
 

@@ -5,8 +5,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "app/run_driver.h"
 #include "browser_run/browser_run_check.h"
-#include "run/run_driver.h"
 #include "support/sandbox.h"
 
 namespace {

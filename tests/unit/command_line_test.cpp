@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "run/command_line.h"
+#include "app/command_line.h"
 
 namespace {
 

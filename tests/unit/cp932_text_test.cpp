@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/cp932_text.h"
-#include "platform/path_text.h"
+#include "base/cp932_text.h"
+#include "base/path_text.h"
 
 namespace {
 

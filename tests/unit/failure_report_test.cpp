@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "run/failure_report.h"
-#include "run/messages.h"
+#include "app/failure_report.h"
+#include "base/messages.h"
 #include "support/fake_user_facing.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "run/folder_creator.h"
+#include "base/folder_creator.h"
 #include "support/temp_folder.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // program must be the code-page-932 form of the text as it reads here.
 #include <gtest/gtest.h>
 
-#include "run/messages.h"
+#include "base/messages.h"
 #include "support/fake_user_facing.h"
 
 namespace {

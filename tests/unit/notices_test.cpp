@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "run/notices.h"
+#include "base/notices.h"
 #include "support/fake_user_facing.h"
 
 namespace {

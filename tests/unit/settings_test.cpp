@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/text_file.h"
-#include "run/notices.h"
+#include "base/notices.h"
+#include "base/text_file.h"
 #include "settings/handle_writeback.h"
 #include "settings/settings_file.h"
 #include "settings/settings_loader.h"

@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/text_file.h"
+#include "base/text_file.h"
 #include "support/temp_folder.h"
 
 namespace {

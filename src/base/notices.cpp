@@ -1,6 +1,6 @@
-#include "run/notices.h"
+#include "base/notices.h"
 
-#include "run/messages.h"
+#include "base/messages.h"
 
 namespace qb {
 

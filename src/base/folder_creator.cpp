@@ -1,6 +1,6 @@
-#include "run/folder_creator.h"
+#include "base/folder_creator.h"
 
-#include "platform/path_text.h"
+#include "base/path_text.h"
 #include "platform/platform.h"
 
 namespace qb {

@@ -1,4 +1,4 @@
-#include "platform/cp932_text.h"
+#include "base/cp932_text.h"
 
 namespace qb {
 

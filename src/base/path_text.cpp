@@ -1,6 +1,6 @@
-#include "platform/path_text.h"
+#include "base/path_text.h"
 
-#include "platform/cp932_text.h"
+#include "base/cp932_text.h"
 #include "platform/platform.h"
 
 namespace qb {

@@ -1,6 +1,6 @@
 // The program's texts in code page 932. Each comment gives the text as it
 // reads; the literal holds its bytes.
-#include "run/messages.h"
+#include "base/messages.h"
 
 namespace qb {
 namespace msg {

@@ -1,4 +1,4 @@
-#include "platform/platform.h"
+#include "base/folder_chain.h"
 
 namespace qb {
 

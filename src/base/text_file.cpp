@@ -1,4 +1,4 @@
-#include "platform/text_file.h"
+#include "base/text_file.h"
 
 namespace qb {
 

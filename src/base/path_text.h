@@ -4,16 +4,9 @@
 
 #include <string>
 
-namespace qb {
+#include "platform/platform.h"
 
-// '\' separates folders; on the POSIX build '/' does too.
-inline bool IsPathSeparator(char c) {
-#ifdef _WIN32
-    return c == '\\';
-#else
-    return c == '\\' || c == '/';
-#endif
-}
+namespace qb {
 
 // Removes one trailing separator, unless that byte is the second byte of a
 // double-byte character. Nothing else is removed.

@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
+#include "app/run_driver.h"
 #include "platform/platform.h"
-#include "run/command_line.h"
-#include "run/run_driver.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "run/failure_report.h"
+#include "app/failure_report.h"
 
-#include "run/messages.h"
+#include "base/messages.h"
 
 namespace qb {
 
