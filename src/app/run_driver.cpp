@@ -53,17 +53,17 @@ bool IsExact(const ProgramInput& input, std::size_t i) {
 bool EnsureDestinationRoot(RunState& state, const ProgramInput& input, UserFacing& ui) {
     state.CopyDir = RemoveTrailingSeparator(input.args[0]);
     if (!IsExact(input, 0)) {
-        ShowNotice(ui, Quoted(msg::kRootMissingHead, state.CopyDir, msg::kRootUnusableTail), 'e');
+        ShowNotice(ui, FillText(msg::kRootUnusable, {state.CopyDir}), 'e');
         return false;
     }
     if (FolderExists(state.CopyDir)) return true;
     // A creation is announced only when the folder really is there now: a
     // short name or a missing drive counts as present without being made.
     if (CreateFolderPath(state.CopyDir) && FolderExists(state.CopyDir)) {
-        ShowNotice(ui, Quoted(msg::kRootMissingHead, state.CopyDir, msg::kRootCreatedTail), 'i');
+        ShowNotice(ui, FillText(msg::kRootCreated, {state.CopyDir}), 'i');
         return true;
     }
-    ShowNotice(ui, Quoted(msg::kRootMissingHead, state.CopyDir, msg::kRootMissingTail), 'e');
+    ShowNotice(ui, FillText(msg::kRootMissing, {state.CopyDir}), 'e');
     return false;
 }
 
@@ -84,8 +84,7 @@ void Run(RunState& state, const ProgramInput& input, UserFacing& ui) {
     // cannot be held would put it somewhere else.
     if (!input.program_path_exact) {
         ShowNotice(ui,
-                   Quoted(msg::kProgramFolderUnusableHead, state.ProgramFolder,
-                          msg::kProgramFolderUnusableTail),
+                   FillText(msg::kProgramFolderUnusable, {state.ProgramFolder}),
                    'e');
         return;
     }

@@ -27,8 +27,4 @@ bool AskYesNo(UserFacing& ui, const std::string& text, const std::string& captio
     return ui.ShowBox(text, caption, style) == kIdYes;
 }
 
-std::string Quoted(const char* head, const std::string& path, const char* tail) {
-    return head + path + tail;
-}
-
 }  // namespace qb

@@ -18,7 +18,4 @@ int ShowNotice(UserFacing& ui, const std::string& text, char kind);
 // Asks a yes/no question with No as the default; true only on an explicit yes.
 bool AskYesNo(UserFacing& ui, const std::string& text, const std::string& caption);
 
-// head + path + tail: how every notice names a path between quotes.
-std::string Quoted(const char* head, const std::string& path, const char* tail);
-
 }  // namespace qb

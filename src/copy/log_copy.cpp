@@ -83,7 +83,7 @@ bool EnsureCopyFolder(const RunState& state, UserFacing& ui) {
         ShowNotice(ui, msg::kCopyFailed, 'e');
         return false;
     }
-    ShowNotice(ui, Quoted(msg::kCopyFolderHead, state.CopyDir, msg::kCopyFolderFailedTail),
+    ShowNotice(ui, FillText(msg::kCopyFolderFailed, {state.CopyDir}),
                'e');
     return false;
 }

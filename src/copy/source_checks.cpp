@@ -12,7 +12,7 @@ std::string SourceLogPath(const RunState& state, const char* extension) {
 
 bool CheckSourceFolder(const RunState& state, UserFacing& ui) {
     if (FolderExists(state.LogDir)) return true;
-    ShowNotice(ui, Quoted(msg::kSourceFolderMissingHead, state.LogDir, msg::kSourceMissingTail),
+    ShowNotice(ui, FillText(msg::kSourceFolderMissing, {state.LogDir}),
                'e');
     return false;
 }
@@ -21,7 +21,7 @@ bool CheckSourceFiles(const RunState& state, UserFacing& ui) {
     for (const char* extension : {".dat", ".inf"}) {
         const std::string path = SourceLogPath(state, extension);
         if (!FileIsPresent(path)) {
-            ShowNotice(ui, Quoted(msg::kSourceFileMissingHead, path, msg::kSourceMissingTail),
+            ShowNotice(ui, FillText(msg::kSourceFileMissing, {path}),
                        'e');
             return false;
         }

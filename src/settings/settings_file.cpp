@@ -25,8 +25,7 @@ bool EnsureSettingsFile(const RunState& state, UserFacing& ui) {
     if (FileIsPresent(path)) return true;
     WriteTextFileReplacing(path, SettingsTemplate());
     ShowNotice(ui,
-               Quoted(msg::kTemplateWrittenHead, state.ProgramFolder,
-                      msg::kTemplateWrittenTail),
+               FillText(msg::kTemplateWritten, {state.ProgramFolder}),
                'e');
     return false;
 }

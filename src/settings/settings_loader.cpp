@@ -18,13 +18,13 @@ bool GetSettingValue(const RunState& state, UserFacing& ui, const std::string& k
         const std::string& line = state.IniLines[i];
         if (line.compare(0, prefix.size(), prefix) != 0) continue;
         if (line.size() == prefix.size()) {
-            ShowNotice(ui, Quoted(msg::kValueEmptyHead, key, msg::kValueEmptyTail), 'e');
+            ShowNotice(ui, FillText(msg::kValueEmpty, {key}), 'e');
             return false;
         }
         value = line.substr(prefix.size());
         return true;
     }
-    ShowNotice(ui, Quoted(msg::kKeyMissingHead, key, msg::kKeyMissingTail), 'e');
+    ShowNotice(ui, FillText(msg::kKeyMissing, {key}), 'e');
     return false;
 }
 
@@ -51,7 +51,7 @@ bool LoadSettings(RunState& state, UserFacing& ui) {
         return false;
     }
     if (!FolderExists(state.LogDir)) {
-        ShowNotice(ui, Quoted(msg::kLogDirInvalidHead, state.LogDir, msg::kLogDirInvalidTail),
+        ShowNotice(ui, FillText(msg::kLogDirInvalid, {state.LogDir}),
                    'e');
         return false;
     }
