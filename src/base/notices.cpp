@@ -4,20 +4,20 @@
 
 namespace qb {
 
-int ShowNotice(UserFacing& ui, const std::string& text, char kind,
+int ShowNotice(UserFacing& ui, const std::string& text, NoticeKind kind,
                const std::string& caption) {
     unsigned icon;
     switch (kind) {
-        case 'e': icon = kBoxIconHand; break;
-        case 'i': icon = kBoxIconAsterisk; break;
-        case 'n': icon = 0; break;
-        case 'w': icon = kBoxIconExclamation; break;
+        case NoticeKind::Error: icon = kBoxIconHand; break;
+        case NoticeKind::Information: icon = kBoxIconAsterisk; break;
+        case NoticeKind::Plain: icon = 0; break;
+        case NoticeKind::Warning: icon = kBoxIconExclamation; break;
         default: return -1;
     }
     return ui.ShowBox(text, caption, kBoxOk | icon | kBoxSetForeground);
 }
 
-int ShowNotice(UserFacing& ui, const std::string& text, char kind) {
+int ShowNotice(UserFacing& ui, const std::string& text, NoticeKind kind) {
     return ShowNotice(ui, text, kind, msg::kCaption);
 }
 

@@ -73,7 +73,7 @@ bool CheckBrowserRun(RunState& state, UserFacing& ui) {
         if (!OverlapsRoot(chain, complete, g.folder)) continue;
         ShowNotice(ui,
                    FillText(g.notice, {state.CopyRoot, g.folder}),
-                   'w');
+                   NoticeKind::Warning);
         return true;
     }
     const std::string question =

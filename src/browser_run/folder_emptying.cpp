@@ -19,7 +19,7 @@ public:
         ShowNotice(ui_,
                    FillText(is_folder ? msg::kCannotDeleteFolder : msg::kCannotDeleteFile,
                             {display_path}),
-                   'e');
+                   NoticeKind::Error);
     }
 
 private:

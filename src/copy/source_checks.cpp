@@ -13,7 +13,7 @@ std::string SourceLogPath(const RunState& state, const char* extension) {
 bool CheckSourceFolder(const RunState& state, UserFacing& ui) {
     if (FolderExists(state.LogDir)) return true;
     ShowNotice(ui, FillText(msg::kSourceFolderMissing, {state.LogDir}),
-               'e');
+               NoticeKind::Error);
     return false;
 }
 
@@ -22,7 +22,7 @@ bool CheckSourceFiles(const RunState& state, UserFacing& ui) {
         const std::string path = SourceLogPath(state, extension);
         if (!FileIsPresent(path)) {
             ShowNotice(ui, FillText(msg::kSourceFileMissing, {path}),
-                       'e');
+                       NoticeKind::Error);
             return false;
         }
     }

@@ -26,7 +26,7 @@ bool EnsureSettingsFile(const RunState& state, UserFacing& ui) {
     WriteTextFileReplacing(path, SettingsTemplate());
     ShowNotice(ui,
                FillText(msg::kTemplateWritten, {state.ProgramFolder}),
-               'e');
+               NoticeKind::Error);
     return false;
 }
 

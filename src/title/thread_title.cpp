@@ -30,13 +30,13 @@ std::string ReadTitle(const std::string& inf) {
 void ShowThreadTitle(const RunState& state, UserFacing& ui) {
     const std::string inf = CopiedLogPath(state, ".inf");
     if (!FileIsPresent(inf)) {
-        ShowNotice(ui, FillText(msg::kTitleFileMissing, {inf}), 'e',
+        ShowNotice(ui, FillText(msg::kTitleFileMissing, {inf}), NoticeKind::Error,
                    msg::kTitleCaption);
         return;
     }
     std::string title = ReadTitle(inf);
     if (title.empty()) title = msg::kTitleEmpty;
-    ShowNotice(ui, FillText(msg::kTitleBox, {title, state.BoardName}), 'n',
+    ShowNotice(ui, FillText(msg::kTitleBox, {title, state.BoardName}), NoticeKind::Plain,
                FillText(msg::kTitleBoxCaption, {state.ThreadKey}));
 }
 
