@@ -18,10 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qb::ShowThreadTitle(state, ui);
     QB_CHECK(ui.boxes.size() == 1);
     const std::string& text = ui.boxes[0].text;
-    QB_CHECK(ui.boxes[0].caption == std::string("1") + qb::msg::kTitleSuccess);
+    QB_CHECK(ui.boxes[0].caption == qb::FillText(qb::msg::kTitleBoxCaption, {"1"}));
     QB_CHECK(ui.boxes[0].style == 0x00010000u);
-    const std::string open = qb::msg::kTitleOpen;
-    const std::string close = std::string(qb::msg::kTitleClose) + "b";
+    // The box is the title between what comes before {1} and after it.
+    const std::string box = qb::FillText(qb::msg::kTitleBox, {"{1}", "b"});
+    const std::string open = box.substr(0, box.find("{1}"));
+    const std::string close = box.substr(open.size() + 3);
     QB_CHECK(text.compare(0, open.size(), open) == 0);
     QB_CHECK(text.size() >= open.size() + close.size());
     QB_CHECK(text.compare(text.size() - close.size(), close.size(), close) == 0);

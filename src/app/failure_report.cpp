@@ -29,14 +29,13 @@ std::string InOutErrorMessage(std::uint32_t code) {
         case 106: return msg::kNotNumeric;
         default: break;
     }
-    return msg::kIoErrorHead + std::to_string(code) + ")";
+    return FillText(msg::kIoError, {std::to_string(code)});
 }
 
 std::string FailureReportText(const std::string& kind, const std::string& module,
                               std::uintptr_t location, const std::string& message) {
     const std::string address = Hex8(static_cast<std::uint32_t>(location & 0xFFFFFFFFu));
-    std::string text = kind + msg::kFailureOccurredAt + module + msg::kFailureOf +
-                       address + msg::kFailureHappened + "\n" + message;
+    std::string text = FillText(msg::kFailureReport, {kind, module, address, message});
     if (message.empty() || message.back() != '.') text += '.';
     return text;
 }

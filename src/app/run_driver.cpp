@@ -24,7 +24,7 @@ namespace {
 bool CheckArgumentCount(const std::vector<std::string>& args, UserFacing& ui) {
     switch (args.size()) {
         case 0:
-            ShowNotice(ui, msg::kRegisterInTools, 'e');
+            ShowNotice(ui, msg::kRegisterInTools, NoticeKind::Error);
             return false;
         case 1:
             // A lone URL means the destination root is what is missing.
@@ -33,12 +33,12 @@ bool CheckArgumentCount(const std::vector<std::string>& args, UserFacing& ui) {
                                args[0].compare(0, 8, "https://") == 0
                            ? msg::kRegisterDestination
                            : msg::kShowThreadFirst,
-                       'e');
+                       NoticeKind::Error);
             return false;
         case 2:
             return true;
         default:
-            ShowNotice(ui, msg::kTooManyArguments, 'e');
+            ShowNotice(ui, msg::kTooManyArguments, NoticeKind::Error);
             return false;
     }
 }
@@ -53,27 +53,27 @@ bool IsExact(const ProgramInput& input, std::size_t i) {
 bool EnsureDestinationRoot(RunState& state, const ProgramInput& input, UserFacing& ui) {
     state.CopyDir = RemoveTrailingSeparator(input.args[0]);
     if (!IsExact(input, 0)) {
-        ShowNotice(ui, Quoted(msg::kRootMissingHead, state.CopyDir, msg::kRootUnusableTail), 'e');
+        ShowNotice(ui, FillText(msg::kRootUnusable, {state.CopyDir}), NoticeKind::Error);
         return false;
     }
     if (FolderExists(state.CopyDir)) return true;
     // A creation is announced only when the folder really is there now: a
     // short name or a missing drive counts as present without being made.
     if (CreateFolderPath(state.CopyDir) && FolderExists(state.CopyDir)) {
-        ShowNotice(ui, Quoted(msg::kRootMissingHead, state.CopyDir, msg::kRootCreatedTail), 'i');
+        ShowNotice(ui, FillText(msg::kRootCreated, {state.CopyDir}), NoticeKind::Information);
         return true;
     }
-    ShowNotice(ui, Quoted(msg::kRootMissingHead, state.CopyDir, msg::kRootMissingTail), 'e');
+    ShowNotice(ui, FillText(msg::kRootMissing, {state.CopyDir}), NoticeKind::Error);
     return false;
 }
 
 bool CheckUrlPieces(const RunState& state, bool url_exact, UserFacing& ui) {
     if (!url_exact || PiecesAreUnusable(state)) {
-        ShowNotice(ui, msg::kUrlInvalid, 'e');
+        ShowNotice(ui, msg::kUrlInvalid, NoticeKind::Error);
         return false;
     }
     if (state.BrowserVer == 1 && state.ServerName.empty()) {
-        ShowNotice(ui, msg::kServerNameMissing, 'e');
+        ShowNotice(ui, msg::kServerNameMissing, NoticeKind::Error);
         return false;
     }
     return true;
@@ -84,9 +84,8 @@ void Run(RunState& state, const ProgramInput& input, UserFacing& ui) {
     // cannot be held would put it somewhere else.
     if (!input.program_path_exact) {
         ShowNotice(ui,
-                   Quoted(msg::kProgramFolderUnusableHead, state.ProgramFolder,
-                          msg::kProgramFolderUnusableTail),
-                   'e');
+                   FillText(msg::kProgramFolderUnusable, {state.ProgramFolder}),
+                   NoticeKind::Error);
         return;
     }
     const std::vector<std::string>& args = input.args;

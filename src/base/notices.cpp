@@ -4,20 +4,20 @@
 
 namespace qb {
 
-int ShowNotice(UserFacing& ui, const std::string& text, char kind,
+int ShowNotice(UserFacing& ui, const std::string& text, NoticeKind kind,
                const std::string& caption) {
     unsigned icon;
     switch (kind) {
-        case 'e': icon = kBoxIconHand; break;
-        case 'i': icon = kBoxIconAsterisk; break;
-        case 'n': icon = 0; break;
-        case 'w': icon = kBoxIconExclamation; break;
+        case NoticeKind::Error: icon = kBoxIconHand; break;
+        case NoticeKind::Information: icon = kBoxIconAsterisk; break;
+        case NoticeKind::Plain: icon = 0; break;
+        case NoticeKind::Warning: icon = kBoxIconExclamation; break;
         default: return -1;
     }
     return ui.ShowBox(text, caption, kBoxOk | icon | kBoxSetForeground);
 }
 
-int ShowNotice(UserFacing& ui, const std::string& text, char kind) {
+int ShowNotice(UserFacing& ui, const std::string& text, NoticeKind kind) {
     return ShowNotice(ui, text, kind, msg::kCaption);
 }
 
@@ -25,10 +25,6 @@ bool AskYesNo(UserFacing& ui, const std::string& text, const std::string& captio
     const unsigned style = kBoxYesNo | kBoxIconQuestion | kBoxDefButton2 |
                            kBoxSetForeground | kBoxTopmost;
     return ui.ShowBox(text, caption, style) == kIdYes;
-}
-
-std::string Quoted(const char* head, const std::string& path, const char* tail) {
-    return head + path + tail;
 }
 
 }  // namespace qb

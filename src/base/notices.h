@@ -7,18 +7,17 @@
 
 namespace qb {
 
-// Shows a modal box of kind 'e' (error), 'i' (information), 'n' (plain) or
-// 'w' (warning) and returns what the box returns; any other kind shows
-// nothing and returns -1.
-int ShowNotice(UserFacing& ui, const std::string& text, char kind,
+// What a notice box says by its icon.
+enum class NoticeKind { Error, Information, Plain, Warning };
+
+// Shows a modal box of the given kind and returns what the box returns; a
+// value outside the enumeration shows nothing and returns -1.
+int ShowNotice(UserFacing& ui, const std::string& text, NoticeKind kind,
                const std::string& caption);
 // Same, with the program's name as caption.
-int ShowNotice(UserFacing& ui, const std::string& text, char kind);
+int ShowNotice(UserFacing& ui, const std::string& text, NoticeKind kind);
 
 // Asks a yes/no question with No as the default; true only on an explicit yes.
 bool AskYesNo(UserFacing& ui, const std::string& text, const std::string& caption);
-
-// head + path + tail: how every notice names a path between quotes.
-std::string Quoted(const char* head, const std::string& path, const char* tail);
 
 }  // namespace qb

@@ -63,22 +63,21 @@ bool CheckBrowserRun(RunState& state, UserFacing& ui) {
     if (!OpenFolderByPath(state.CopyRoot, root.folder)) return true;
     std::vector<FolderId> chain;
     const bool complete = FolderChain(root.folder, chain);
-    // Folders the emptying must never reach, with the words that name them.
+    // Folders the emptying must never reach, with the notice that names them.
     const struct {
         const std::string& folder;
-        const char* tail;
-    } guarded[] = {{state.LogRoot, msg::kOverlapTail},
-                   {state.ProgramFolder, msg::kOverlapProgramTail}};
+        const char* notice;
+    } guarded[] = {{state.LogRoot, msg::kOverlapLogFolder},
+                   {state.ProgramFolder, msg::kOverlapProgramFolder}};
     for (const auto& g : guarded) {
         if (!OverlapsRoot(chain, complete, g.folder)) continue;
         ShowNotice(ui,
-                   Quoted(msg::kCopyFolderHead, state.CopyRoot, g.tail) + g.folder +
-                       msg::kOverlapTail2,
-                   'w');
+                   FillText(g.notice, {state.CopyRoot, g.folder}),
+                   NoticeKind::Warning);
         return true;
     }
     const std::string question =
-        Quoted(msg::kEmptyQuestionHead, state.CopyRoot, msg::kEmptyQuestionTail);
+        FillText(msg::kEmptyQuestion, {state.CopyRoot});
     if (!AskYesNo(ui, question, msg::kCaption)) return true;
     if (HandleSavedMeanwhile(state)) return true;
     EmptyFolder(root.folder, state.CopyRoot, ui);

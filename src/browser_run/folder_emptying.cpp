@@ -17,9 +17,9 @@ public:
     explicit NoticeListener(UserFacing& ui) : ui_(ui) {}
     void CannotRemove(const std::string& display_path, bool is_folder) override {
         ShowNotice(ui_,
-                   Quoted(is_folder ? msg::kFolderHead : msg::kFileHead, display_path,
-                          msg::kCannotDeleteTail),
-                   'e');
+                   FillText(is_folder ? msg::kCannotDeleteFolder : msg::kCannotDeleteFile,
+                            {display_path}),
+                   NoticeKind::Error);
     }
 
 private:

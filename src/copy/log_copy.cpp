@@ -72,7 +72,7 @@ bool CopyFolderForbidden(const RunState& state) {
 
 bool EnsureCopyFolder(const RunState& state, UserFacing& ui) {
     if (CopyFolderForbidden(state)) {
-        ShowNotice(ui, msg::kCopyFailed, 'e');
+        ShowNotice(ui, msg::kCopyFailed, NoticeKind::Error);
         return false;
     }
     if (FolderExists(state.CopyDir)) return true;
@@ -80,11 +80,11 @@ bool EnsureCopyFolder(const RunState& state, UserFacing& ui) {
     if (CreateFolderPath(state.CopyDir) && FolderExists(state.CopyDir)) {
         // A link put on the way meanwhile may have led the creation elsewhere.
         if (!CopyFolderForbidden(state)) return true;
-        ShowNotice(ui, msg::kCopyFailed, 'e');
+        ShowNotice(ui, msg::kCopyFailed, NoticeKind::Error);
         return false;
     }
-    ShowNotice(ui, Quoted(msg::kCopyFolderHead, state.CopyDir, msg::kCopyFolderFailedTail),
-               'e');
+    ShowNotice(ui, FillText(msg::kCopyFolderFailed, {state.CopyDir}),
+               NoticeKind::Error);
     return false;
 }
 
@@ -93,7 +93,7 @@ bool CopyLogFiles(const RunState& state, UserFacing& ui) {
     const bool copied =
         CopyFiles({{SourceLogPath(state, ".dat"), CopiedLogPath(state, ".dat")},
                    {SourceLogPath(state, ".inf"), CopiedLogPath(state, ".inf")}}) == 2;
-    if (!copied) ShowNotice(ui, msg::kCopyFailed, 'e');
+    if (!copied) ShowNotice(ui, msg::kCopyFailed, NoticeKind::Error);
     return copied;
 }
 

@@ -12,8 +12,8 @@ std::string SourceLogPath(const RunState& state, const char* extension) {
 
 bool CheckSourceFolder(const RunState& state, UserFacing& ui) {
     if (FolderExists(state.LogDir)) return true;
-    ShowNotice(ui, Quoted(msg::kSourceFolderMissingHead, state.LogDir, msg::kSourceMissingTail),
-               'e');
+    ShowNotice(ui, FillText(msg::kSourceFolderMissing, {state.LogDir}),
+               NoticeKind::Error);
     return false;
 }
 
@@ -21,8 +21,8 @@ bool CheckSourceFiles(const RunState& state, UserFacing& ui) {
     for (const char* extension : {".dat", ".inf"}) {
         const std::string path = SourceLogPath(state, extension);
         if (!FileIsPresent(path)) {
-            ShowNotice(ui, Quoted(msg::kSourceFileMissingHead, path, msg::kSourceMissingTail),
-                       'e');
+            ShowNotice(ui, FillText(msg::kSourceFileMissing, {path}),
+                       NoticeKind::Error);
             return false;
         }
     }

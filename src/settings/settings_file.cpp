@@ -25,9 +25,8 @@ bool EnsureSettingsFile(const RunState& state, UserFacing& ui) {
     if (FileIsPresent(path)) return true;
     WriteTextFileReplacing(path, SettingsTemplate());
     ShowNotice(ui,
-               Quoted(msg::kTemplateWrittenHead, state.ProgramFolder,
-                      msg::kTemplateWrittenTail),
-               'e');
+               FillText(msg::kTemplateWritten, {state.ProgramFolder}),
+               NoticeKind::Error);
     return false;
 }
 

@@ -18,13 +18,13 @@ bool GetSettingValue(const RunState& state, UserFacing& ui, const std::string& k
         const std::string& line = state.IniLines[i];
         if (line.compare(0, prefix.size(), prefix) != 0) continue;
         if (line.size() == prefix.size()) {
-            ShowNotice(ui, Quoted(msg::kValueEmptyHead, key, msg::kValueEmptyTail), 'e');
+            ShowNotice(ui, FillText(msg::kValueEmpty, {key}), NoticeKind::Error);
             return false;
         }
         value = line.substr(prefix.size());
         return true;
     }
-    ShowNotice(ui, Quoted(msg::kKeyMissingHead, key, msg::kKeyMissingTail), 'e');
+    ShowNotice(ui, FillText(msg::kKeyMissing, {key}), NoticeKind::Error);
     return false;
 }
 
@@ -33,7 +33,7 @@ bool LoadSettings(RunState& state, UserFacing& ui) {
     // bytes, so memory does not grow with the file.
     state.IniLines = ReadTextLines(SettingsPath(state.ProgramFolder), kSettingLinesSearched);
     if (state.IniLines.empty()) {
-        ShowNotice(ui, msg::kSettingsEmpty, 'e');
+        ShowNotice(ui, msg::kSettingsEmpty, NoticeKind::Error);
         return false;
     }
     std::string version, add_underscore, show_title, handle;
@@ -47,18 +47,18 @@ bool LoadSettings(RunState& state, UserFacing& ui) {
     state.LogDir = RemoveTrailingSeparator(state.LogDir);
     state.BrowserVer = ToInt32OrMinusOne(version);
     if (state.BrowserVer != 1 && state.BrowserVer != 2) {
-        ShowNotice(ui, msg::kVelmVerInvalid, 'e');
+        ShowNotice(ui, msg::kVelmVerInvalid, NoticeKind::Error);
         return false;
     }
     if (!FolderExists(state.LogDir)) {
-        ShowNotice(ui, Quoted(msg::kLogDirInvalidHead, state.LogDir, msg::kLogDirInvalidTail),
-                   'e');
+        ShowNotice(ui, FillText(msg::kLogDirInvalid, {state.LogDir}),
+                   NoticeKind::Error);
         return false;
     }
     state.AddUnderscore = add_underscore == "1";
     state.ShowTitleOn = show_title != "0";
     if (!HandleFromValue(handle, state.SavedWnd)) {
-        ShowNotice(ui, msg::kHandleInvalid, 'e');
+        ShowNotice(ui, msg::kHandleInvalid, NoticeKind::Error);
         return false;
     }
     return true;

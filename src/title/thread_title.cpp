@@ -30,14 +30,14 @@ std::string ReadTitle(const std::string& inf) {
 void ShowThreadTitle(const RunState& state, UserFacing& ui) {
     const std::string inf = CopiedLogPath(state, ".inf");
     if (!FileIsPresent(inf)) {
-        ShowNotice(ui, Quoted(msg::kFileHead, inf, msg::kTitleFileMissingTail), 'e',
+        ShowNotice(ui, FillText(msg::kTitleFileMissing, {inf}), NoticeKind::Error,
                    msg::kTitleCaption);
         return;
     }
     std::string title = ReadTitle(inf);
     if (title.empty()) title = msg::kTitleEmpty;
-    ShowNotice(ui, msg::kTitleOpen + title + msg::kTitleClose + state.BoardName, 'n',
-               state.ThreadKey + msg::kTitleSuccess);
+    ShowNotice(ui, FillText(msg::kTitleBox, {title, state.BoardName}), NoticeKind::Plain,
+               FillText(msg::kTitleBoxCaption, {state.ThreadKey}));
 }
 
 }  // namespace qb

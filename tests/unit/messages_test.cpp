@@ -1,97 +1,86 @@
-// Pins the bytes of every text the program shows: the literal in the
-// program must be the code-page-932 form of the text as it reads here.
+// The texts as the program holds them: a few pinned byte for byte by hand,
+// every one checked for its shape, and the filler that completes them.
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "base/cp932_text.h"
 #include "base/messages.h"
-#include "support/fake_user_facing.h"
 
 namespace {
 
 using namespace qb;
 
-struct Text {
-    const char* name;
-    const char* bytes;
-    const char* reads;
-};
+// Bytes written out by hand, independent of any converter: a full-width
+// space, CR LF, a lone LF, full-width punctuation and placeholders.
+TEST(MessagesTest, AFewTextsHaveTheirExactBytes) {
+    EXPECT_EQ(std::string(msg::kUrlInvalid),
+              "URL \x82\xAA\x90\xB3\x82\xB5\x82\xAD\x82\xC8\x82\xA2\x82\xE6\x82\xA4\x82\xC5"
+              "\x82\xB7\x81" "B\x81@\x94\xF1\x91\xCE\x89\x9E\x82\xCC BBS \x82\xA9\x82\xE0"
+              "\x82\xB5\x82\xEA\x82\xDC\x82\xB9\x82\xF1\x81" "B");
+    EXPECT_EQ(std::string(msg::kRootCreated),
+              "\x83R\x83s\x81[\x90\xE6\x82\xC6\x82\xB5\x82\xC4\x8Ew\x92\xE8\x82\xB3\x82\xEA"
+              "\x82\xBD\x83t\x83H\x83\x8B\x83_ '{1}' \x82\xAA\x91\xB6\x8D\xDD\x82\xB5\x82\xC8"
+              "\x82\xA9\x82\xC1\x82\xBD\x82\xCC\x82\xC5\x81" "A\r\n\x90V\x82\xBD\x82\xC9\x8D\xEC"
+              "\x90\xAC\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81" "B");
+    EXPECT_EQ(std::string(msg::kFailureReport),
+              "{1}\x82\xAA\x83\x82\x83W\x83\x85\x81[\x83\x8B {2} \x82\xCC {3} \x82\xC5\x94\xAD"
+              "\x90\xB6\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81" "B\n{4}");
+    EXPECT_EQ(std::string(msg::kRegisterInTools),
+              "Velmaris \x82\xCC [\x83" "c\x81[\x83\x8B(T)\x81" "b\x83" "c\x81[\x83\x8B\x82\xCC"
+              "\x90\xDD\x92\xE8(T)...] \x82\xC9\x93o\x98^\x82\xB5\x82\xC4\x8Eg\x97p\x82\xB5"
+              "\x82\xC4\x89\xBA\x82\xB3\x82\xA2\x81" "B");
+    EXPECT_EQ(std::string(msg::kTitleBox), "\x81\x75{1}\x81\x76 \x81\x97 {2}");
+}
 
-const Text kTexts[] = {
-    {"kCaption", msg::kCaption, "Quenbrook"},
-    {"kRegisterInTools", msg::kRegisterInTools, "Velmaris の [ツール(T)｜ツールの設定(T)...] に登録して使用して下さい。"},
-    {"kRegisterDestination", msg::kRegisterDestination, "コピー先フォルダを登録して下さい。"},
-    {"kShowThreadFirst", msg::kShowThreadFirst, "スレッドを表示させてから実行して下さい。"},
-    {"kTooManyArguments", msg::kTooManyArguments, "引数が多すぎます。"},
-    {"kRootMissingHead", msg::kRootMissingHead, "コピー先として指定されたフォルダ '"},
-    {"kRootMissingTail", msg::kRootMissingTail, "' が存在しません。"},
-    {"kRootCreatedTail", msg::kRootCreatedTail, "' が存在しなかったので、\r\n新たに作成しました。"},
-    {"kUrlInvalid", msg::kUrlInvalid, "URL が正しくないようです。　非対応の BBS かもしれません。"},
-    {"kServerNameMissing", msg::kServerNameMissing, "サーバ名を抽出できませんでした。　非対応の BBS かもしれません。"},
-    {"kFailureCaption", msg::kFailureCaption, "アプリケーション エラー"},
-    {"kFailureOccurredAt", msg::kFailureOccurredAt, "がモジュール "},
-    {"kFailureOf", msg::kFailureOf, " の "},
-    {"kFailureHappened", msg::kFailureHappened, " で発生しました。"},
-    {"kInOutErrorKind", msg::kInOutErrorKind, "EInOutError"},
-    {"kExceptionKind", msg::kExceptionKind, "Exception"},
-    {"kCannotCreateFolder", msg::kCannotCreateFolder, "ディレクトリを作成することができません"},
-    {"kFileNotFound", msg::kFileNotFound, "ファイルが見つかりません"},
-    {"kInvalidFileName", msg::kInvalidFileName, "不正なファイル名です"},
-    {"kTooManyOpenFiles", msg::kTooManyOpenFiles, "オープンしたファイルが多すぎます"},
-    {"kAccessDenied", msg::kAccessDenied, "ファイルへのアクセスが拒否されました"},
-    {"kReadBeyondEnd", msg::kReadBeyondEnd, "ファイルの末尾以降を読み込みました"},
-    {"kDiskFull", msg::kDiskFull, "ディスクがいっぱいです"},
-    {"kNotNumeric", msg::kNotNumeric, "入力値が数値ではありません"},
-    {"kIoErrorHead", msg::kIoErrorHead, "I/O エラー ("},
-    {"kTemplateWrittenHead", msg::kTemplateWrittenHead, "設定ファイル 'Quenbrook.ini' が\r\nフォルダ '"},
-    {"kTemplateWrittenTail", msg::kTemplateWrittenTail, "' 内に\r\n見つからなかったので、雛型を上記フォルダ内に作成しました。"},
-    {"kKeyMissingHead", msg::kKeyMissingHead, "設定ファイル内に "},
-    {"kKeyMissingTail", msg::kKeyMissingTail, " が、見つかりませんでした。"},
-    {"kValueEmptyHead", msg::kValueEmptyHead, "設定ファイル内、"},
-    {"kValueEmptyTail", msg::kValueEmptyTail, " の値が、空です。"},
-    {"kSettingsEmpty", msg::kSettingsEmpty, "設定ファイルの内容が空です。"},
-    {"kVelmVerInvalid", msg::kVelmVerInvalid, "設定ファイル内、VelmVer の値が不正です。"},
-    {"kLogDirInvalidHead", msg::kLogDirInvalidHead, "設定ファイル内、VelmLogDir の値が不正です。\r\n（フォルダ '"},
-    {"kLogDirInvalidTail", msg::kLogDirInvalidTail, "' は、存在しません。）"},
-    {"kHandleInvalid", msg::kHandleInvalid, "設定ファイル内、hwVelmWnd の値が不正です。"},
-    {"kSourceFolderMissingHead", msg::kSourceFolderMissingHead, "コピー元のフォルダ '"},
-    {"kSourceFileMissingHead", msg::kSourceFileMissingHead, "コピー元のファイル '"},
-    {"kSourceMissingTail", msg::kSourceMissingTail, "' が、見つかりませんでした。"},
-    {"kCopyFolderHead", msg::kCopyFolderHead, "コピー先フォルダ '"},
-    {"kCopyFolderFailedTail", msg::kCopyFolderFailedTail, "' を作成できませんでした。"},
-    {"kCopyFailed", msg::kCopyFailed, "ログファイルのコピー中に、エラーが発生しました。"},
-    {"kEmptyQuestionHead", msg::kEmptyQuestionHead, "ログをコピーする前に、コピー先フォルダ '"},
-    {"kEmptyQuestionTail", msg::kEmptyQuestionTail, "' の中身を空にしますか？"},
-    {"kFileHead", msg::kFileHead, "ファイル '"},
-    {"kFolderHead", msg::kFolderHead, "フォルダ '"},
-    {"kCannotDeleteTail", msg::kCannotDeleteTail, "' を削除できませんでした。"},
-    {"kOverlapTail", msg::kOverlapTail, "' は、\r\nログフォルダ '"},
-    {"kOverlapTail2", msg::kOverlapTail2, "' と重なっているので、\r\n中身を空にせずにコピーします。"},
-    {"kOverlapProgramTail", msg::kOverlapProgramTail, "' は、\r\nプログラムのフォルダ '"},
-    {"kRootUnusableTail", msg::kRootUnusableTail, "' の名前には、扱えない文字が含まれています。"},
-    {"kProgramFolderUnusableHead", msg::kProgramFolderUnusableHead, "Quenbrook.exe を置いたフォルダ '"},
-    {"kProgramFolderUnusableTail", msg::kProgramFolderUnusableTail, "' の名前には、扱えない文字が含まれています。\r\n別のフォルダに移して下さい。"},
-    {"kTitleCaption", msg::kTitleCaption, "Quenbrook - タイトルの表示"},
-    {"kTitleFileMissingTail", msg::kTitleFileMissingTail, "' が、見つかりません。"},
-    {"kTitleEmpty", msg::kTitleEmpty, "（infファイル内の Title が空です）"},
-    {"kTitleSuccess", msg::kTitleSuccess, " 成功"},
-    {"kTitleOpen", msg::kTitleOpen, "「"},
-    {"kTitleClose", msg::kTitleClose, "」 ＠ "},
-};
-
-TEST(MessagesTest, EveryTextIsItsCodePage932Form) {
-    for (const Text& t : kTexts) {
-        EXPECT_EQ(qbtest::Sjis(t.reads), std::string(t.bytes)) << t.name;
+// Every text is whole code-page-932 text whose braces all open a placeholder
+// numbered from {1} up without a gap; CR only ever comes before LF.
+TEST(MessagesTest, EveryTextIsWholeAndItsPlaceholdersAreNumberedInOrder) {
+    ASSERT_GE(msg::kAllTextCount, 40u);
+    for (std::size_t i = 0; i < msg::kAllTextCount; ++i) {
+        const std::string name = msg::kAllTexts[i].name;
+        const std::string text = msg::kAllTexts[i].text;
+        EXPECT_FALSE(text.empty()) << name;
+        EXPECT_FALSE(IsTrailByteAt(text, text.size())) << name << ": ends inside a character";
+        unsigned highest = 0;
+        bool used[10] = {};
+        for (std::size_t from = 0; const std::size_t found = FindText(text.substr(from), "{");) {
+            const std::size_t at = from + found - 1;
+            ASSERT_LT(at + 2, text.size()) << name;
+            const char digit = text[at + 1];
+            ASSERT_TRUE(digit >= '1' && digit <= '9' && text[at + 2] == '}') << name;
+            used[digit - '0'] = true;
+            if (static_cast<unsigned>(digit - '0') > highest) highest = digit - '0';
+            from = at + 3;
+        }
+        for (unsigned n = 1; n <= highest; ++n) EXPECT_TRUE(used[n]) << name << ": no {" << n << "}";
+        for (std::size_t cr = text.find('\r'); cr != std::string::npos; cr = text.find('\r', cr + 1)) {
+            EXPECT_EQ(text.compare(cr, 2, "\r\n"), 0) << name;
+        }
     }
 }
 
-// A few byte sequences checked by hand, independent of any converter.
-TEST(MessagesTest, FullWidthCharactersHaveTheirExactBytes) {
-    const std::string url(msg::kUrlInvalid);
-    EXPECT_NE(url.find("\x81\x40"), std::string::npos);  // full-width space
-    EXPECT_EQ(std::string(msg::kTitleOpen), "\x81\x75");
-    EXPECT_EQ(std::string(msg::kTitleClose), "\x81\x76 \x81\x97 ");
-    EXPECT_EQ(std::string(msg::kRegisterInTools).substr(0, 9), "Velmaris ");
-    EXPECT_NE(std::string(msg::kRegisterInTools).find("\x81\x62"), std::string::npos);  // ｜
-    EXPECT_EQ(std::string(msg::kRootCreatedTail).find("\r\n"), 24u);
+TEST(MessagesTest, TheFillerPutsEachValueInItsPlaceOnce) {
+    struct Case {
+        std::string text;
+        std::vector<std::string> values;
+        std::string filled;
+    };
+    const Case cases[] = {
+        {"'{1}' / '{2}'", {"a", "b"}, "'a' / 'b'"},
+        {"{2}{1}{2}", {"x", "y"}, "yxy"},
+        {"no placeholder", {"a"}, "no placeholder"},
+        {"{1}", {""}, ""},
+        // A value holding a placeholder token is not searched again.
+        {"<{1}>{2}", {"{2}", "b"}, "<{2}>b"},
+        // 0x83 0x7B is one character whose second byte is '{'.
+        {"\x83\x7B" "1}{1}", {"v"}, "\x83\x7B" "1}v"},
+        // A brace that opens no placeholder, or one without a value, stays.
+        {"{0} {x} {3} {", {"a"}, "{0} {x} {3} {"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FillText(c.text.c_str(), c.values), c.filled) << c.text;
+    }
 }
 
 }  // namespace

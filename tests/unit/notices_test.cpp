@@ -9,21 +9,24 @@ using namespace qb;
 
 TEST(NoticesTest, EachKindHasItsStyleAndOthersShowNothing) {
     struct Case {
-        char kind;
+        NoticeKind kind;
         unsigned style;
     };
-    const Case cases[] = {{'e', 0x00010010}, {'i', 0x00010040}, {'n', 0x00010000}, {'w', 0x00010030}};
+    const Case cases[] = {{NoticeKind::Error, 0x00010010},
+                          {NoticeKind::Information, 0x00010040},
+                          {NoticeKind::Plain, 0x00010000},
+                          {NoticeKind::Warning, 0x00010030}};
     for (const Case& c : cases) {
         qbtest::FakeUserFacing ui;
         EXPECT_EQ(ShowNotice(ui, "text\r\nmore", c.kind), kIdOk);
         ASSERT_EQ(ui.boxes.size(), 1u);
-        EXPECT_EQ(ui.boxes[0].style, c.style) << c.kind;
+        EXPECT_EQ(ui.boxes[0].style, c.style) << static_cast<int>(c.kind);
         EXPECT_EQ(ui.boxes[0].caption, "Quenbrook");
         EXPECT_EQ(ui.boxes[0].text, "text\r\nmore");
     }
-    for (char kind : {'E', 'q', 'x', '\0'}) {
+    for (int kind : {-1, 4, 101, 255}) {
         qbtest::FakeUserFacing ui;
-        EXPECT_EQ(ShowNotice(ui, "t", kind), -1);
+        EXPECT_EQ(ShowNotice(ui, "t", static_cast<NoticeKind>(kind)), -1);
         EXPECT_TRUE(ui.boxes.empty());
     }
 }
