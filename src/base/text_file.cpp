@@ -179,7 +179,7 @@ bool ReplaceTextLine(const std::string& path, std::size_t max_lines,
     try {
         file = CreatePrivateFile(target, temp);
     } catch (const InOutError& e) {
-        if (e.code != 5) throw;
+        if (e.code != kIoAccessDenied) throw;
         RewriteInPlace(target, JoinedLines(lines), reader);
         return true;
     }
