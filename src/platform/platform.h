@@ -114,7 +114,7 @@ struct FolderEntry {
     bool is_folder;  // the directory bit, as the listing reports it
     bool is_link;    // a symbolic link, junction or other reparse point
 };
-// Entries of `dir`, "." and ".." included, hidden and system entries skipped.
+// Entries of `dir`, never "." or "..", hidden and system entries skipped.
 // False when the folder cannot be listed.
 bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries);
 

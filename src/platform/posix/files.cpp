@@ -10,10 +10,9 @@ namespace qb {
 namespace {
 
 // Names beginning with '.' are hidden by convention, like entries with the
-// hidden attribute on Windows.
-bool IsHiddenName(const char* name) {
-    return name[0] == '.' && !(name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
+// hidden attribute on Windows; "." and ".." begin with it too, so the
+// listing never holds them.
+bool IsHiddenName(const char* name) { return name[0] == '.'; }
 
 }  // namespace
 

@@ -1,5 +1,5 @@
-// Helpers shared by the Win32 file operations (the folder queries, the copy
-// and the raw text-file access); private to this folder.
+// Helpers shared by the Win32 file operations (the folder queries, the copy,
+// the raw text-file access and the emptying); private to this folder.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +9,12 @@
 #include "platform/platform.h"
 
 namespace qb {
+
+// The attribute of a volume label, which a listing skips.
+constexpr DWORD kVolumeAttribute = 0x8;
+
+// "." or "..": the folder itself or its parent, which a search lists too.
+bool IsDot(const wchar_t* name);
 
 // The attributes of the exact name; INVALID_FILE_ATTRIBUTES when there is none.
 DWORD Attributes(const std::string& path);

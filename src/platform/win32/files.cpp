@@ -7,11 +7,9 @@
 
 namespace qb {
 
-namespace {
-
-constexpr DWORD kVolumeAttribute = 0x8;
-
-}  // namespace
+bool IsDot(const wchar_t* name) {
+    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
 
 DWORD Attributes(const std::string& path) {
     return GetFileAttributesW(WidePath(path).c_str());
@@ -37,7 +35,7 @@ bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries) {
     if (find == INVALID_HANDLE_VALUE) return false;
     const DWORD skipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kVolumeAttribute;
     do {
-        if (data.dwFileAttributes & skipped) continue;
+        if ((data.dwFileAttributes & skipped) || IsDot(data.cFileName)) continue;
         FolderEntry entry;
         ToCp932(data.cFileName, entry.name);
         entry.is_folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
