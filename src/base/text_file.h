@@ -43,6 +43,12 @@ private:
 std::vector<std::string> ReadTextLines(const std::string& path,
                                        std::size_t max_lines = 0);
 
+// The index of the first of the first `max_lines` lines that begins with
+// `prefix`; kNoLine when there is none.
+constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
+std::size_t FindLineStarting(const std::vector<std::string>& lines, std::size_t max_lines,
+                             const std::string& prefix);
+
 // Replaces the content of `path` with `lines` in one step: the new content is
 // written to a private temporary file beside it, flushed, and moved over
 // `path`. On failure the old file is untouched and the temporary file is
