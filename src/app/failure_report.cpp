@@ -20,13 +20,13 @@ std::string Hex8(std::uint32_t value) {
 
 std::string InOutErrorMessage(std::uint32_t code) {
     switch (code) {
-        case 2: return msg::kFileNotFound;
-        case 3: return msg::kInvalidFileName;
-        case 4: return msg::kTooManyOpenFiles;
-        case 5: return msg::kAccessDenied;
-        case 100: return msg::kReadBeyondEnd;
-        case 101: return msg::kDiskFull;
-        case 106: return msg::kNotNumeric;
+        case kIoFileNotFound: return msg::kFileNotFound;
+        case kIoPathNotFound: return msg::kInvalidFileName;
+        case kIoTooManyOpenFiles: return msg::kTooManyOpenFiles;
+        case kIoAccessDenied: return msg::kAccessDenied;
+        case kIoReadBeyondEnd: return msg::kReadBeyondEnd;
+        case kIoDiskFull: return msg::kDiskFull;
+        case kIoNotNumeric: return msg::kNotNumeric;
         default: break;
     }
     return FillText(msg::kIoError, {std::to_string(code)});

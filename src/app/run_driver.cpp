@@ -56,10 +56,9 @@ bool EnsureDestinationRoot(RunState& state, const ProgramInput& input, UserFacin
         ShowNotice(ui, FillText(msg::kRootUnusable, {state.CopyDir}), NoticeKind::Error);
         return false;
     }
-    if (FolderExists(state.CopyDir)) return true;
-    // A creation is announced only when the folder really is there now: a
-    // short name or a missing drive counts as present without being made.
-    if (CreateFolderPath(state.CopyDir) && FolderExists(state.CopyDir)) {
+    const FolderState root = EnsureFolder(state.CopyDir);
+    if (root == FolderState::kExisted) return true;
+    if (root == FolderState::kCreated) {
         ShowNotice(ui, FillText(msg::kRootCreated, {state.CopyDir}), NoticeKind::Information);
         return true;
     }

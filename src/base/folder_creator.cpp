@@ -18,4 +18,10 @@ __attribute__((noinline)) bool CreateFolderPath(const std::string& path) {
     return CreateFolderPath(parent) && (CreateFolder(dir) || FolderExists(dir));
 }
 
+FolderState EnsureFolder(const std::string& dir) {
+    if (FolderExists(dir)) return FolderState::kExisted;
+    if (CreateFolderPath(dir) && FolderExists(dir)) return FolderState::kCreated;
+    return FolderState::kMissing;
+}
+
 }  // namespace qb

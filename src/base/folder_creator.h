@@ -16,4 +16,17 @@ struct FolderCreatorError {
 // counts as present without a query. Raises FolderCreatorError for "".
 bool CreateFolderPath(const std::string& dir);
 
+// What EnsureFolder found or did.
+enum class FolderState {
+    kExisted,  // the folder was there already
+    kCreated,  // it was missing and is there now
+    kMissing,  // it is still missing
+};
+
+// Makes sure the folder `dir` exists, creating it with its missing parents.
+// A creation counts only when the folder really is there afterwards: a short
+// name or a missing drive counts as present to CreateFolderPath without
+// being made. Raises FolderCreatorError for "".
+FolderState EnsureFolder(const std::string& dir);
+
 }  // namespace qb

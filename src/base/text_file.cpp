@@ -1,5 +1,7 @@
 #include "base/text_file.h"
 
+#include <algorithm>
+
 namespace qb {
 
 namespace {
@@ -82,6 +84,15 @@ std::vector<std::string> ReadTextLines(const std::string& path,
     }
     reader.Close();
     return lines;
+}
+
+std::size_t FindLineStarting(const std::vector<std::string>& lines, std::size_t max_lines,
+                             const std::string& prefix) {
+    const std::size_t searched = std::min(lines.size(), max_lines);
+    for (std::size_t i = 0; i < searched; ++i) {
+        if (lines[i].compare(0, prefix.size(), prefix) == 0) return i;
+    }
+    return kNoLine;
 }
 
 namespace {
@@ -170,16 +181,15 @@ bool ReplaceTextLine(const std::string& path, std::size_t max_lines,
     std::vector<std::string> lines;
     std::string text;
     while (lines.size() < max_lines && reader.ReadLine(text)) lines.push_back(text);
-    std::size_t i = 0;
-    while (i < lines.size() && lines[i].compare(0, prefix.size(), prefix) != 0) ++i;
-    if (i == lines.size()) return false;
+    const std::size_t i = FindLineStarting(lines, max_lines, prefix);
+    if (i == kNoLine) return false;
     lines[i] = line;
     std::string temp;
     FileHandle file;
     try {
         file = CreatePrivateFile(target, temp);
     } catch (const InOutError& e) {
-        if (e.code != 5) throw;
+        if (e.code != kIoAccessDenied) throw;
         RewriteInPlace(target, JoinedLines(lines), reader);
         return true;
     }

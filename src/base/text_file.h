@@ -43,6 +43,12 @@ private:
 std::vector<std::string> ReadTextLines(const std::string& path,
                                        std::size_t max_lines = 0);
 
+// The index of the first of the first `max_lines` lines that begins with
+// `prefix`; kNoLine when there is none.
+constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
+std::size_t FindLineStarting(const std::vector<std::string>& lines, std::size_t max_lines,
+                             const std::string& prefix);
+
 // Replaces the content of `path` with `lines` in one step: the new content is
 // written to a private temporary file beside it, flushed, and moved over
 // `path`. On failure the old file is untouched and the temporary file is
@@ -55,10 +61,10 @@ void WriteTextFileReplacing(const std::string& path,
 // CR LF; every byte after them (the later lines, and a 0x1A with all that
 // follows) is kept as it is. The file is read anew, so that it keeps what a
 // neighbour wrote meanwhile. A link is rewritten at its target and the file
-// keeps its permissions; a read-only file raises InOutError 5 and stays as
-// it was. The new content replaces the old in one step; where the folder
-// refuses new files, the file is rewritten in place. False, with nothing
-// written, when no line begins with `prefix`.
+// keeps its permissions; a read-only file raises InOutError kIoAccessDenied
+// and stays as it was. The new content replaces the old in one step; where
+// the folder refuses new files, the file is rewritten in place. False, with
+// nothing written, when no line begins with `prefix`.
 bool ReplaceTextLine(const std::string& path, std::size_t max_lines,
                      const std::string& prefix, const std::string& line);
 

@@ -48,19 +48,19 @@ bool ChainsOverlap(const std::vector<FolderId>& a, bool a_complete,
     return !(a_complete && b_complete);
 }
 
-bool CheckBrowserRun(RunState& state, UserFacing& ui) {
+bool NoticeNewBrowserRun(RunState& state, UserFacing& ui) {
     const std::uint32_t handle = ui.FindTopWindow(BrowserWindowClass(state.BrowserVer));
-    if (handle == state.SavedWnd) {
-        state.WndChanged = false;
-        return true;
-    }
-    state.WndChanged = true;
+    state.WndChanged = handle != state.SavedWnd;
     state.SavedWnd = handle;
-    if (!FolderHasEntries(state.CopyRoot)) return true;
+    return state.WndChanged;
+}
+
+void OfferToEmptyRoot(const RunState& state, UserFacing& ui) {
+    if (!FolderHasEntries(state.CopyRoot)) return;
     // The root is opened once: what is checked is what gets emptied,
     // whatever becomes of its name in between.
     RootFolder root;
-    if (!OpenFolderByPath(state.CopyRoot, root.folder)) return true;
+    if (!OpenFolderByPath(state.CopyRoot, root.folder)) return;
     std::vector<FolderId> chain;
     const bool complete = FolderChain(root.folder, chain);
     // Folders the emptying must never reach, with the notice that names them.
@@ -74,13 +74,17 @@ bool CheckBrowserRun(RunState& state, UserFacing& ui) {
         ShowNotice(ui,
                    FillText(g.notice, {state.CopyRoot, g.folder}),
                    NoticeKind::Warning);
-        return true;
+        return;
     }
     const std::string question =
         FillText(msg::kEmptyQuestion, {state.CopyRoot});
-    if (!AskYesNo(ui, question, msg::kCaption)) return true;
-    if (HandleSavedMeanwhile(state)) return true;
+    if (!AskYesNo(ui, question, msg::kCaption)) return;
+    if (HandleSavedMeanwhile(state)) return;
     EmptyFolder(root.folder, state.CopyRoot, ui);
+}
+
+bool CheckBrowserRun(RunState& state, UserFacing& ui) {
+    if (NoticeNewBrowserRun(state, ui)) OfferToEmptyRoot(state, ui);
     return true;
 }
 

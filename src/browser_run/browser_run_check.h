@@ -16,12 +16,20 @@ namespace qb {
 bool ChainsOverlap(const std::vector<FolderId>& a, bool a_complete,
                    const std::vector<FolderId>& b, bool b_complete);
 
-// Compares the browser's main window handle with the saved one. On a change
-// it marks WndChanged, takes the new handle and, when the destination root
-// holds anything, asks whether to empty it first. A root that is, holds or
-// lies inside the log folder, or that is or holds the program's folder, is
-// never emptied; a warning says so instead. After a yes, nothing is deleted
-// when another run has saved the new handle meanwhile. Always true.
+// Compares the browser's main window handle with the saved one: sets
+// WndChanged to whether they differ and takes the new handle. True on a
+// change, that is, when the browser has been started anew since the handle
+// was saved.
+bool NoticeNewBrowserRun(RunState& state, UserFacing& ui);
+
+// When the destination root holds anything, asks whether to empty it first.
+// A root that is, holds or lies inside the log folder, or that is or holds
+// the program's folder, is never emptied; a warning says so instead. After a
+// yes, nothing is deleted when another run has saved the new handle (SavedWnd)
+// meanwhile.
+void OfferToEmptyRoot(const RunState& state, UserFacing& ui);
+
+// On a new browser run, the offer to empty the root. Always true.
 bool CheckBrowserRun(RunState& state, UserFacing& ui);
 
 }  // namespace qb

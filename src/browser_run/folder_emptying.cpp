@@ -9,8 +9,6 @@ namespace qb {
 
 namespace {
 
-bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
-
 // Each entry that stays is one error notice, and the emptying goes on.
 class NoticeListener : public EmptyingListener {
 public:
@@ -30,11 +28,7 @@ private:
 
 bool FolderHasEntries(const std::string& dir) {
     std::vector<FolderEntry> entries;
-    if (!ListFolder(dir, entries)) return false;
-    for (const FolderEntry& entry : entries) {
-        if (!IsDotEntry(entry.name)) return true;
-    }
-    return false;
+    return ListFolder(dir, entries) && !entries.empty();
 }
 
 void EmptyFolder(OpenFolder root, const std::string& display_root, UserFacing& ui) {

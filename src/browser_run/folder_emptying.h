@@ -7,7 +7,8 @@
 
 namespace qb {
 
-// True at the first entry other than "." and "..".
+// True when the folder lists any entry (hidden and system entries are not
+// listed).
 bool FolderHasEntries(const std::string& dir);
 
 // Removes everything below the open root, never the root itself, in listing

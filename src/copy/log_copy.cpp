@@ -75,9 +75,9 @@ bool EnsureCopyFolder(const RunState& state, UserFacing& ui) {
         ShowNotice(ui, msg::kCopyFailed, NoticeKind::Error);
         return false;
     }
-    if (FolderExists(state.CopyDir)) return true;
-    // A creation reported as done is believed only when the folder is there.
-    if (CreateFolderPath(state.CopyDir) && FolderExists(state.CopyDir)) {
+    const FolderState folder = EnsureFolder(state.CopyDir);
+    if (folder == FolderState::kExisted) return true;
+    if (folder == FolderState::kCreated) {
         // A link put on the way meanwhile may have led the creation elsewhere.
         if (!CopyFolderForbidden(state)) return true;
         ShowNotice(ui, msg::kCopyFailed, NoticeKind::Error);

@@ -38,6 +38,21 @@ struct InOutError {
     std::uintptr_t location;
 };
 
+// The codes of InOutError that the program raises or reports by name.
+constexpr std::uint32_t kIoFileNotFound = 2;
+constexpr std::uint32_t kIoPathNotFound = 3;
+constexpr std::uint32_t kIoTooManyOpenFiles = 4;
+constexpr std::uint32_t kIoAccessDenied = 5;
+constexpr std::uint32_t kIoReadBeyondEnd = 100;
+constexpr std::uint32_t kIoDiskFull = 101;
+constexpr std::uint32_t kIoNotNumeric = 106;
+
+// Throws InOutError with `code`, recording the address this was called from.
+// Never inlined, so that the address is the caller's.
+[[noreturn]] __attribute__((noinline)) inline void RaiseInOutError(std::uint32_t code) {
+    throw InOutError{code, reinterpret_cast<std::uintptr_t>(__builtin_return_address(0))};
+}
+
 // Message box styles, with the Win32 values.
 enum : unsigned {
     kBoxOk = 0x0,
@@ -99,7 +114,7 @@ struct FolderEntry {
     bool is_folder;  // the directory bit, as the listing reports it
     bool is_link;    // a symbolic link, junction or other reparse point
 };
-// Entries of `dir`, "." and ".." included, hidden and system entries skipped.
+// Entries of `dir`, never "." or "..", hidden and system entries skipped.
 // False when the folder cannot be listed.
 bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries);
 
@@ -184,18 +199,18 @@ void DiscardFile(FileHandle file, const std::string& path);
 // when it is no link or does not exist.
 std::string FinalFilePath(const std::string& path);
 // Opens an existing regular file for writing without changing it; raises
-// InOutError 5 when it is read-only or no regular file.
+// InOutError kIoAccessDenied when it is read-only or no regular file.
 FileHandle OpenExistingForWrite(const std::string& path);
 // Creates a new, empty regular file beside `path`, under a name that no other
 // run uses (`path` + "." + process id + "-" + counter + ".tmp"), never
 // following a link or opening an existing entry; `name` receives its path.
-// Raises InOutError 5 when the folder refuses new files.
+// Raises InOutError kIoAccessDenied when the folder refuses new files.
 FileHandle CreatePrivateFile(const std::string& path, std::string& name);
 // Gives `file` the permissions of the existing file `model` (on POSIX its mode
 // bits, and its owner and group where this user may set them).
 void CopyPermissions(const std::string& model, FileHandle file);
 // Makes sure the disk has room for `size` bytes of the open file without
-// changing its length or content; raises InOutError 101 when it has not.
+// changing its length or content; raises InOutError kIoDiskFull when it has not.
 // File systems that cannot say are let be.
 void ReserveFileSpace(FileHandle file, std::uint64_t size);
 // Cuts or extends the open file to `size` bytes.

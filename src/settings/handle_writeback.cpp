@@ -9,17 +9,12 @@
 namespace qb {
 
 bool SaveWindowHandle(RunState& state) {
-    const std::string prefix = "hwVelmWnd=";
-    const std::size_t searched = std::min(state.IniLines.size(), kSettingLinesSearched);
-    for (std::size_t i = 0; i < searched; ++i) {
-        if (state.IniLines[i].compare(0, prefix.size(), prefix) == 0) {
-            state.IniLines[i] = prefix + std::to_string(state.SavedWnd);
-            break;
-        }
-    }
+    const std::string line = KeyLine(kKeyHwVelmWnd, std::to_string(state.SavedWnd));
+    const std::size_t i = FindKeyLine(state.IniLines, kKeyHwVelmWnd);
+    if (i != kNoLine) state.IniLines[i] = line;
     // The file is read again as it is now, and only the handle line changes.
-    ReplaceTextLine(SettingsPath(state.ProgramFolder), kSettingLinesSearched, prefix,
-                    prefix + std::to_string(state.SavedWnd));
+    ReplaceTextLine(SettingsPath(state.ProgramFolder), kSettingLinesSearched,
+                    KeyLine(kKeyHwVelmWnd, ""), line);
     return true;
 }
 

@@ -9,14 +9,11 @@
 namespace qb {
 
 bool ReadSavedHandle(const std::string& program_folder, std::uint32_t& handle) {
-    const std::string prefix = "hwVelmWnd=";
     const std::vector<std::string> lines =
         ReadTextLines(SettingsPath(program_folder), kSettingLinesSearched);
-    for (const std::string& line : lines) {
-        if (line.compare(0, prefix.size(), prefix) != 0) continue;
-        return HandleFromValue(line.substr(prefix.size()), handle);
-    }
-    return false;
+    const std::size_t i = FindKeyLine(lines, kKeyHwVelmWnd);
+    if (i == kNoLine) return false;
+    return HandleFromValue(lines[i].substr(KeyLine(kKeyHwVelmWnd, "").size()), handle);
 }
 
 }  // namespace qb

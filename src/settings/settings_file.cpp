@@ -12,10 +12,16 @@ std::string SettingsPath(const std::string& program_folder) {
     return JoinPath(folder, kSettingsFileName);
 }
 
+std::string KeyLine(const std::string& key, const std::string& value) {
+    return key + "=" + value;
+}
+
 const std::vector<std::string>& SettingsTemplate() {
     static const std::vector<std::string> lines = {
-        "IniVer=101", "VelmVer=2", "",          "VelmLogDir=", "",
-        "AddUdrScr=0", "ShowTitle=1", "", "hwVelmWnd=0",
+        KeyLine(kKeyIniVer, "101"),   KeyLine(kKeyVelmVer, "2"),   "",
+        KeyLine(kKeyVelmLogDir, ""),  "",
+        KeyLine(kKeyAddUdrScr, "0"),  KeyLine(kKeyShowTitle, "1"), "",
+        KeyLine(kKeyHwVelmWnd, "0"),
     };
     return lines;
 }

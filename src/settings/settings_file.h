@@ -12,6 +12,17 @@ namespace qb {
 
 constexpr const char* kSettingsFileName = "Quenbrook.ini";
 
+// The keys of the settings file. A setting is the line key + "=" + value.
+constexpr char kKeyIniVer[] = "IniVer";
+constexpr char kKeyVelmVer[] = "VelmVer";
+constexpr char kKeyVelmLogDir[] = "VelmLogDir";
+constexpr char kKeyAddUdrScr[] = "AddUdrScr";
+constexpr char kKeyShowTitle[] = "ShowTitle";
+constexpr char kKeyHwVelmWnd[] = "hwVelmWnd";
+
+// key + "=" + value.
+std::string KeyLine(const std::string& key, const std::string& value);
+
 std::string SettingsPath(const std::string& program_folder);
 
 // The template's nine lines; written with a CR LF after each.

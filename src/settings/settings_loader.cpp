@@ -9,19 +9,22 @@
 
 namespace qb {
 
+std::size_t FindKeyLine(const std::vector<std::string>& lines, const std::string& key) {
+    return FindLineStarting(lines, kSettingLinesSearched, KeyLine(key, ""));
+}
+
 bool GetSettingValue(const RunState& state, UserFacing& ui, const std::string& key,
                      std::string& value) {
     value.clear();
-    const std::string prefix = key + "=";
-    const std::size_t searched = std::min(state.IniLines.size(), kSettingLinesSearched);
-    for (std::size_t i = 0; i < searched; ++i) {
+    const std::size_t i = FindKeyLine(state.IniLines, key);
+    if (i != kNoLine) {
         const std::string& line = state.IniLines[i];
-        if (line.compare(0, prefix.size(), prefix) != 0) continue;
-        if (line.size() == prefix.size()) {
+        const std::size_t value_start = key.size() + 1;
+        if (line.size() == value_start) {
             ShowNotice(ui, FillText(msg::kValueEmpty, {key}), NoticeKind::Error);
             return false;
         }
-        value = line.substr(prefix.size());
+        value = line.substr(value_start);
         return true;
     }
     ShowNotice(ui, FillText(msg::kKeyMissing, {key}), NoticeKind::Error);
@@ -37,11 +40,11 @@ bool LoadSettings(RunState& state, UserFacing& ui) {
         return false;
     }
     std::string version, add_underscore, show_title, handle;
-    if (!GetSettingValue(state, ui, "VelmVer", version) ||
-        !GetSettingValue(state, ui, "VelmLogDir", state.LogDir) ||
-        !GetSettingValue(state, ui, "AddUdrScr", add_underscore) ||
-        !GetSettingValue(state, ui, "ShowTitle", show_title) ||
-        !GetSettingValue(state, ui, "hwVelmWnd", handle)) {
+    if (!GetSettingValue(state, ui, kKeyVelmVer, version) ||
+        !GetSettingValue(state, ui, kKeyVelmLogDir, state.LogDir) ||
+        !GetSettingValue(state, ui, kKeyAddUdrScr, add_underscore) ||
+        !GetSettingValue(state, ui, kKeyShowTitle, show_title) ||
+        !GetSettingValue(state, ui, kKeyHwVelmWnd, handle)) {
         return false;
     }
     state.LogDir = RemoveTrailingSeparator(state.LogDir);

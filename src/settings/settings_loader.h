@@ -3,14 +3,20 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/run_state.h"
+#include "base/text_file.h"
 #include "platform/platform.h"
 
 namespace qb {
 
 // Only the first lines of the file are searched for settings.
 constexpr std::size_t kSettingLinesSearched = 50;
+
+// The index of the first line among the first 50 of `lines` that begins
+// with key + "="; kNoLine when there is none.
+std::size_t FindKeyLine(const std::vector<std::string>& lines, const std::string& key);
 
 // The value of `key` from the first line of `state.IniLines` (among the
 // first 50) that begins with key + "=". Shows a notice and returns false

@@ -32,6 +32,28 @@ TEST(FolderCreatorTest, ShortPathsCountAsPresent) {
     EXPECT_FALSE(qbtest::Exists("zz"));
 }
 
+TEST(FolderCreatorTest, EnsureFolderSaysWhatItFoundOrDid) {
+    TempFolder dir;
+    qbtest::MakeFolders(dir / "there");
+    qbtest::WriteBytes(dir / "file", "x");
+    const struct {
+        std::string path;
+        FolderState state;
+    } cases[] = {
+        {dir / "there", FolderState::kExisted},
+        {dir / "there/", FolderState::kExisted},
+        {dir / "new/sub", FolderState::kCreated},
+        {dir / "new/sub", FolderState::kExisted},  // made by the row before
+        {dir / "file", FolderState::kMissing},     // a file of that name
+        {dir / "file/sub", FolderState::kMissing},
+        {"zz", FolderState::kMissing},  // counts as present to the creator, yet is not there
+    };
+    for (const auto& c : cases) EXPECT_EQ(EnsureFolder(c.path), c.state) << c.path;
+    EXPECT_TRUE(qbtest::IsFolder(dir / "new/sub"));
+    EXPECT_FALSE(qbtest::Exists("zz"));
+    EXPECT_THROW(EnsureFolder(""), FolderCreatorError);
+}
+
 TEST(FolderCreatorTest, AnEmptyPathIsRefused) {
     EXPECT_THROW(CreateFolderPath(""), FolderCreatorError);
     EXPECT_THROW(CreateFolderPath("relative-name-that-is-not-here"), FolderCreatorError);

@@ -170,6 +170,27 @@ TEST_F(SettingsTest, OnlyTheFirstFiftyLinesAreSearched) {
               "設定ファイル内に AddUdrScr が、見つかりませんでした。");
 }
 
+TEST(FindKeyLineTest, TheFirstLineOfTheFirstFiftyThatBeginsWithKeyAndEquals) {
+    const std::vector<std::string> filler(49, "Other=1");
+    auto after = [](std::vector<std::string> lines, const std::string& line) {
+        lines.push_back(line);
+        return lines;
+    };
+    const struct {
+        std::vector<std::string> lines;
+        std::size_t index;
+    } cases[] = {
+        {{"hwVelmWnd=1"}, 0},
+        {{"x", "hwVelmWnd=", "hwVelmWnd=2"}, 1},  // the first, even with no value
+        {{" hwVelmWnd=1", "hwVelmWnd =1", "HWVELMWND=1", "hwVelmWnd", "hwVelmWndX=1"}, kNoLine},
+        {after(filler, "hwVelmWnd=3"), 49},                    // line 50
+        {after(after(filler, "y"), "hwVelmWnd=3"), kNoLine},  // line 51
+        {{}, kNoLine},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FindKeyLine(c.lines, kKeyHwVelmWnd), c.index);
+    EXPECT_EQ(FindKeyLine({"VelmVer=2", "VelmLogDir=x"}, kKeyVelmLogDir), 1u);
+}
+
 TEST_F(SettingsTest, WriteBackReplacesTheHandleAndKeepsEveryOtherLine) {
     std::string filler;
     for (int i = 0; i < 60; ++i) filler += "Line" + std::to_string(i) + "\r\n";

@@ -243,6 +243,12 @@ TEST_F(WineTest, BrowserRunsWithTheStandIn) {
     Settings(2, "0", "0", "0");
     EXPECT_EQ(Run(W("dest") + " " + kForm1, "N").Lines(), Lines{question});
     EXPECT_EQ(HandleLine(), "hwVelmWnd=" + handle);
+    // A new browser run with an empty root: the listing holds nothing (not
+    // even "." and ".."), so nothing is asked; the handle is still saved.
+    MakeFolders(dir / "empty");
+    browser2->Stop();
+    EXPECT_EQ(Run(W("empty") + " " + kForm1, "Y").Lines(), Lines{});
+    EXPECT_EQ(HandleLine(), "hwVelmWnd=0");
 }
 
 // Wine shows a Unix symbolic link as a reparse-point folder but cannot

@@ -6,12 +6,12 @@
 
 #include "platform/platform.h"
 #include "platform/win32/encoding.h"
+#include "platform/win32/file_helpers.h"
 
 namespace qb {
 
 namespace {
 
-constexpr DWORD kVolumeAttribute = 0x8;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 HANDLE Handle(OpenFolder folder) { return reinterpret_cast<HANDLE>(folder.value); }
@@ -76,10 +76,6 @@ std::size_t VolumeRootLength(const std::wstring& path) {
     }
     const std::size_t colon = path.find(L':');
     return colon == std::wstring::npos ? path.size() : colon + 2;
-}
-
-bool IsDot(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
 struct Entry {

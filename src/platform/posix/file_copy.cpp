@@ -1,0 +1,171 @@
+// Copying whole files over POSIX calls: a temporary file beside the
+// destination, flushed, then renamed over it.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/platform.h"
+#include "platform/posix/encoding.h"
+#include "platform/posix/file_helpers.h"
+
+namespace qb {
+
+namespace {
+
+// Copies the rest of `in` into `out`: the kernel's copy path first, a plain
+// read/write loop where the file systems do not support it.
+bool CopyContent(int in, int out) {
+    off_t done = 0;
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 26, 0);
+        if (n == 0) return true;
+        if (n > 0) {
+            // The disk starts writing each piece while the next is copied,
+            // so that the flush at the end has little left to wait for.
+            ::sync_file_range(out, done, n, SYNC_FILE_RANGE_WRITE);
+            done += n;
+            continue;
+        }
+        if (errno == EINTR) continue;
+        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+            errno == EOPNOTSUPP || errno == EBADF) {
+            break;
+        }
+        return false;
+    }
+    static char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n == 0) return true;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (!WriteAll(out, buffer, static_cast<std::size_t>(n))) return false;
+    }
+}
+
+// The folder part of a system path ("." for a bare name).
+std::string FolderOfSystemPath(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+struct TempFile {
+    int fd = -1;
+    bool unnamed = false;  // made with O_TMPFILE, not yet linked into the folder
+    std::string name;      // its name in the folder, once it has one
+};
+
+// Whether an unnamed file can later be given a name through /proc.
+bool CanLinkUnnamed() {
+    static const bool can = ::access("/proc/self/fd", X_OK) == 0;
+    return can;
+}
+
+// The copy's temporary file: unnamed where the file system allows it, so that
+// a copy killed part-way leaves nothing behind; otherwise a private name.
+bool CreateCopyTemp(const std::string& folder, const std::string& dst, mode_t mode,
+                    TempFile& temp) {
+#ifdef O_TMPFILE
+    if (CanLinkUnnamed()) {
+        temp.fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (temp.fd >= 0) {
+            temp.unnamed = true;
+            return true;
+        }
+    }
+#else
+    (void)folder;
+#endif
+    temp.fd = CreatePrivate(dst, mode, temp.name);
+    return temp.fd >= 0;
+}
+
+// Gives an unnamed copy its private name, just before it replaces `dst`.
+bool NameCopyTemp(const std::string& dst, TempFile& temp) {
+    if (!temp.unnamed) return true;
+    const std::string proc = "/proc/self/fd/" + std::to_string(temp.fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = PrivateName(dst);
+        if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            temp.name = name;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+struct StagedCopy {
+    std::string dst;  // system path
+    TempFile temp;
+};
+
+// Copies the source into a new temporary file beside the destination, which
+// stays open for the flush and the move. False, with nothing left behind,
+// when either is not what a copy may use.
+bool StageCopy(const FileCopy& file, StagedCopy& copy) {
+    const std::string sys_src = SystemPath(file.src);
+    copy.dst = SystemPath(file.dst);
+    // Non-blocking, so that a pipe or device never holds the program up;
+    // only regular files are copied.
+    const int in = ::open(sys_src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0) return false;
+    struct stat st;
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return false;
+    }
+    // The destination entry itself, a link not followed: the source file
+    // (the destination folder is the log folder) is never replaced, and only
+    // a file or a link is ever replaced.
+    struct stat dst_st;
+    if (::lstat(copy.dst.c_str(), &dst_st) == 0 &&
+        ((dst_st.st_dev == st.st_dev && dst_st.st_ino == st.st_ino) ||
+         !(S_ISREG(dst_st.st_mode) || S_ISLNK(dst_st.st_mode)))) {
+        ::close(in);
+        return false;
+    }
+    const bool ok =
+        CreateCopyTemp(FolderOfSystemPath(copy.dst), copy.dst, st.st_mode & 0777, copy.temp) &&
+        CopyContent(in, copy.temp.fd);
+    ::close(in);
+    if (!ok && copy.temp.fd >= 0) {
+        ::close(copy.temp.fd);
+        if (!copy.temp.name.empty()) ::unlink(copy.temp.name.c_str());
+    }
+    return ok;
+}
+
+}  // namespace
+
+std::size_t CopyFiles(const std::vector<FileCopy>& files) {
+    std::vector<StagedCopy> staged;
+    for (const FileCopy& file : files) {
+        StagedCopy copy;
+        if (!StageCopy(file, copy)) break;
+        staged.push_back(copy);
+    }
+    // The disk writes all copies at once; the flushes that follow then wait
+    // for one write, not one after the other.
+    for (const StagedCopy& copy : staged) {
+        ::sync_file_range(copy.temp.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
+    std::size_t done = 0;
+    bool ok = true;
+    for (StagedCopy& copy : staged) {
+        ok = ok && Flush(copy.temp.fd) && NameCopyTemp(copy.dst, copy.temp);
+        ok = (::close(copy.temp.fd) == 0) && ok;
+        ok = ok && ::rename(copy.temp.name.c_str(), copy.dst.c_str()) == 0;
+        // A copy that is not in place is worth nothing; do not leave it behind.
+        if (!ok && !copy.temp.name.empty()) ::unlink(copy.temp.name.c_str());
+        if (ok) ++done;
+    }
+    return done;
+}
+
+}  // namespace qb

@@ -1,0 +1,129 @@
+// Copying whole files over the wide Win32 API: the system's copy into a
+// private temporary file beside the destination, flushed, then moved over it.
+#include <windows.h>
+
+#include "platform/platform.h"
+#include "platform/win32/encoding.h"
+#include "platform/win32/file_helpers.h"
+
+namespace qb {
+
+namespace {
+
+// The file information of an entry; with `entry_itself`, a link is not
+// followed. False when there is no such entry.
+bool EntryInformation(const std::wstring& path, bool entry_itself,
+                      BY_HANDLE_FILE_INFORMATION& info) {
+    const DWORD flags =
+        FILE_FLAG_BACKUP_SEMANTICS | (entry_itself ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    const HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    return ok;
+}
+
+// The same file: the same volume and the same file index.
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// Flushes a closed file's data to the disk. A read-only file (the copy of a
+// read-only source) is made writable for the flush and then read-only again.
+bool FlushByName(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    const bool read_only = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (read_only && !SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        return false;
+    }
+    const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool ok = h != INVALID_HANDLE_VALUE;
+    if (ok) {
+        ok = FlushFileBuffers(h) != 0;
+        ok = CloseHandle(h) != 0 && ok;
+    }
+    if (read_only) ok = SetFileAttributesW(path.c_str(), attributes) != 0 && ok;
+    return ok;
+}
+
+// The system's copy into a private temporary file, flushed and moved over
+// `dst` in one step.
+bool CopyOne(const std::string& src, const std::string& dst) {
+    const std::wstring wide_src = Wide(src);
+    const std::wstring wide_dst = Wide(dst);
+    BY_HANDLE_FILE_INFORMATION src_info;
+    if (!EntryInformation(wide_src, false, src_info) ||
+        (src_info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return false;
+    }
+    // The destination entry itself, a link not followed: the source file
+    // (the destination folder is the log folder) is never replaced, and a
+    // folder never.
+    BY_HANDLE_FILE_INFORMATION dst_info;
+    if (EntryInformation(wide_dst, true, dst_info) &&
+        (SameFile(src_info, dst_info) || (dst_info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))) {
+        return false;
+    }
+    // The system's own copy into a new file of a private name; an existing
+    // entry of that name is never touched, the next name is tried instead.
+    std::wstring temp;
+    bool copied = false;
+    for (int attempt = 0; attempt < 100 && !copied; ++attempt) {
+        temp = PrivateName(wide_dst);
+        copied = CopyFileExW(wide_src.c_str(), temp.c_str(), nullptr, nullptr, nullptr,
+                             COPY_FILE_FAIL_IF_EXISTS) != 0;
+        if (!copied) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+                // A copy that failed part-way may have left its file.
+                DeleteFileW(temp.c_str());
+                return false;
+            }
+        }
+    }
+    if (!copied) return false;
+    if (!FlushByName(temp) || !MoveOver(temp, wide_dst)) {
+        DeleteFileW(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::wstring PrivateName(const std::wstring& path) {
+    static unsigned counter = 0;
+    // Built as ASCII and widened: the C library's wide formatting would bring
+    // its whole printer into the executable.
+    const std::string ending = "." + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(++counter) + ".tmp";
+    return path + std::wstring(ending.begin(), ending.end());
+}
+
+bool MoveOver(const std::wstring& src, const std::wstring& dst) {
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(src.c_str(), dst.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (attempt == 20 || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(10);
+    }
+}
+
+std::size_t CopyFiles(const std::vector<FileCopy>& files) {
+    std::size_t done = 0;
+    while (done < files.size() && CopyOne(files[done].src, files[done].dst)) ++done;
+    return done;
+}
+
+}  // namespace qb

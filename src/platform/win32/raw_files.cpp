@@ -1,0 +1,193 @@
+// Raw file access for the text reader and writer over the wide Win32 API.
+// Every failure raises InOutError.
+#include <windows.h>
+
+// The platform's own names, not the Win32 macros.
+#undef ReplaceFile
+
+#include "platform/platform.h"
+#include "platform/win32/encoding.h"
+#include "platform/win32/file_helpers.h"
+
+namespace qb {
+
+namespace {
+
+// A full disk reads the same as a short write.
+std::uint32_t ErrorCode(DWORD error) {
+    if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return kIoDiskFull;
+    return error;
+}
+
+[[noreturn]] void RaiseLastError() { RaiseInOutError(ErrorCode(GetLastError())); }
+
+HANDLE Handle(FileHandle file) { return reinterpret_cast<HANDLE>(file.value); }
+
+FileHandle MakeHandle(HANDLE h) { return FileHandle{reinterpret_cast<std::intptr_t>(h)}; }
+
+}  // namespace
+
+FileHandle OpenForRead(const std::string& path) {
+    // Others may read, replace or rewrite the file while it is read here.
+    const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) RaiseLastError();
+    return MakeHandle(h);
+}
+
+std::size_t ReadFile(FileHandle file, char* buffer, std::size_t size) {
+    DWORD read = 0;
+    if (!::ReadFile(Handle(file), buffer, static_cast<DWORD>(size), &read, nullptr)) {
+        RaiseLastError();
+    }
+    return read;
+}
+
+void WriteFile(FileHandle file, const char* data, std::size_t size) {
+    while (size > 0) {
+        DWORD written = 0;
+        if (!::WriteFile(Handle(file), data, static_cast<DWORD>(size), &written, nullptr)) {
+            RaiseLastError();
+        }
+        if (written == 0) RaiseInOutError(kIoDiskFull);
+        data += written;
+        size -= written;
+    }
+}
+
+void FlushFile(FileHandle file) {
+    if (!FlushFileBuffers(Handle(file))) RaiseLastError();
+}
+
+void CloseFile(FileHandle file) {
+    if (!CloseHandle(Handle(file))) RaiseLastError();
+}
+
+void ReplaceFile(const std::string& src, const std::string& dst) {
+    if (!MoveOver(Wide(src), Wide(dst))) RaiseLastError();
+}
+
+void DiscardFile(FileHandle file, const std::string& path) {
+    if (file.value != -1) CloseHandle(Handle(file));
+    DeleteFileW(Wide(path).c_str());
+}
+
+std::string FinalFilePath(const std::string& path) {
+    const std::wstring wide = Wide(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        return path;
+    }
+    const HANDLE h = CreateFileW(wide.c_str(), 0,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        // A dangling link: the entry itself is what a rewrite replaces.
+        if (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND) {
+            return path;
+        }
+        RaiseLastError();
+    }
+    std::wstring final_path(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(h, &final_path[0], static_cast<DWORD>(final_path.size()),
+                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n >= final_path.size()) {
+        final_path.resize(n + 1);
+        n = GetFinalPathNameByHandleW(h, &final_path[0], static_cast<DWORD>(final_path.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    }
+    const DWORD error = GetLastError();
+    CloseHandle(h);
+    if (n == 0 || n >= final_path.size()) RaiseInOutError(ErrorCode(error));
+    final_path.resize(n);
+    // "\\?\C:\..." and "\\?\UNC\server\..." as ordinary paths.
+    if (final_path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+        final_path = L"\\\\" + final_path.substr(8);
+    } else if (final_path.compare(0, 4, L"\\\\?\\") == 0) {
+        final_path = final_path.substr(4);
+    }
+    // Only a name that converts back to the same characters is used.
+    std::string narrow;
+    if (!ToCp932(final_path, narrow) || Wide(narrow) != final_path) {
+        RaiseInOutError(kIoPathNotFound);
+    }
+    return narrow;
+}
+
+FileHandle OpenExistingForWrite(const std::string& path) {
+    const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) RaiseLastError();
+    // Windows refuses to open a read-only file for writing; the attribute is
+    // also checked here, for file systems where the opening alone succeeds.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+        CloseHandle(h);
+        RaiseInOutError(kIoAccessDenied);
+    }
+    return MakeHandle(h);
+}
+
+FileHandle CreatePrivateFile(const std::string& path, std::string& name) {
+    const std::wstring wide = Wide(path);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring temp = PrivateName(wide);
+        const HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            // The ending is plain ASCII: the name is the path's bytes and it.
+            std::string ending;
+            ToCp932(temp.substr(wide.size()), ending);
+            name = path + ending;
+            return MakeHandle(h);
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) RaiseLastError();
+    }
+    RaiseInOutError(ERROR_FILE_EXISTS);
+}
+
+// Windows files take their permissions from the folder; what is carried is
+// the old file's hidden and system attributes, so that a hidden settings
+// file stays hidden. (A read-only file is never replaced.)
+void CopyPermissions(const std::string& model, FileHandle file) {
+    const DWORD attributes = Attributes(model);
+    if (attributes == INVALID_FILE_ATTRIBUTES) RaiseLastError();
+    const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    if (kept == 0) return;
+    FILE_BASIC_INFO info = {};  // times of 0 stay as they are
+    info.FileAttributes = kept;
+    if (!SetFileInformationByHandle(Handle(file), FileBasicInfo, &info, sizeof info)) {
+        RaiseLastError();
+    }
+}
+
+void ReserveFileSpace(FileHandle file, std::uint64_t size) {
+    // The allocation grows without the end of the file moving.
+    LARGE_INTEGER current;
+    if (!GetFileSizeEx(Handle(file), &current)) RaiseLastError();
+    if (static_cast<std::uint64_t>(current.QuadPart) >= size) return;
+    FILE_ALLOCATION_INFO allocation;
+    allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFileInformationByHandle(Handle(file), FileAllocationInfo, &allocation,
+                                    sizeof allocation)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) {
+            RaiseInOutError(kIoDiskFull);
+        }
+    }
+}
+
+void SetFileLength(FileHandle file, std::uint64_t size) {
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFilePointerEx(Handle(file), end, nullptr, FILE_BEGIN) ||
+        !SetEndOfFile(Handle(file))) {
+        RaiseLastError();
+    }
+}
+
+}  // namespace qb
