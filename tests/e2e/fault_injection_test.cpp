@@ -21,6 +21,7 @@
 #include "base/run_state.h"
 #include "e2e/program_runner.h"
 #include "support/fake_user_facing.h"
+#include "support/settings_text.h"
 #include "support/temp_folder.h"
 #include "title/thread_title.h"
 
@@ -121,9 +122,12 @@ protected:
     }
     std::string SettingsBytes(const std::string& show_title = "0",
                               const std::string& handle = "5") const {
-        return "IniVer=101\r\nVelmVer=1\r\nVelmLogDir=" + dir.path() +
-               "/logs\r\nAddUdrScr=0\r\nShowTitle=" + show_title + "\r\nhwVelmWnd=" + handle +
-               "\r\nUser=keep me\r\n";
+        return SettingsText(dir / "logs")
+                   .Generation("1")
+                   .ShowTitle(show_title)
+                   .Handle(handle)
+                   .Bytes() +
+               "User=keep me\r\n";
     }
 
     ProcessResult Run(const std::string& root) { return RunProgram(program, {root, kUrl}); }

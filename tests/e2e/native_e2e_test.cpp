@@ -10,6 +10,7 @@
 #include <map>
 
 #include "e2e/program_runner.h"
+#include "support/settings_text.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -27,9 +28,10 @@ protected:
     std::string Ini() const { return dir / "prog/Quenbrook.ini"; }
 
     void Settings(int generation, const std::string& extra = "", const std::string& handle = "0") {
-        WriteBytes(Ini(), "IniVer=101\r\nVelmVer=" + std::to_string(generation) +
-                              "\r\nVelmLogDir=" + dir.path() + "/logs\r\nAddUdrScr=0\r\n"
-                              "ShowTitle=1\r\nhwVelmWnd=" + handle + "\r\n" + extra);
+        WriteBytes(Ini(), SettingsText(dir / "logs")
+                              .Generation(std::to_string(generation))
+                              .Handle(handle)
+                              .Bytes() + extra);
     }
 
     Blocks Run(const std::vector<std::string>& args, const std::string& input = "",
@@ -47,9 +49,7 @@ TEST_F(NativeTest, FirstRunThenTheTemplatesEmptyLogFolder) {
     EXPECT_EQ(Run({"a", "b"}),
               Blocks{"Quenbrook [e] 設定ファイル 'Quenbrook.ini' が\nフォルダ '" + dir.path() +
                      "/prog' 内に\n見つからなかったので、雛型を上記フォルダ内に作成しました。"});
-    EXPECT_EQ(ReadBytes(Ini()),
-              "IniVer=101\r\nVelmVer=2\r\n\r\nVelmLogDir=\r\n\r\nAddUdrScr=0\r\nShowTitle=1\r\n"
-              "\r\nhwVelmWnd=0\r\n");
+    EXPECT_EQ(ReadBytes(Ini()), kSettingsTemplate);
     EXPECT_EQ(Run({"a", "b"}), Blocks{"Quenbrook [e] 設定ファイル内、VelmLogDir の値が、空です。"});
 }
 
@@ -77,12 +77,10 @@ TEST_F(NativeTest, SettingsFaults) {
     const Case cases[] = {
         {"", "設定ファイルの内容が空です。"},
         {"VelmVer=2\r\n", "設定ファイル内に VelmLogDir が、見つかりませんでした。"},
-        {"VelmVer=7\r\nVelmLogDir=" + log + "\r\nAddUdrScr=0\r\nShowTitle=1\r\nhwVelmWnd=0",
-         "設定ファイル内、VelmVer の値が不正です。"},
-        {"VelmVer=2\r\nVelmLogDir=/no/such\r\nAddUdrScr=0\r\nShowTitle=1\r\nhwVelmWnd=0",
+        {SettingsText(log).Generation("7").Bytes(), "設定ファイル内、VelmVer の値が不正です。"},
+        {SettingsText("/no/such").Bytes(),
          "設定ファイル内、VelmLogDir の値が不正です。\n（フォルダ '/no/such' は、存在しません。）"},
-        {"VelmVer=2\r\nVelmLogDir=" + log + "\r\nAddUdrScr=0\r\nShowTitle=1\r\nhwVelmWnd=x",
-         "設定ファイル内、hwVelmWnd の値が不正です。"},
+        {SettingsText(log).Handle("x").Bytes(), "設定ファイル内、hwVelmWnd の値が不正です。"},
     };
     for (const Case& c : cases) {
         WriteBytes(Ini(), c.content);
@@ -133,7 +131,7 @@ TEST_F(NativeTest, YesOnStandardInputEmptiesTheRoot) {
     EXPECT_EQ(Run({dir / "dest/", kForm1}, "YES\n"),
               (Blocks{question, "123 成功 [n] 「t」 ＠ news"}));
     EXPECT_EQ(ListNames(dir / "dest"), Blocks{"sv.5ch.net"});
-    EXPECT_NE(ReadBytes(Ini()).find("\r\nhwVelmWnd=0\r\n"), std::string::npos);
+    EXPECT_EQ(SavedHandle(Ini()), "0");
     // The same browser run: nothing is asked again.
     MakeFolders(dir / "dest/older");
     EXPECT_EQ(Run({dir / "dest", kForm1}, "y\n"), Blocks{"123 成功 [n] 「t」 ＠ news"});
@@ -299,9 +297,8 @@ TEST_F(NativeTest, AProgramFolderInsideTheRootSurvivesAFailedCopy) {
     WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", "d");
     WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t");
     const std::string inner = InstallProgram(dir / "dest/tools");
-    WriteBytes(dir / "dest/tools/Quenbrook.ini",
-               "VelmVer=1\r\nVelmLogDir=" + dir.path() + "/logs\r\nAddUdrScr=0\r\nShowTitle=1\r\n"
-               "hwVelmWnd=5\r\n");
+    SettingsText(dir / "logs").WithoutIniVer().Generation("1").Handle("5").WriteTo(
+        dir / "dest/tools/Quenbrook.ini");
     WriteBytes(dir / "dest/sv.5ch.net", "in the way");  // the copy fails
     const std::string ini = ReadBytes(dir / "dest/tools/Quenbrook.ini");
     const ProcessResult r = RunProgram(inner, {dir / "dest", kForm1}, "y\n");

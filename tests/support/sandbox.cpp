@@ -1,6 +1,7 @@
 #include "support/sandbox.h"
 
 #include "app/run_driver.h"
+#include "support/settings_text.h"
 
 namespace qbtest {
 
@@ -12,9 +13,13 @@ Sandbox::Sandbox() {
 
 void Sandbox::Settings(int generation, const std::string& add, const std::string& show,
                        const std::string& handle) {
-    WriteBytes(ini(), "IniVer=101\r\nVelmVer=" + std::to_string(generation) +
-                          "\r\n\r\nVelmLogDir=" + logs() + "\r\n\r\nAddUdrScr=" + add +
-                          "\r\nShowTitle=" + show + "\r\n\r\nhwVelmWnd=" + handle + "\r\n");
+    SettingsText(logs())
+        .Generation(std::to_string(generation))
+        .AddUnderscore(add)
+        .ShowTitle(show)
+        .Handle(handle)
+        .Spaced()
+        .WriteTo(ini());
 }
 
 void Sandbox::AddThread(const ThreadLog& thread) {
