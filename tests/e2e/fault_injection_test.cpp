@@ -102,9 +102,7 @@ struct TinyDisk {
 class FaultTest : public ::testing::Test {
 protected:
     FaultTest() {
-        MakeFolders(dir / "logs/sv.5ch.net/news");
-        WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", std::string(200000, 'd'));
-        WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t\r\n");
+        WriteThread(dir / "logs/sv.5ch.net/news", "123", std::string(200000, 'd'), "TITLE=t\r\n");
         MakeFolders(dir / "dest");
     }
 
@@ -122,12 +120,8 @@ protected:
     }
     std::string SettingsBytes(const std::string& show_title = "0",
                               const std::string& handle = "5") const {
-        return SettingsText(dir / "logs")
-                   .Generation("1")
-                   .ShowTitle(show_title)
-                   .Handle(handle)
-                   .Bytes() +
-               "User=keep me\r\n";
+        return SettingsText(dir / "logs").Generation("1").ShowTitle(show_title)
+                   .Handle(handle).Bytes() + "User=keep me\r\n";
     }
 
     ProcessResult Run(const std::string& root) { return RunProgram(program, {root, kUrl}); }

@@ -28,10 +28,8 @@ protected:
     std::string Ini() const { return dir / "prog/Quenbrook.ini"; }
 
     void Settings(int generation, const std::string& extra = "", const std::string& handle = "0") {
-        WriteBytes(Ini(), SettingsText(dir / "logs")
-                              .Generation(std::to_string(generation))
-                              .Handle(handle)
-                              .Bytes() + extra);
+        WriteBytes(Ini(), SettingsText(dir / "logs").Generation(std::to_string(generation))
+                              .Handle(handle).Bytes() + extra);
     }
 
     Blocks Run(const std::vector<std::string>& args, const std::string& input = "",
@@ -100,14 +98,10 @@ TEST_F(NativeTest, UrlNotices) {
 
 TEST_F(NativeTest, WholeCopiesOverwriteAndTheTitle) {
     Settings(2);
-    MakeFolders(dir / "logs/5ch/news");
-    MakeFolders(dir / "logs/machibbs/tokyo");
     std::string dat(300000, '\0');
     for (std::size_t i = 0; i < dat.size(); ++i) dat[i] = static_cast<char>(i * 7);
-    WriteBytes(dir / "logs/5ch/news/123.dat", dat);
-    WriteBytes(dir / "logs/5ch/news/123.inf", "TITLE=\x83X\x83\x8C\r\n");  // スレ
-    WriteBytes(dir / "logs/machibbs/tokyo/456.dat", "m");
-    WriteBytes(dir / "logs/machibbs/tokyo/456.inf", "X=1\r\nTITLE=town\r\n");
+    WriteThread(dir / "logs/5ch/news", "123", dat, "TITLE=\x83X\x83\x8C\r\n");  // スレ
+    WriteThread(dir / "logs/machibbs/tokyo", "456", "m", "X=1\r\nTITLE=town\r\n");
     MakeFolders(dir / "dest");
     EXPECT_EQ(Run({dir / "dest", kForm1}), Blocks{"123 成功 [n] 「スレ」 ＠ news"});
     EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), dat);
@@ -121,9 +115,7 @@ TEST_F(NativeTest, WholeCopiesOverwriteAndTheTitle) {
 
 TEST_F(NativeTest, YesOnStandardInputEmptiesTheRoot) {
     Settings(1, "", "99");  // the browser's window was another: a new run
-    MakeFolders(dir / "logs/sv.5ch.net/news");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", "d");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t");
+    WriteThread(dir / "logs/sv.5ch.net/news", "123", "d", "TITLE=t");
     MakeFolders(dir / "dest/older/thread");
     WriteBytes(dir / "dest/older/thread/1.dat", "old");
     const std::string question = "Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" +
@@ -139,9 +131,7 @@ TEST_F(NativeTest, YesOnStandardInputEmptiesTheRoot) {
 }
 
 TEST_F(NativeTest, AnythingButYesKeepsTheRoot) {
-    MakeFolders(dir / "logs/sv.5ch.net/news");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", "d");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t");
+    WriteThread(dir / "logs/sv.5ch.net/news", "123", "d", "TITLE=t");
     for (const char* answer : {"", "\n", "no\n", "yess\n", " y\n"}) {
         Settings(1, "", "5");
         MakeFolders(dir / "dest/keep");
@@ -156,9 +146,7 @@ TEST_F(NativeTest, JapanesePathsArriveIntact) {
     // 表 and ソ end in the byte of '\': the path must survive conversion.
     const std::string root = dir / "表ソ/コピー";
     Settings(1);
-    MakeFolders(dir / "logs/sv.5ch.net/news");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", "d");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t");
+    WriteThread(dir / "logs/sv.5ch.net/news", "123", "d", "TITLE=t");
     EXPECT_EQ(Run({root, kForm1}),
               (Blocks{"Quenbrook [i] コピー先として指定されたフォルダ '" + root +
                           "' が存在しなかったので、\n新たに作成しました。",
@@ -203,9 +191,7 @@ void MakeChain(const std::string& root, int depth) {
 // root, nothing outside it changes: the log folder, an "outside" folder
 // beside the root and the program's folder.
 TEST_F(NativeTest, NothingOutsideTheRootIsEverTouched) {
-    MakeFolders(dir / "logs/sv.5ch.net/news");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", "d");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t");
+    WriteThread(dir / "logs/sv.5ch.net/news", "123", "d", "TITLE=t");
     MakeFolders(dir / "outside/victimdir");
     WriteBytes(dir / "outside/victimdir/precious", "keep");
     const std::string root = dir / "dest";
@@ -293,9 +279,7 @@ TEST_F(NativeTest, NothingOutsideTheRootIsEverTouched) {
 // The program's folder inside the root: never emptied, so that when the copy
 // then fails the settings and the program are still there.
 TEST_F(NativeTest, AProgramFolderInsideTheRootSurvivesAFailedCopy) {
-    MakeFolders(dir / "logs/sv.5ch.net/news");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", "d");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t");
+    WriteThread(dir / "logs/sv.5ch.net/news", "123", "d", "TITLE=t");
     const std::string inner = InstallProgram(dir / "dest/tools");
     SettingsText(dir / "logs").WithoutIniVer().Generation("1").Handle("5").WriteTo(
         dir / "dest/tools/Quenbrook.ini");

@@ -13,20 +13,13 @@ Sandbox::Sandbox() {
 
 void Sandbox::Settings(int generation, const std::string& add, const std::string& show,
                        const std::string& handle) {
-    SettingsText(logs())
-        .Generation(std::to_string(generation))
-        .AddUnderscore(add)
-        .ShowTitle(show)
-        .Handle(handle)
-        .Spaced()
-        .WriteTo(ini());
+    SettingsText(logs()).Generation(std::to_string(generation)).AddUnderscore(add)
+        .ShowTitle(show).Handle(handle).Spaced().WriteTo(ini());
 }
 
 void Sandbox::AddThread(const ThreadLog& thread) {
-    const std::string folder = logs() + "/" + thread.site + "/" + thread.board;
-    MakeFolders(folder);
-    WriteBytes(folder + "/" + thread.key + ".dat", thread.dat);
-    WriteBytes(folder + "/" + thread.key + ".inf", thread.inf);
+    WriteThread(logs() + "/" + thread.site + "/" + thread.board, thread.key, thread.dat,
+                thread.inf);
 }
 
 int Sandbox::Run(const std::vector<std::string>& args) {

@@ -74,6 +74,13 @@ void MakeFolders(const std::string& path) {
     }
 }
 
+void WriteThread(const std::string& folder, const std::string& key, const std::string& dat,
+                 const std::string& inf) {
+    MakeFolders(folder);
+    WriteBytes(folder + "/" + key + ".dat", dat);
+    WriteBytes(folder + "/" + key + ".inf", inf);
+}
+
 std::vector<std::string> ListNames(const std::string& path) {
     std::vector<std::string> names;
     DIR* d = ::opendir(path.c_str());

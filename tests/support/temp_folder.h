@@ -29,6 +29,9 @@ std::string ReadBytes(const std::string& path);
 bool Exists(const std::string& path);
 bool IsFolder(const std::string& path);
 void MakeFolders(const std::string& path);
+// A thread's two log files, <key>.dat and <key>.inf, in `folder`, made first.
+void WriteThread(const std::string& folder, const std::string& key, const std::string& dat,
+                 const std::string& inf);
 // Names in a folder, sorted, "." and ".." left out.
 std::vector<std::string> ListNames(const std::string& path);
 

@@ -29,11 +29,8 @@ protected:
 
     // A valid file of five lines, VelmVer first, with these values.
     std::string Settings(const std::string& version = "2", const std::string& handle = "0") {
-        return qbtest::SettingsText(dir / "logs")
-            .WithoutIniVer()
-            .Generation(version)
-            .Handle(handle)
-            .Bytes();
+        return qbtest::SettingsText(dir / "logs").WithoutIniVer().Generation(version)
+            .Handle(handle).Bytes();
     }
 
     // Loads `content`; returns the one notice's text in UTF-8, "" when none.

@@ -40,19 +40,13 @@ protected:
 
     void Settings(int generation, const std::string& add = "0", const std::string& show = "1",
                   const std::string& handle = "0") {
-        SettingsText(W("logs"))
-            .Generation(std::to_string(generation))
-            .AddUnderscore(add)
-            .ShowTitle(show)
-            .Handle(handle)
-            .WriteTo(ini());
+        SettingsText(W("logs")).Generation(std::to_string(generation)).AddUnderscore(add)
+            .ShowTitle(show).Handle(handle).WriteTo(ini());
     }
 
     void Thread(const std::string& folder, const std::string& key, const std::string& dat,
                 const std::string& inf) {
-        MakeFolders(dir / ("logs/" + folder));
-        WriteBytes(dir / ("logs/" + folder + "/" + key + ".dat"), dat);
-        WriteBytes(dir / ("logs/" + folder + "/" + key + ".inf"), inf);
+        WriteThread(dir / ("logs/" + folder), key, dat, inf);
     }
 
     // Runs with the arguments after the program token, as typed.
