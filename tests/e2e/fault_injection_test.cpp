@@ -33,25 +33,6 @@ using Tree = std::map<std::string, std::string>;
 
 const char* kUrl = "http://sv.5ch.net/test/read.cgi/news/123";
 
-// Every file below `path` with its bytes.
-void Collect(const std::string& path, const std::string& relative, Tree& tree) {
-    for (const std::string& name : ListNames(path)) {
-        const std::string full = path + "/" + name;
-        if (IsFolder(full)) {
-            tree[relative + name + "/"] = "";
-            Collect(full, relative + name + "/", tree);
-        } else {
-            tree[relative + name] = ReadBytes(full);
-        }
-    }
-}
-
-Tree Snapshot(const std::string& path) {
-    Tree tree;
-    Collect(path, "", tree);
-    return tree;
-}
-
 // Sets or clears the immutable flag, which holds even against root.
 bool SetImmutable(const std::string& path, bool on) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);

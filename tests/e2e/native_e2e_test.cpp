@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <functional>
-#include <map>
 
 #include "e2e/program_runner.h"
 #include "support/settings_text.h"
@@ -152,22 +151,6 @@ TEST_F(NativeTest, JapanesePathsArriveIntact) {
                           "' が存在しなかったので、\n新たに作成しました。",
                       "123 成功 [n] 「t」 ＠ news"}));
     EXPECT_EQ(ReadBytes(root + "/sv.5ch.net/news/123.dat"), "d");
-}
-
-// Every file and folder below `path`, with the files' bytes.
-void Collect(const std::string& path, const std::string& relative,
-             std::map<std::string, std::string>& tree) {
-    for (const std::string& name : ListNames(path)) {
-        const std::string full = path + "/" + name;
-        tree[relative + name] = IsFolder(full) ? "/" : ReadBytes(full);
-        if (IsFolder(full)) Collect(full, relative + name + "/", tree);
-    }
-}
-
-std::map<std::string, std::string> Snapshot(const std::string& path) {
-    std::map<std::string, std::string> tree;
-    Collect(path, "", tree);
-    return tree;
 }
 
 // A chain of `depth` folders named "c" below `root`, made relative to open

@@ -94,4 +94,19 @@ std::vector<std::string> ListNames(const std::string& path) {
     return names;
 }
 
+std::map<std::string, std::string> Snapshot(const std::string& path) {
+    std::map<std::string, std::string> tree;
+    std::vector<std::string> pending{""};
+    while (!pending.empty()) {
+        const std::string relative = pending.back();
+        pending.pop_back();
+        for (const std::string& name : ListNames(path + "/" + relative)) {
+            const std::string full = path + "/" + relative + name;
+            tree[relative + name] = IsFolder(full) ? "/" : ReadBytes(full);
+            if (IsFolder(full)) pending.push_back(relative + name + "/");
+        }
+    }
+    return tree;
+}
+
 }  // namespace qbtest

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <map>
 
 #include "support/settings_text.h"
 #include "support/temp_folder.h"
@@ -407,23 +406,6 @@ TEST_F(WineTest, AnyLocaleShowsTheSameTextsAndHandlesJapanesePaths) {
                                       "' が存在しなかったので、\n新たに作成しました。",
                                   "123 成功 [n] 「スレ」 ＠ news"}));
     EXPECT_EQ(ReadBytes(dir / (root + "/5ch/news/123.dat")), "posts");
-}
-
-// The log folder, an "outside" folder and the program's folder, each with
-// every file's bytes, to compare before and after a run.
-std::map<std::string, std::string> Snapshot(const std::string& path) {
-    std::map<std::string, std::string> tree;
-    std::vector<std::string> pending{""};
-    while (!pending.empty()) {
-        const std::string relative = pending.back();
-        pending.pop_back();
-        for (const std::string& name : ListNames(path + "/" + relative)) {
-            const std::string full = path + "/" + relative + name;
-            tree[relative + name] = IsFolder(full) ? "/" : ReadBytes(full);
-            if (IsFolder(full)) pending.push_back(relative + name + "/");
-        }
-    }
-    return tree;
 }
 
 // Names that read as paths once converted with best fit ('¥' becomes '\'),
