@@ -7,13 +7,13 @@ cd "$(dirname "$0")/.."
 if ! command -v hyperfine >/dev/null || [ ! -x /usr/bin/time ]; then
   apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q hyperfine time
 fi
-cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQB_TESTS=OFF >/dev/null
-cmake --build build/bench >/dev/null
+cmake --preset release >/dev/null
+cmake --build --preset release >/dev/null
 
 data=$(realpath -m "${1:-build/bench-data}")
 rm -rf "$data"
 mkdir -p "$data/prog" "$data/logs/5ch/news" "$data/logs/5ch/big" "$data/dest" "$data/cp"
-cp build/bench/Quenbrook "$data/prog/"
+cp build/release-native/Quenbrook "$data/prog/"
 q=$data/prog/Quenbrook
 settings() {  # <saved handle>
   printf 'IniVer=101\r\nVelmVer=2\r\nVelmLogDir=%s\r\nAddUdrScr=0\r\nShowTitle=0\r\nhwVelmWnd=%s\r\n' \

@@ -1,6 +1,9 @@
-// URL splitting, the driver's checks on the pieces and folder derivation.
+// URL splitting, the driver's checks on the pieces and folder derivation,
+// against the fuzzer's own walk of the resulting paths.
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/path_text.h"
 #include "fuzz/fuzz_support.h"
@@ -9,9 +12,45 @@
 
 namespace {
 
-// True when some segment of `path` (split at '/' and '\') is made only of
-// dots and blanks with at least two dots.
-bool HasClimbingSegment(const std::string& path) { return qb::HoldsDotSegment(path); }
+// The segments of a code-page-932 path as the system sees them: split at '/'
+// and at a '\' that is not the second byte of a double-byte character (first
+// bytes 0x81-0x9F and 0xE0-0xFC).
+std::vector<std::string> Segments(const std::string& path) {
+    std::vector<std::string> segments(1);
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(path[i]);
+        const bool first_of_two = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+        if (first_of_two && i + 1 < path.size()) {
+            segments.back() += path.substr(i, 2);
+            ++i;
+        } else if (c == '/' || c == '\\') {
+            segments.emplace_back();
+        } else {
+            segments.back() += path[i];
+        }
+    }
+    return segments;
+}
+
+// How far one segment moves a walk: a name one level down; an empty segment
+// or one dot nowhere; dots and blanks with two dots or more one level up (the
+// system trims trailing dots and blanks from names, so such a segment is
+// taken at its worst, as the parent).
+int Step(const std::string& segment) {
+    if (segment.find_first_not_of(". ") != std::string::npos) return 1;
+    return std::count(segment.begin(), segment.end(), '.') >= 2 ? -1 : 0;
+}
+
+// The depth below its start at which a walk through `path` ends, or -1 when
+// it climbs above its start on the way.
+int DepthAfterWalk(const std::string& path) {
+    int depth = 0;
+    for (const std::string& segment : Segments(path)) {
+        depth += Step(segment);
+        if (depth < 0) return -1;
+    }
+    return depth;
+}
 
 }  // namespace
 
@@ -31,17 +70,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QB_CHECK(pieces <= url.size());
     if (qb::PiecesAreUnusable(state)) return 0;
     // Once the check has passed, no piece climbs out of its folder...
-    QB_CHECK(!qb::HoldsDotSegment(state.ServerName));
-    QB_CHECK(!qb::HoldsDotSegment(state.BoardHost));
-    QB_CHECK(!qb::HoldsDotSegment(state.BoardName));
-    QB_CHECK(!qb::HoldsDotSegment(state.ThreadKey));
+    QB_CHECK(DepthAfterWalk(state.ServerName + "." + state.BoardHost) >= 0);
+    QB_CHECK(DepthAfterWalk(state.BoardName) >= 0);
+    QB_CHECK(DepthAfterWalk(state.ThreadKey) >= 0);
     QB_CHECK(qb::BuildFolderPaths(state));
-    // ...and neither do the derived folders or the log file paths.
+    // ...and the derived folders stay under their roots, the log file below.
+    QB_CHECK(state.CopyRoot == "/root" && state.LogRoot == "/log");
     QB_CHECK(state.LogDir.compare(0, 5, "/log/") == 0);
     QB_CHECK(state.CopyDir.compare(0, 6, "/root/") == 0);
-    QB_CHECK(state.CopyRoot == "/root" && state.LogRoot == "/log");
-    QB_CHECK(!HasClimbingSegment(state.LogDir.substr(5)));
-    QB_CHECK(!HasClimbingSegment(state.CopyDir.substr(6)));
-    QB_CHECK(!HasClimbingSegment(qb::JoinPath(state.LogDir, state.ThreadKey + ".dat")));
+    QB_CHECK(DepthAfterWalk(state.LogDir.substr(5)) >= 0);
+    QB_CHECK(DepthAfterWalk(state.CopyDir.substr(6)) >= 0);
+    QB_CHECK(DepthAfterWalk(qb::JoinPath(state.LogDir, state.ThreadKey + ".dat").substr(5)) >= 1);
     return 0;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs every fuzz target of the fuzz build for a bounded time, from the
-# seed corpus in fuzz/corpus (new inputs go to a scratch corpus, not the repo).
+# Runs every fuzz target named in fuzz/targets.txt for a bounded time, from
+# the seed corpus in fuzz/corpus (new inputs go to a scratch corpus, not the
+# repo), and ends with a line counting the targets that ran clean.
 #   fuzz/run-fuzzers.sh [seconds per target, default 20] [fuzz build folder]
 set -uo pipefail
 seconds=${1:-20}
@@ -9,7 +10,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 scratch=$(mktemp -d /tmp/qb-fuzz-XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 status=0
-for target in command_line url settings title cp932; do
+clean=0
+targets=$(grep -E '^[a-z0-9_]+$' "$here/targets.txt")
+for target in $targets; do
   mkdir -p "$scratch/$target"
   log=$scratch/$target.log
   "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
@@ -18,6 +21,7 @@ for target in command_line url settings title cp932; do
   runs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | awk '{print $2}')
   if [ $rc -eq 0 ]; then
     echo "fuzz_$target: ${runs:-?} runs in ${seconds} s, no finding"
+    clean=$((clean + 1))
   else
     echo "fuzz_$target: FINDING"
     tail -n 30 "$log"
@@ -25,4 +29,5 @@ for target in command_line url settings title cp932; do
     status=1
   fi
 done
+echo "fuzz targets: $clean of $(wc -w <<<"$targets") ran clean"
 exit $status

@@ -8,13 +8,13 @@ if ! command -v cmake >/dev/null || ! command -v ninja >/dev/null || ! command -
   apt-get update -q
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q cmake ninja-build g++
 fi
-cmake -S . -B build/demo-build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQB_TESTS=OFF >/dev/null
-cmake --build build/demo-build >/dev/null
+cmake --preset release >/dev/null
+cmake --build --preset release >/dev/null
 
 demo=$PWD/build/demo
 rm -rf "$demo"
 mkdir -p "$demo/prog"
-cp build/demo-build/Quenbrook "$demo/prog/"
+cp build/release-native/Quenbrook "$demo/prog/"
 url=https://hayabusa9.5ch.net/test/read.cgi/news/1700000000/
 
 echo "# First run: no settings file yet, so Quenbrook writes its template and stops."

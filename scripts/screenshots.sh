@@ -11,16 +11,8 @@ exe=$PWD/build/windows-x64/Quenbrook.exe
 work=$PWD/build/screenshots
 rm -rf "$work"
 mkdir -p "$work"
-export WINEPREFIX=$work/prefix WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-display=97
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=:$display
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb' EXIT
-sleep 1
-/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
-/usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+. tests/wine/wine-env.sh
+wine_env_start "$work" 800x600x24
 # What a user has on their own PC: the program in C:\Tools\Quenbrook, the
 # browser's logs in C:\Velmaris\Logs and the copies on drive D:, a folder
 # mapped as a drive letter in the prefix.
@@ -35,13 +27,13 @@ settings() {
 }
 shot() {  # <name> <saved handle>
   settings "$2"
-  /usr/lib/wine/wine64 'C:\Tools\Quenbrook\Quenbrook.exe' 'D:\スレ保存' \
+  "$QB_WINE" 'C:\Tools\Quenbrook\Quenbrook.exe' 'D:\スレ保存' \
     https://hayabusa9.5ch.net/test/read.cgi/news/1700000000/ &
   local run=$!
   sleep 3
   /usr/bin/import -window root "$work/$1-full.png"
   /usr/bin/convert "$work/$1-full.png" -trim +repage "docs/$1.png"
-  wineserver -k 2>/dev/null || true
+  "$QB_WINESERVER" -k 2>/dev/null || true
   wait "$run" 2>/dev/null || true
 }
 mkdir -p docs

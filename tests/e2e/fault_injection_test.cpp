@@ -21,6 +21,7 @@
 #include "base/run_state.h"
 #include "e2e/program_runner.h"
 #include "support/fake_user_facing.h"
+#include "support/settings_text.h"
 #include "support/temp_folder.h"
 #include "title/thread_title.h"
 
@@ -31,25 +32,6 @@ using Blocks = std::vector<std::string>;
 using Tree = std::map<std::string, std::string>;
 
 const char* kUrl = "http://sv.5ch.net/test/read.cgi/news/123";
-
-// Every file below `path` with its bytes.
-void Collect(const std::string& path, const std::string& relative, Tree& tree) {
-    for (const std::string& name : ListNames(path)) {
-        const std::string full = path + "/" + name;
-        if (IsFolder(full)) {
-            tree[relative + name + "/"] = "";
-            Collect(full, relative + name + "/", tree);
-        } else {
-            tree[relative + name] = ReadBytes(full);
-        }
-    }
-}
-
-Tree Snapshot(const std::string& path) {
-    Tree tree;
-    Collect(path, "", tree);
-    return tree;
-}
 
 // Sets or clears the immutable flag, which holds even against root.
 bool SetImmutable(const std::string& path, bool on) {
@@ -101,9 +83,7 @@ struct TinyDisk {
 class FaultTest : public ::testing::Test {
 protected:
     FaultTest() {
-        MakeFolders(dir / "logs/sv.5ch.net/news");
-        WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", std::string(200000, 'd'));
-        WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t\r\n");
+        WriteThread(dir / "logs/sv.5ch.net/news", "123", std::string(200000, 'd'), "TITLE=t\r\n");
         MakeFolders(dir / "dest");
     }
 
@@ -121,9 +101,8 @@ protected:
     }
     std::string SettingsBytes(const std::string& show_title = "0",
                               const std::string& handle = "5") const {
-        return "IniVer=101\r\nVelmVer=1\r\nVelmLogDir=" + dir.path() +
-               "/logs\r\nAddUdrScr=0\r\nShowTitle=" + show_title + "\r\nhwVelmWnd=" + handle +
-               "\r\nUser=keep me\r\n";
+        return SettingsText(dir / "logs").Generation("1").ShowTitle(show_title)
+                   .Handle(handle).Bytes() + "User=keep me\r\n";
     }
 
     ProcessResult Run(const std::string& root) { return RunProgram(program, {root, kUrl}); }

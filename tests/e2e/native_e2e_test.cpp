@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include <functional>
-#include <map>
 
 #include "e2e/program_runner.h"
+#include "support/settings_text.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -27,9 +27,8 @@ protected:
     std::string Ini() const { return dir / "prog/Quenbrook.ini"; }
 
     void Settings(int generation, const std::string& extra = "", const std::string& handle = "0") {
-        WriteBytes(Ini(), "IniVer=101\r\nVelmVer=" + std::to_string(generation) +
-                              "\r\nVelmLogDir=" + dir.path() + "/logs\r\nAddUdrScr=0\r\n"
-                              "ShowTitle=1\r\nhwVelmWnd=" + handle + "\r\n" + extra);
+        WriteBytes(Ini(), SettingsText(dir / "logs").Generation(std::to_string(generation))
+                              .Handle(handle).Bytes() + extra);
     }
 
     Blocks Run(const std::vector<std::string>& args, const std::string& input = "",
@@ -47,9 +46,7 @@ TEST_F(NativeTest, FirstRunThenTheTemplatesEmptyLogFolder) {
     EXPECT_EQ(Run({"a", "b"}),
               Blocks{"Quenbrook [e] 設定ファイル 'Quenbrook.ini' が\nフォルダ '" + dir.path() +
                      "/prog' 内に\n見つからなかったので、雛型を上記フォルダ内に作成しました。"});
-    EXPECT_EQ(ReadBytes(Ini()),
-              "IniVer=101\r\nVelmVer=2\r\n\r\nVelmLogDir=\r\n\r\nAddUdrScr=0\r\nShowTitle=1\r\n"
-              "\r\nhwVelmWnd=0\r\n");
+    EXPECT_EQ(ReadBytes(Ini()), kSettingsTemplate);
     EXPECT_EQ(Run({"a", "b"}), Blocks{"Quenbrook [e] 設定ファイル内、VelmLogDir の値が、空です。"});
 }
 
@@ -77,12 +74,10 @@ TEST_F(NativeTest, SettingsFaults) {
     const Case cases[] = {
         {"", "設定ファイルの内容が空です。"},
         {"VelmVer=2\r\n", "設定ファイル内に VelmLogDir が、見つかりませんでした。"},
-        {"VelmVer=7\r\nVelmLogDir=" + log + "\r\nAddUdrScr=0\r\nShowTitle=1\r\nhwVelmWnd=0",
-         "設定ファイル内、VelmVer の値が不正です。"},
-        {"VelmVer=2\r\nVelmLogDir=/no/such\r\nAddUdrScr=0\r\nShowTitle=1\r\nhwVelmWnd=0",
+        {SettingsText(log).Generation("7").Bytes(), "設定ファイル内、VelmVer の値が不正です。"},
+        {SettingsText("/no/such").Bytes(),
          "設定ファイル内、VelmLogDir の値が不正です。\n（フォルダ '/no/such' は、存在しません。）"},
-        {"VelmVer=2\r\nVelmLogDir=" + log + "\r\nAddUdrScr=0\r\nShowTitle=1\r\nhwVelmWnd=x",
-         "設定ファイル内、hwVelmWnd の値が不正です。"},
+        {SettingsText(log).Handle("x").Bytes(), "設定ファイル内、hwVelmWnd の値が不正です。"},
     };
     for (const Case& c : cases) {
         WriteBytes(Ini(), c.content);
@@ -102,14 +97,10 @@ TEST_F(NativeTest, UrlNotices) {
 
 TEST_F(NativeTest, WholeCopiesOverwriteAndTheTitle) {
     Settings(2);
-    MakeFolders(dir / "logs/5ch/news");
-    MakeFolders(dir / "logs/machibbs/tokyo");
     std::string dat(300000, '\0');
     for (std::size_t i = 0; i < dat.size(); ++i) dat[i] = static_cast<char>(i * 7);
-    WriteBytes(dir / "logs/5ch/news/123.dat", dat);
-    WriteBytes(dir / "logs/5ch/news/123.inf", "TITLE=\x83X\x83\x8C\r\n");  // スレ
-    WriteBytes(dir / "logs/machibbs/tokyo/456.dat", "m");
-    WriteBytes(dir / "logs/machibbs/tokyo/456.inf", "X=1\r\nTITLE=town\r\n");
+    WriteThread(dir / "logs/5ch/news", "123", dat, "TITLE=\x83X\x83\x8C\r\n");  // スレ
+    WriteThread(dir / "logs/machibbs/tokyo", "456", "m", "X=1\r\nTITLE=town\r\n");
     MakeFolders(dir / "dest");
     EXPECT_EQ(Run({dir / "dest", kForm1}), Blocks{"123 成功 [n] 「スレ」 ＠ news"});
     EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), dat);
@@ -123,9 +114,7 @@ TEST_F(NativeTest, WholeCopiesOverwriteAndTheTitle) {
 
 TEST_F(NativeTest, YesOnStandardInputEmptiesTheRoot) {
     Settings(1, "", "99");  // the browser's window was another: a new run
-    MakeFolders(dir / "logs/sv.5ch.net/news");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", "d");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t");
+    WriteThread(dir / "logs/sv.5ch.net/news", "123", "d", "TITLE=t");
     MakeFolders(dir / "dest/older/thread");
     WriteBytes(dir / "dest/older/thread/1.dat", "old");
     const std::string question = "Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" +
@@ -133,7 +122,7 @@ TEST_F(NativeTest, YesOnStandardInputEmptiesTheRoot) {
     EXPECT_EQ(Run({dir / "dest/", kForm1}, "YES\n"),
               (Blocks{question, "123 成功 [n] 「t」 ＠ news"}));
     EXPECT_EQ(ListNames(dir / "dest"), Blocks{"sv.5ch.net"});
-    EXPECT_NE(ReadBytes(Ini()).find("\r\nhwVelmWnd=0\r\n"), std::string::npos);
+    EXPECT_EQ(SavedHandle(Ini()), "0");
     // The same browser run: nothing is asked again.
     MakeFolders(dir / "dest/older");
     EXPECT_EQ(Run({dir / "dest", kForm1}, "y\n"), Blocks{"123 成功 [n] 「t」 ＠ news"});
@@ -141,9 +130,7 @@ TEST_F(NativeTest, YesOnStandardInputEmptiesTheRoot) {
 }
 
 TEST_F(NativeTest, AnythingButYesKeepsTheRoot) {
-    MakeFolders(dir / "logs/sv.5ch.net/news");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", "d");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t");
+    WriteThread(dir / "logs/sv.5ch.net/news", "123", "d", "TITLE=t");
     for (const char* answer : {"", "\n", "no\n", "yess\n", " y\n"}) {
         Settings(1, "", "5");
         MakeFolders(dir / "dest/keep");
@@ -158,30 +145,12 @@ TEST_F(NativeTest, JapanesePathsArriveIntact) {
     // 表 and ソ end in the byte of '\': the path must survive conversion.
     const std::string root = dir / "表ソ/コピー";
     Settings(1);
-    MakeFolders(dir / "logs/sv.5ch.net/news");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", "d");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t");
+    WriteThread(dir / "logs/sv.5ch.net/news", "123", "d", "TITLE=t");
     EXPECT_EQ(Run({root, kForm1}),
               (Blocks{"Quenbrook [i] コピー先として指定されたフォルダ '" + root +
                           "' が存在しなかったので、\n新たに作成しました。",
                       "123 成功 [n] 「t」 ＠ news"}));
     EXPECT_EQ(ReadBytes(root + "/sv.5ch.net/news/123.dat"), "d");
-}
-
-// Every file and folder below `path`, with the files' bytes.
-void Collect(const std::string& path, const std::string& relative,
-             std::map<std::string, std::string>& tree) {
-    for (const std::string& name : ListNames(path)) {
-        const std::string full = path + "/" + name;
-        tree[relative + name] = IsFolder(full) ? "/" : ReadBytes(full);
-        if (IsFolder(full)) Collect(full, relative + name + "/", tree);
-    }
-}
-
-std::map<std::string, std::string> Snapshot(const std::string& path) {
-    std::map<std::string, std::string> tree;
-    Collect(path, "", tree);
-    return tree;
 }
 
 // A chain of `depth` folders named "c" below `root`, made relative to open
@@ -205,9 +174,7 @@ void MakeChain(const std::string& root, int depth) {
 // root, nothing outside it changes: the log folder, an "outside" folder
 // beside the root and the program's folder.
 TEST_F(NativeTest, NothingOutsideTheRootIsEverTouched) {
-    MakeFolders(dir / "logs/sv.5ch.net/news");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", "d");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t");
+    WriteThread(dir / "logs/sv.5ch.net/news", "123", "d", "TITLE=t");
     MakeFolders(dir / "outside/victimdir");
     WriteBytes(dir / "outside/victimdir/precious", "keep");
     const std::string root = dir / "dest";
@@ -295,13 +262,10 @@ TEST_F(NativeTest, NothingOutsideTheRootIsEverTouched) {
 // The program's folder inside the root: never emptied, so that when the copy
 // then fails the settings and the program are still there.
 TEST_F(NativeTest, AProgramFolderInsideTheRootSurvivesAFailedCopy) {
-    MakeFolders(dir / "logs/sv.5ch.net/news");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.dat", "d");
-    WriteBytes(dir / "logs/sv.5ch.net/news/123.inf", "TITLE=t");
+    WriteThread(dir / "logs/sv.5ch.net/news", "123", "d", "TITLE=t");
     const std::string inner = InstallProgram(dir / "dest/tools");
-    WriteBytes(dir / "dest/tools/Quenbrook.ini",
-               "VelmVer=1\r\nVelmLogDir=" + dir.path() + "/logs\r\nAddUdrScr=0\r\nShowTitle=1\r\n"
-               "hwVelmWnd=5\r\n");
+    SettingsText(dir / "logs").WithoutIniVer().Generation("1").Handle("5").WriteTo(
+        dir / "dest/tools/Quenbrook.ini");
     WriteBytes(dir / "dest/sv.5ch.net", "in the way");  // the copy fails
     const std::string ini = ReadBytes(dir / "dest/tools/Quenbrook.ini");
     const ProcessResult r = RunProgram(inner, {dir / "dest", kForm1}, "y\n");

@@ -1,6 +1,7 @@
 #include "support/sandbox.h"
 
 #include "app/run_driver.h"
+#include "support/settings_text.h"
 
 namespace qbtest {
 
@@ -12,16 +13,13 @@ Sandbox::Sandbox() {
 
 void Sandbox::Settings(int generation, const std::string& add, const std::string& show,
                        const std::string& handle) {
-    WriteBytes(ini(), "IniVer=101\r\nVelmVer=" + std::to_string(generation) +
-                          "\r\n\r\nVelmLogDir=" + logs() + "\r\n\r\nAddUdrScr=" + add +
-                          "\r\nShowTitle=" + show + "\r\n\r\nhwVelmWnd=" + handle + "\r\n");
+    SettingsText(logs()).Generation(std::to_string(generation)).AddUnderscore(add)
+        .ShowTitle(show).Handle(handle).Spaced().WriteTo(ini());
 }
 
 void Sandbox::AddThread(const ThreadLog& thread) {
-    const std::string folder = logs() + "/" + thread.site + "/" + thread.board;
-    MakeFolders(folder);
-    WriteBytes(folder + "/" + thread.key + ".dat", thread.dat);
-    WriteBytes(folder + "/" + thread.key + ".inf", thread.inf);
+    WriteThread(logs() + "/" + thread.site + "/" + thread.board, thread.key, thread.dat,
+                thread.inf);
 }
 
 int Sandbox::Run(const std::vector<std::string>& args) {

@@ -28,7 +28,7 @@ public:
     std::string logs() const { return dir / "logs"; }
     std::string root() const { return dir / "dest"; }
 
-    // Writes a settings file with these values.
+    // Writes a settings file with these values, spaced like the template.
     void Settings(int generation, const std::string& add = "0", const std::string& show = "1",
                   const std::string& handle = "0");
     // Places a thread's two files under the log root.

@@ -74,6 +74,13 @@ void MakeFolders(const std::string& path) {
     }
 }
 
+void WriteThread(const std::string& folder, const std::string& key, const std::string& dat,
+                 const std::string& inf) {
+    MakeFolders(folder);
+    WriteBytes(folder + "/" + key + ".dat", dat);
+    WriteBytes(folder + "/" + key + ".inf", inf);
+}
+
 std::vector<std::string> ListNames(const std::string& path) {
     std::vector<std::string> names;
     DIR* d = ::opendir(path.c_str());
@@ -85,6 +92,21 @@ std::vector<std::string> ListNames(const std::string& path) {
     ::closedir(d);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::map<std::string, std::string> Snapshot(const std::string& path) {
+    std::map<std::string, std::string> tree;
+    std::vector<std::string> pending{""};
+    while (!pending.empty()) {
+        const std::string relative = pending.back();
+        pending.pop_back();
+        for (const std::string& name : ListNames(path + "/" + relative)) {
+            const std::string full = path + "/" + relative + name;
+            tree[relative + name] = IsFolder(full) ? "/" : ReadBytes(full);
+            if (IsFolder(full)) pending.push_back(relative + name + "/");
+        }
+    }
+    return tree;
 }
 
 }  // namespace qbtest

@@ -1,6 +1,7 @@
 // A real folder under the system's temporary folder, removed afterwards.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,13 @@ std::string ReadBytes(const std::string& path);
 bool Exists(const std::string& path);
 bool IsFolder(const std::string& path);
 void MakeFolders(const std::string& path);
+// A thread's two log files, <key>.dat and <key>.inf, in `folder`, made first.
+void WriteThread(const std::string& folder, const std::string& key, const std::string& dat,
+                 const std::string& inf);
 // Names in a folder, sorted, "." and ".." left out.
 std::vector<std::string> ListNames(const std::string& path);
+// Every file and folder below `path` by its relative path: a folder's value
+// is "/", a file's its bytes. Taken before and after a run to compare.
+std::map<std::string, std::string> Snapshot(const std::string& path);
 
 }  // namespace qbtest

@@ -8,6 +8,7 @@
 #include "app/run_driver.h"
 #include "browser_run/browser_run_check.h"
 #include "support/sandbox.h"
+#include "support/settings_text.h"
 
 namespace {
 
@@ -29,12 +30,6 @@ protected:
         return "ログをコピーする前に、コピー先フォルダ '" + box.root() + "' の中身を空にしますか？";
     }
 
-    std::string SavedHandleLine() const {
-        const std::string ini = ReadBytes(box.ini());
-        const std::size_t at = ini.find("hwVelmWnd=");
-        return ini.substr(at, ini.find('\r', at) - at);
-    }
-
     Sandbox box;
 };
 
@@ -48,11 +43,11 @@ TEST_F(BrowserRunTest, TheHandleDecidesWhetherToAsk) {
         std::string saved_after;
     };
     const Case cases[] = {
-        {"0", 0, {}, false, false, "hwVelmWnd=0"},           // equal, both 0
-        {"777", 777, {}, false, false, "hwVelmWnd=777"},     // equal
-        {"777", 0, {true}, true, true, "hwVelmWnd=0"},       // browser gone, yes
-        {"0", 4294967295u, {false}, true, false, "hwVelmWnd=4294967295"},  // new run, no
-        {"5", 6, {}, true, false, "hwVelmWnd=6"},            // no answer left: no
+        {"0", 0, {}, false, false, "0"},                     // equal, both 0
+        {"777", 777, {}, false, false, "777"},               // equal
+        {"777", 0, {true}, true, true, "0"},                 // browser gone, yes
+        {"0", 4294967295u, {false}, true, false, "4294967295"},  // new run, no
+        {"5", 6, {}, true, false, "6"},                      // no answer left: no
     };
     for (const Case& c : cases) {
         box.Settings(1, "0", "0", c.saved);
@@ -70,7 +65,7 @@ TEST_F(BrowserRunTest, TheHandleDecidesWhetherToAsk) {
         EXPECT_EQ(Exists(box.root() + "/top.txt"), !c.emptied);
         EXPECT_EQ(ListNames(box.root() + "/sv.5ch.net/news"),
                   (std::vector<std::string>{"123.dat", "123.inf"}));
-        EXPECT_EQ(SavedHandleLine(), c.saved_after);
+        EXPECT_EQ(SavedHandle(box.ini()), c.saved_after);
         // Put the old content back for the next case.
         MakeFolders(box.root() + "/old/deeper");
         WriteBytes(box.root() + "/top.txt", "x");
@@ -91,7 +86,7 @@ TEST_F(BrowserRunTest, AnEmptyRootIsNotAskedAboutButTheHandleIsSaved) {
     box.ui.window = 42;
     EXPECT_EQ(box.Run({root, kUrl}), 0);
     EXPECT_EQ(box.Texts(), Texts{});
-    EXPECT_EQ(SavedHandleLine(), "hwVelmWnd=42");
+    EXPECT_EQ(SavedHandle(box.ini()), "42");
 }
 
 TEST_F(BrowserRunTest, AFailedCopyKeepsTheOldHandle) {
@@ -101,7 +96,7 @@ TEST_F(BrowserRunTest, AFailedCopyKeepsTheOldHandle) {
     WriteBytes(box.root() + "/sv.5ch.net", "in the way");
     box.Run({box.root(), kUrl});
     EXPECT_EQ(box.Texts().size(), 2u);
-    EXPECT_EQ(SavedHandleLine(), "hwVelmWnd=0");
+    EXPECT_EQ(SavedHandle(box.ini()), "0");
 }
 
 TEST_F(BrowserRunTest, EmptyingRemovesEverythingButTheRootAndHiddenEntries) {
@@ -200,7 +195,7 @@ TEST_F(BrowserRunTest, ARootOverlappingTheLogFolderIsNeverEmptied) {
         EXPECT_EQ(box.ui.boxes[0].style, 0x00010030u);
         EXPECT_EQ(ReadBytes(box.logs() + "/sv.5ch.net/news/123.dat"), "posts");
         EXPECT_EQ(box.ui.answers.size(), 1u);  // nothing was asked
-        EXPECT_EQ(SavedHandleLine(), "hwVelmWnd=0");  // the copy went on
+        EXPECT_EQ(SavedHandle(box.ini()), "0");  // the copy went on
     }
     ASSERT_EQ(::chdir(cwd), 0);
     // Without '_' folders a root that is the log folder would copy each log
@@ -240,7 +235,7 @@ TEST_F(BrowserRunTest, ARootOverlappingTheProgramFolderIsNeverEmptied) {
             << root;
         EXPECT_EQ(box.ui.boxes[0].style, 0x00010030u);
         EXPECT_EQ(ReadBytes(bin + "/Quenbrook"), "program");
-        EXPECT_NE(ReadBytes(bin + "/Quenbrook.ini").find("\r\nhwVelmWnd=0\r\n"), std::string::npos);
+        EXPECT_EQ(SavedHandle(bin + "/Quenbrook.ini"), "0");
         EXPECT_EQ(ReadBytes(root + "/sv.5ch.net/news/123.dat"), "posts");  // the copy went on
     }
 }
@@ -267,7 +262,7 @@ TEST_F(BrowserRunTest, AYesAfterAnotherRunSavedTheHandleDeletesNothing) {
     EXPECT_EQ(box.Texts(), Texts{Question()});  // no notice of its own
     EXPECT_EQ(ListNames(box.root()), Texts{"sv.5ch.net"});
     EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/news/123.dat"), "posts");
-    EXPECT_EQ(SavedHandleLine(), "hwVelmWnd=42");
+    EXPECT_EQ(SavedHandle(box.ini()), "42");
     // A handle saved meanwhile that is another one does not hold the yes back.
     MakeFolders(box.root() + "/old");
     box.Settings(1, "0", "0", "1");

@@ -6,19 +6,17 @@
 #include "settings/settings_file.h"
 #include "settings/settings_loader.h"
 #include "support/fake_user_facing.h"
+#include "support/settings_text.h"
 #include "support/temp_folder.h"
 
 namespace {
 
 using namespace qb;
 using qbtest::FakeUserFacing;
+using qbtest::kSettingsTemplate;
 using qbtest::Sjis;
 using qbtest::TempFolder;
 using qbtest::Utf8;
-
-constexpr const char* kTemplateBytes =
-    "IniVer=101\r\nVelmVer=2\r\n\r\nVelmLogDir=\r\n\r\nAddUdrScr=0\r\nShowTitle=1\r\n\r\n"
-    "hwVelmWnd=0\r\n";
 
 class SettingsTest : public ::testing::Test {
 protected:
@@ -29,10 +27,10 @@ protected:
 
     std::string Ini() const { return dir / "Quenbrook.ini"; }
 
-    // A valid file with one line replaced or added.
+    // A valid file of five lines, VelmVer first, with these values.
     std::string Settings(const std::string& version = "2", const std::string& handle = "0") {
-        return "VelmVer=" + version + "\r\nVelmLogDir=" + dir.path() + "/logs\r\n" +
-               "AddUdrScr=0\r\nShowTitle=1\r\nhwVelmWnd=" + handle + "\r\n";
+        return qbtest::SettingsText(dir / "logs").WithoutIniVer().Generation(version)
+            .Handle(handle).Bytes();
     }
 
     // Loads `content`; returns the one notice's text in UTF-8, "" when none.
@@ -57,7 +55,7 @@ protected:
 
 TEST_F(SettingsTest, FirstRunWritesTheTemplateAndStops) {
     EXPECT_FALSE(EnsureSettingsFile(state, ui));
-    EXPECT_EQ(qbtest::ReadBytes(Ini()), kTemplateBytes);
+    EXPECT_EQ(qbtest::ReadBytes(Ini()), kSettingsTemplate);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(Utf8(ui.boxes[0].text),
               "設定ファイル 'Quenbrook.ini' が\r\nフォルダ '" + dir.path() +
@@ -90,7 +88,7 @@ TEST_F(SettingsTest, EachFaultGetsItsOneNoticeInTheFixedOrder) {
     const Case cases[] = {
         {"", "設定ファイルの内容が空です。"},
         {"\x1A", "設定ファイルの内容が空です。"},
-        {kTemplateBytes, "設定ファイル内、VelmLogDir の値が、空です。"},
+        {kSettingsTemplate, "設定ファイル内、VelmLogDir の値が、空です。"},
         {"VelmLogDir=x\r\n", "設定ファイル内に VelmVer が、見つかりませんでした。"},
         {" VelmVer=2\r\n", "設定ファイル内に VelmVer が、見つかりませんでした。"},
         {"velmVer=2\r\n", "設定ファイル内に VelmVer が、見つかりませんでした。"},
@@ -211,7 +209,7 @@ TEST_F(SettingsTest, WriteBackReplacesTheHandleAndKeepsEveryOtherLine) {
     SaveWindowHandle(state);
     ASSERT_EQ(Load(qbtest::ReadBytes(Ini())), "");
     EXPECT_EQ(state.SavedWnd, 0u);
-    EXPECT_NE(qbtest::ReadBytes(Ini()).find("\r\nhwVelmWnd=0\r\n"), std::string::npos);
+    EXPECT_EQ(qbtest::SavedHandle(Ini()), "0");
 }
 
 TEST_F(SettingsTest, WriteBackReadsTheFileAsItIsNow) {

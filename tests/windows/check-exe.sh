@@ -2,10 +2,12 @@
 # Checks the shipped Windows executable: a GUI-subsystem PE that imports only
 # DLLs Windows itself ships and no thread-context functions, with its Japanese
 # version record, its icon and its manifest, and small.
-#   check-exe.sh <Quenbrook.exe> <objdump>   (windres is taken beside objdump)
+#   check-exe.sh <Quenbrook.exe> <objdump> <version, as in project()>
+#   (windres is taken beside objdump)
 set -u
 exe=$1
 objdump=$2
+version=${3:?usage: check-exe.sh <exe> <objdump> <version>}
 windres=${objdump%objdump}windres
 fail=0
 check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; fail=1; fi; }
@@ -36,7 +38,9 @@ rc_text() {
 has() { grep -qF -- "$1" <<<"$resources"; }
 check "version record in Japanese (0x0411, Unicode)" \
   'has "BLOCK \"041104B0\"" && has "VALUE \"Translation\", 0x411, 1200"'
-check "file version 1.1.0" 'has "VALUE \"FileVersion\", \"1.1.0\""'
+check "file and product version $version" \
+  'has "VALUE \"FileVersion\", \"$version\"" && has "VALUE \"ProductVersion\", \"$version\"" &&
+   has "FILEVERSION $(sed "s/\./, /g" <<<"$version"), 0"'
 check "product name" 'has "VALUE \"ProductName\", \"Quenbrook\""'
 check "company name names the copyright holder" 'has "VALUE \"CompanyName\", \"Quenbrook developers\""'
 check "legal copyright names the copyright holder" \
@@ -56,6 +60,8 @@ done
 
 hex=$(od -An -tx1 -v "$exe" | tr -d ' \n')
 ascii() { printf '%s' "$1" | od -An -tx1 -v | tr -d ' \n'; }
+check "manifest names version $version.0" \
+  '[[ "$hex" == *"$(ascii "name=\"Quenbrook\" version=\"$version.0\"")"* ]]'
 check "manifest asks for asInvoker" '[[ "$hex" == *"$(ascii asInvoker)"* ]]'
 controls='name="Microsoft.Windows.Common-Controls" version="6.0.0.0"'
 check "manifest asks for Common Controls 6.0" '[[ "$hex" == *"$(ascii "$controls")"* ]]'

@@ -14,6 +14,7 @@ fail=0
 check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; fail=1; fi; }
 
 name=$(basename "$zip")
+version=$(sed -E "s/^Quenbrook-([0-9.]+)-.*/\1/" <<<"$name")
 echo "-- $name"
 sums=$(dirname "$zip")/SHA256SUMS
 line=$(grep -E "^[0-9a-f]{64}  $name\$" "$sums" 2>/dev/null)
@@ -25,7 +26,7 @@ check "unpacks into one folder Quenbrook" '[ "$(ls -A "$work")" = Quenbrook ]'
 dir=$work/Quenbrook
 check "which holds exactly Quenbrook.exe, Quenbrook.txt and LICENSE.txt" \
   '[ "$(ls -A "$dir" | sort | tr "\n" " ")" = "LICENSE.txt Quenbrook.exe Quenbrook.txt " ]'
-"$here/check-exe.sh" "$dir/Quenbrook.exe" "$objdump" || fail=1
+"$here/check-exe.sh" "$dir/Quenbrook.exe" "$objdump" "$version" || fail=1
 
 crlf_only() {  # <file> <least number of lines>
   local lf crlf
@@ -51,5 +52,5 @@ done
 check "guide explains the settings keys" 'grep -q "AddUdrScr=0" <<<"$text"'
 check "guide shows the question" 'grep -q "中身を空にしますか？" <<<"$text"'
 check "guide names the version of the zip" \
-  'grep -q "Quenbrook $(sed -E "s/^Quenbrook-([0-9.]+)-.*/\1/" <<<"$name")" <<<"$text"'
+  'grep -q "Quenbrook $version" <<<"$text" && ! grep -q @ <<<"$text"'
 exit $fail

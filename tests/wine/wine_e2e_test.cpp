@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <map>
 
+#include "support/settings_text.h"
 #include "support/temp_folder.h"
 #include "wine/wine_session.h"
 
@@ -21,9 +21,6 @@ using Lines = std::vector<std::string>;
 
 const char* kForm1 = "http://sv.5ch.net/test/read.cgi/news/123/l50";
 const char* kForm2 = "http://kanto.machi.to/bbs/read.pl?BBS=tokyo&KEY=456&LAST=100";
-const char* kTemplate =
-    "IniVer=101\r\nVelmVer=2\r\n\r\nVelmLogDir=\r\n\r\nAddUdrScr=0\r\nShowTitle=1\r\n\r\n"
-    "hwVelmWnd=0\r\n";
 
 class WineTest : public ::testing::Test {
 protected:
@@ -42,28 +39,19 @@ protected:
 
     void Settings(int generation, const std::string& add = "0", const std::string& show = "1",
                   const std::string& handle = "0") {
-        WriteBytes(ini(), "IniVer=101\r\nVelmVer=" + std::to_string(generation) +
-                              "\r\nVelmLogDir=" + W("logs") + "\r\nAddUdrScr=" + add +
-                              "\r\nShowTitle=" + show + "\r\nhwVelmWnd=" + handle + "\r\n");
+        SettingsText(W("logs")).Generation(std::to_string(generation)).AddUnderscore(add)
+            .ShowTitle(show).Handle(handle).WriteTo(ini());
     }
 
     void Thread(const std::string& folder, const std::string& key, const std::string& dat,
                 const std::string& inf) {
-        MakeFolders(dir / ("logs/" + folder));
-        WriteBytes(dir / ("logs/" + folder + "/" + key + ".dat"), dat);
-        WriteBytes(dir / ("logs/" + folder + "/" + key + ".inf"), inf);
+        WriteThread(dir / ("logs/" + folder), key, dat, inf);
     }
 
     // Runs with the arguments after the program token, as typed.
     WineRun Run(const std::string& args, const std::string& answers = "",
                 const std::string& lang = "") {
         return WineSession::Run(exe(), "Quenbrook.exe " + args, answers, lang);
-    }
-
-    std::string HandleLine() const {
-        const std::string text = ReadBytes(ini());
-        const std::size_t at = text.find("hwVelmWnd=");
-        return text.substr(at, text.find('\r', at) - at);
     }
 
     TempFolder dir;
@@ -75,7 +63,7 @@ TEST_F(WineTest, FirstRunWritesTheTemplateThenTheTemplateIsRejected) {
     EXPECT_EQ(first.Lines(), Lines{"Quenbrook [e] 設定ファイル 'Quenbrook.ini' が\nフォルダ '" +
                                    W("prog") +
                                    "' 内に\n見つからなかったので、雛型を上記フォルダ内に作成しました。"});
-    EXPECT_EQ(ReadBytes(ini()), kTemplate);
+    EXPECT_EQ(ReadBytes(ini()), kSettingsTemplate);
     const WineRun second = Run("x y");
     EXPECT_EQ(second.Lines(), Lines{"Quenbrook [e] 設定ファイル内、VelmLogDir の値が、空です。"});
 }
@@ -137,12 +125,10 @@ TEST_F(WineTest, SettingsFaults) {
         {"", "設定ファイルの内容が空です。"},
         {"VelmVer=2\r\n", "設定ファイル内に VelmLogDir が、見つかりませんでした。"},
         {"VelmVer=\r\n", "設定ファイル内、VelmVer の値が、空です。"},
-        {"VelmVer=3\r\nVelmLogDir=" + log + "\r\nAddUdrScr=0\r\nShowTitle=1\r\nhwVelmWnd=0",
-         "設定ファイル内、VelmVer の値が不正です。"},
-        {"VelmVer=2\r\nVelmLogDir=Z:\\no\\such\\\r\nAddUdrScr=0\r\nShowTitle=1\r\nhwVelmWnd=0",
+        {SettingsText(log).Generation("3").Bytes(), "設定ファイル内、VelmVer の値が不正です。"},
+        {SettingsText("Z:\\no\\such\\").Bytes(),
          "設定ファイル内、VelmLogDir の値が不正です。\n（フォルダ 'Z:\\no\\such' は、存在しません。）"},
-        {"VelmVer=2\r\nVelmLogDir=" + log + "\r\nAddUdrScr=0\r\nShowTitle=1\r\nhwVelmWnd=4294967296",
-         "設定ファイル内、hwVelmWnd の値が不正です。"},
+        {SettingsText(log).Handle("4294967296").Bytes(), "設定ファイル内、hwVelmWnd の値が不正です。"},
     };
     for (const Case& c : cases) {
         WriteBytes(ini(), c.content);
@@ -227,7 +213,7 @@ TEST_F(WineTest, BrowserRunsWithTheStandIn) {
     EXPECT_EQ(run.boxes[0].buttons, "Yes,No");
     EXPECT_EQ(run.boxes[0].default_button, "No");
     EXPECT_TRUE(IsFolder(dir / "dest/older/thread"));
-    EXPECT_EQ(HandleLine(), "hwVelmWnd=" + handle);
+    EXPECT_EQ(SavedHandle(ini()), handle);
     // The same browser run: nothing asked.
     EXPECT_EQ(Run(W("dest") + " " + kForm1, "Y").Lines(), Lines{});
     EXPECT_TRUE(IsFolder(dir / "dest/older/thread"));
@@ -236,19 +222,19 @@ TEST_F(WineTest, BrowserRunsWithTheStandIn) {
     run = Run(W("dest") + " " + kForm1, "Y");
     EXPECT_EQ(run.Lines(), Lines{question});
     EXPECT_EQ(ListNames(dir / "dest"), Lines{"sv.5ch.net"});
-    EXPECT_EQ(HandleLine(), "hwVelmWnd=0");
+    EXPECT_EQ(SavedHandle(ini()), "0");
     // A generation-2 browser window is a different class.
     auto browser2 = WineSession::StartBrowser("TVelmarisWindow", handle);
     Thread("5ch/news", "123", "posts", "TITLE=t\r\n");
     Settings(2, "0", "0", "0");
     EXPECT_EQ(Run(W("dest") + " " + kForm1, "N").Lines(), Lines{question});
-    EXPECT_EQ(HandleLine(), "hwVelmWnd=" + handle);
+    EXPECT_EQ(SavedHandle(ini()), handle);
     // A new browser run with an empty root: the listing holds nothing (not
     // even "." and ".."), so nothing is asked; the handle is still saved.
     MakeFolders(dir / "empty");
     browser2->Stop();
     EXPECT_EQ(Run(W("empty") + " " + kForm1, "Y").Lines(), Lines{});
-    EXPECT_EQ(HandleLine(), "hwVelmWnd=0");
+    EXPECT_EQ(SavedHandle(ini()), "0");
 }
 
 // Wine shows a Unix symbolic link as a reparse-point folder but cannot
@@ -316,7 +302,7 @@ TEST_F(WineTest, CopyFailuresAndTheOverlapWarning) {
                                  "' と重なっているので、\n中身を空にせずにコピーします。"});
     EXPECT_EQ(run.boxes[0].icon, 'w');
     EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/news/123.dat"), "posts");
-    EXPECT_EQ(HandleLine(), "hwVelmWnd=0");
+    EXPECT_EQ(SavedHandle(ini()), "0");
     char attributes[16] = {};
     EXPECT_GT(::getxattr(ini().c_str(), "user.DOSATTRIB", attributes, sizeof attributes - 1), 0);
     EXPECT_EQ(std::strtoul(attributes, nullptr, 16) & 0x2, 0x2u) << attributes;
@@ -428,23 +414,6 @@ TEST_F(WineTest, AnyLocaleShowsTheSameTextsAndHandlesJapanesePaths) {
     EXPECT_EQ(ReadBytes(dir / (root + "/5ch/news/123.dat")), "posts");
 }
 
-// The log folder, an "outside" folder and the program's folder, each with
-// every file's bytes, to compare before and after a run.
-std::map<std::string, std::string> Snapshot(const std::string& path) {
-    std::map<std::string, std::string> tree;
-    std::vector<std::string> pending{""};
-    while (!pending.empty()) {
-        const std::string relative = pending.back();
-        pending.pop_back();
-        for (const std::string& name : ListNames(path + "/" + relative)) {
-            const std::string full = path + "/" + relative + name;
-            tree[relative + name] = IsFolder(full) ? "/" : ReadBytes(full);
-            if (IsFolder(full)) pending.push_back(relative + name + "/");
-        }
-    }
-    return tree;
-}
-
 // Names that read as paths once converted with best fit ('¥' becomes '\'),
 // and a chain of folders deeper than the usual path limit: the emptying acts
 // on the names Windows lists and never leaves the root. (Wine turns every
@@ -553,7 +522,7 @@ TEST_F(WineTest, TheGuardKnowsAFolderHoweverItIsSpelt) {
             EXPECT_EQ(after.count(entry.first) ? after.at(entry.first) : "<gone>", entry.second)
                 << c.root << ": " << entry.first;
         }
-        EXPECT_NE(ReadBytes(ini()).find("hwVelmWnd=0\r\n"), std::string::npos) << c.root;
+        EXPECT_EQ(SavedHandle(ini()), "0") << c.root;
         EXPECT_EQ(ReadBytes(exe()), program) << c.root;
     }
     ::unlink(drive.c_str());
