@@ -36,6 +36,8 @@ while(NOT content STREQUAL "")
     math(EXPR end "${end} + 1")
     string(SUBSTRING "${content}" ${end} -1 content)
   endif()
+  # A file checked out with CR LF line ends reads the same as with LF.
+  string(REGEX REPLACE "\r$" "" line "${line}")
   if(line STREQUAL "" OR line MATCHES "^#")
     continue()
   endif()
@@ -44,6 +46,13 @@ while(NOT content STREQUAL "")
   endif()
   set(name "${CMAKE_MATCH_1}")
   set(text "${CMAKE_MATCH_2}")
+  # A blank (space, tab, full-width space) at either end of a text cannot be
+  # seen in an editor, and editors add and strip them unasked: refused, so
+  # that a text never changes unseen.
+  if(text MATCHES "^[ \t]" OR text MATCHES "[ \t]$" OR
+     text MATCHES "^　" OR text MATCHES "　$")
+    fail("${name} begins or ends with a blank")
+  endif()
   string(REPLACE "\\r" "\r" text "${text}")
   string(REPLACE "\\n" "\n" text "${text}")
   string(FIND "${text}" "\\" stray)
