@@ -1,6 +1,9 @@
 # Turns src/base/messages.txt (UTF-8, one `kName = text` a line) into a C++
 # file of code-page-932 byte arrays. Run as
-#   cmake -DSOURCE=<messages.txt> -DOUTPUT=<file.cpp> -P message-texts.cmake
+#   cmake -DSOURCE=<messages.txt> -DHEADER=<messages.h> -DOUTPUT=<file.cpp>
+#         -P message-texts.cmake
+# The names must be exactly those the header declares: a text missing or
+# left over stops the build and is named.
 # Each text goes through iconv alone, without transliteration, so a
 # character code page 932 cannot hold stops the build and names the text.
 # The bytes must also read back as the very same text: a character that only
@@ -20,6 +23,7 @@ function(fail why)
 endfunction()
 
 set(definitions "")
+set(names "")
 set(table "")
 set(count 0)
 set(line_number 0)
@@ -36,6 +40,8 @@ while(NOT content STREQUAL "")
     math(EXPR end "${end} + 1")
     string(SUBSTRING "${content}" ${end} -1 content)
   endif()
+  # A file checked out with CR LF line ends reads the same as with LF.
+  string(REGEX REPLACE "\r$" "" line "${line}")
   if(line STREQUAL "" OR line MATCHES "^#")
     continue()
   endif()
@@ -44,6 +50,16 @@ while(NOT content STREQUAL "")
   endif()
   set(name "${CMAKE_MATCH_1}")
   set(text "${CMAKE_MATCH_2}")
+  if("${name}" IN_LIST names)
+    fail("${name} is written twice")
+  endif()
+  # A blank (space, tab, full-width space) at either end of a text cannot be
+  # seen in an editor, and editors add and strip them unasked: refused, so
+  # that a text never changes unseen.
+  if(text MATCHES "^[ \t]" OR text MATCHES "[ \t]$" OR
+     text MATCHES "^　" OR text MATCHES "　$")
+    fail("${name} begins or ends with a blank")
+  endif()
   string(REPLACE "\\r" "\r" text "${text}")
   string(REPLACE "\\n" "\n" text "${text}")
   string(FIND "${text}" "\\" stray)
@@ -73,9 +89,29 @@ while(NOT content STREQUAL "")
   string(REGEX REPLACE "([0-9a-f][0-9a-f])" "\\\\x\\1" escaped "${hex}")
   string(APPEND definitions "extern const char ${name}[] = \"${escaped}\";\n")
   string(APPEND table "    {\"${name}\", ${name}},\n")
+  list(APPEND names "${name}")
   math(EXPR count "${count} + 1")
 endwhile()
 file(REMOVE_RECURSE "${work}")
+
+file(STRINGS "${HEADER}" declarations REGEX "^extern const char k[A-Za-z0-9]+\\[\\];")
+set(declared "")
+foreach(declaration IN LISTS declarations)
+  string(REGEX REPLACE "^extern const char (k[A-Za-z0-9]+).*$" "\\1" declared_name "${declaration}")
+  list(APPEND declared "${declared_name}")
+endforeach()
+set(missing ${declared})
+set(extra ${names})
+if(names)
+  list(REMOVE_ITEM missing ${names})
+endif()
+if(declared)
+  list(REMOVE_ITEM extra ${declared})
+endif()
+if(missing OR extra)
+  message(FATAL_ERROR "${SOURCE}: texts missing: [${missing}]; "
+                      "texts not declared in ${HEADER}: [${extra}]")
+endif()
 
 file(WRITE "${OUTPUT}.tmp"
   "// Generated from src/base/messages.txt by cmake/message-texts.cmake: edit those.\n"
