@@ -19,7 +19,8 @@ file(MAKE_DIRECTORY "${work}")
 
 function(fail why)
   file(REMOVE_RECURSE "${work}")
-  message(FATAL_ERROR "${SOURCE}:${line_number}: ${why}")
+  # Indented, so that CMake prints the line as it is instead of wrapping it.
+  message(FATAL_ERROR "  ${SOURCE}:${line_number}: ${why}")
 endfunction()
 
 set(definitions "")
@@ -109,8 +110,8 @@ if(declared)
   list(REMOVE_ITEM extra ${declared})
 endif()
 if(missing OR extra)
-  message(FATAL_ERROR "${SOURCE}: texts missing: [${missing}]; "
-                      "texts not declared in ${HEADER}: [${extra}]")
+  message(FATAL_ERROR "  ${SOURCE}: texts missing: [${missing}]\n"
+                      "  texts not declared in ${HEADER}: [${extra}]")
 endif()
 
 file(WRITE "${OUTPUT}.tmp"
