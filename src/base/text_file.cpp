@@ -74,14 +74,25 @@ bool TextFileReader::ReadRest(std::string& piece) {
     return n != 0;
 }
 
-std::vector<std::string> ReadTextLines(const std::string& path,
-                                       std::size_t max_lines) {
-    TextFileReader reader(path);
+namespace {
+
+// The next lines from `reader`: all of them, or as many as `max_lines` when
+// it is not 0. The reader stays open on what follows them.
+std::vector<std::string> ReadLines(TextFileReader& reader, std::size_t max_lines) {
     std::vector<std::string> lines;
     std::string line;
     while ((max_lines == 0 || lines.size() < max_lines) && reader.ReadLine(line)) {
         lines.push_back(line);
     }
+    return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> ReadTextLines(const std::string& path,
+                                       std::size_t max_lines) {
+    TextFileReader reader(path);
+    std::vector<std::string> lines = ReadLines(reader, max_lines);
     reader.Close();
     return lines;
 }
@@ -178,9 +189,7 @@ bool ReplaceTextLine(const std::string& path, std::size_t max_lines,
     // as a write in place, and the file left as it is.
     CloseFile(OpenExistingForWrite(target));
     TextFileReader reader(target);
-    std::vector<std::string> lines;
-    std::string text;
-    while (lines.size() < max_lines && reader.ReadLine(text)) lines.push_back(text);
+    std::vector<std::string> lines = ReadLines(reader, max_lines);
     const std::size_t i = FindLineStarting(lines, max_lines, prefix);
     if (i == kNoLine) return false;
     lines[i] = line;
