@@ -11,9 +11,8 @@ namespace qb {
 bool ReadSavedHandle(const std::string& program_folder, std::uint32_t& handle) {
     const std::vector<std::string> lines =
         ReadTextLines(SettingsPath(program_folder), kSettingLinesSearched);
-    const std::size_t i = FindKeyLine(lines, kKeyHwVelmWnd);
-    if (i == kNoLine) return false;
-    return HandleFromValue(lines[i].substr(KeyLine(kKeyHwVelmWnd, "").size()), handle);
+    std::string value;
+    return FindKeyValue(lines, kKeyHwVelmWnd, value) && HandleFromValue(value, handle);
 }
 
 }  // namespace qb

@@ -13,22 +13,26 @@ std::size_t FindKeyLine(const std::vector<std::string>& lines, const std::string
     return FindLineStarting(lines, kSettingLinesSearched, KeyLine(key, ""));
 }
 
+bool FindKeyValue(const std::vector<std::string>& lines, const std::string& key,
+                  std::string& value) {
+    value.clear();
+    const std::size_t i = FindKeyLine(lines, key);
+    if (i == kNoLine) return false;
+    value = lines[i].substr(key.size() + 1);
+    return true;
+}
+
 bool GetSettingValue(const RunState& state, UserFacing& ui, const std::string& key,
                      std::string& value) {
-    value.clear();
-    const std::size_t i = FindKeyLine(state.IniLines, key);
-    if (i != kNoLine) {
-        const std::string& line = state.IniLines[i];
-        const std::size_t value_start = key.size() + 1;
-        if (line.size() == value_start) {
-            ShowNotice(ui, FillText(msg::kValueEmpty, {key}), NoticeKind::Error);
-            return false;
-        }
-        value = line.substr(value_start);
-        return true;
+    if (!FindKeyValue(state.IniLines, key, value)) {
+        ShowNotice(ui, FillText(msg::kKeyMissing, {key}), NoticeKind::Error);
+        return false;
     }
-    ShowNotice(ui, FillText(msg::kKeyMissing, {key}), NoticeKind::Error);
-    return false;
+    if (value.empty()) {
+        ShowNotice(ui, FillText(msg::kValueEmpty, {key}), NoticeKind::Error);
+        return false;
+    }
+    return true;
 }
 
 bool LoadSettings(RunState& state, UserFacing& ui) {

@@ -18,6 +18,11 @@ constexpr std::size_t kSettingLinesSearched = 50;
 // with key + "="; kNoLine when there is none.
 std::size_t FindKeyLine(const std::vector<std::string>& lines, const std::string& key);
 
+// The value after key + "=" on the line FindKeyLine finds; false when there
+// is no such line.
+bool FindKeyValue(const std::vector<std::string>& lines, const std::string& key,
+                  std::string& value);
+
 // The value of `key` from the first line of `state.IniLines` (among the
 // first 50) that begins with key + "=". Shows a notice and returns false
 // when there is no such line or its value is empty.
