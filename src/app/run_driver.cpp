@@ -6,6 +6,7 @@
 #include "base/notices.h"
 #include "base/path_text.h"
 #include "base/run_state.h"
+#include "base/run_turn.h"
 #include "browser_run/browser_run_check.h"
 #include "copy/log_copy.h"
 #include "copy/source_checks.h"
@@ -94,11 +95,21 @@ void Run(RunState& state, const ProgramInput& input, UserFacing& ui) {
     if (!EnsureDestinationRoot(state, input, ui)) return;
     SplitThreadUrl(state, args[1]);
     if (!CheckUrlPieces(state, IsExact(input, 1), ui)) return;
-    const bool copied = BuildFolderPaths(state) && CheckSourceFolder(state, ui) &&
-                        CheckSourceFiles(state, ui) && CheckBrowserRun(state, ui) &&
-                        EnsureCopyFolder(state, ui) && CopyLogFiles(state, ui);
-    if (!copied) return;
-    if (state.WndChanged) SaveWindowHandle(state);
+    if (!(BuildFolderPaths(state) && CheckSourceFolder(state, ui) &&
+          CheckSourceFiles(state, ui))) {
+        return;
+    }
+    {
+        // From the look at the browser's window to the saved handle, runs
+        // that share the settings file take turns: none empties the root
+        // while another copies into it or is about to save its handle.
+        const RunTurn turn(SettingsPath(state.ProgramFolder));
+        if (!(CheckBrowserRun(state, ui) && EnsureCopyFolder(state, ui) &&
+              CopyLogFiles(state, ui))) {
+            return;
+        }
+        if (state.WndChanged) SaveWindowHandle(state);
+    }
     if (state.ShowTitleOn) ShowThreadTitle(state, ui);
 }
 

@@ -177,6 +177,7 @@ void RewriteInPlace(const std::string& target, std::string content, TextFileRead
 void WriteTextFileReplacing(const std::string& path,
                             const std::vector<std::string>& lines) {
     const std::string target = FinalFilePath(path);
+    RemoveStaleTemporaries(target);
     std::string temp;
     const FileHandle file = CreatePrivateFile(target, temp);
     FinishReplacing(file, temp, target, JoinedLines(lines), nullptr, false);
@@ -193,6 +194,7 @@ bool ReplaceTextLine(const std::string& path, std::size_t max_lines,
     const std::size_t i = FindLineStarting(lines, max_lines, prefix);
     if (i == kNoLine) return false;
     lines[i] = line;
+    RemoveStaleTemporaries(target);
     std::string temp;
     FileHandle file;
     try {

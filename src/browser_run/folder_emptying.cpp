@@ -31,9 +31,10 @@ bool FolderHasEntries(const std::string& dir) {
     return ListFolder(dir, entries) && !entries.empty();
 }
 
-void EmptyFolder(OpenFolder root, const std::string& display_root, UserFacing& ui) {
+void EmptyFolder(OpenFolder root, const std::string& display_root,
+                 const std::vector<FolderId>& kept, UserFacing& ui) {
     NoticeListener listener(ui);
-    EmptyOpenFolder(root, display_root, listener);
+    EmptyOpenFolder(root, display_root, kept, listener);
 }
 
 }  // namespace qb

@@ -155,10 +155,31 @@ struct OpenFolder {
 bool OpenFolderByPath(const std::string& path, OpenFolder& folder);
 void CloseFolder(OpenFolder folder);
 
+// The identity of the open folder; false when the system cannot tell it.
+bool FolderIdOf(OpenFolder folder, FolderId& id);
+
 // The identities of the folder and of each of its parents up to the root of
 // its file system, nearest first. False when a step of the walk failed
 // (`chain` then holds the steps that succeeded).
 bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain);
+
+// True when the open folder, named `path`, is the root of a volume: a drive's
+// or a network share's root as `path` names it (after "." and ".." are
+// resolved), or the root of a volume wherever it is mounted; on POSIX "/" and
+// every mount point.
+bool IsVolumeRoot(OpenFolder folder, const std::string& path);
+
+// The folders of the user and of the system that no emptying may reach
+// (Windows: the profile, Desktop, Documents, Downloads, Pictures, Music and
+// Videos wherever they are redirected, the Windows folder, Program Files,
+// Program Files (x86) and ProgramData; POSIX: $HOME), those that exist, each
+// open, with its path for display ('?' for what code page 932 cannot hold).
+// The caller closes them.
+struct NamedFolder {
+    std::string path;
+    OpenFolder folder;
+};
+std::vector<NamedFolder> OpenSystemFolders();
 
 // Told of every entry the emptying could not remove: its path for display
 // (the root's text joined with each name, converted to code page 932 with
@@ -173,9 +194,36 @@ public:
 // to their open parent (POSIX) or through long absolute paths (Windows), so
 // depth is no limit and a name is never re-read as a path. Links are removed
 // as links and never entered; hidden and system entries are left alone; the
-// folder itself stays. `display_root` names the folder in reports.
+// folder itself stays. A folder whose identity is one of `kept` (the folder
+// itself included) is neither entered nor removed, however it is reached,
+// and is reported once as a folder that stays. `display_root` names the
+// folder in reports.
 void EmptyOpenFolder(OpenFolder folder, const std::string& display_root,
-                     EmptyingListener& listener);
+                     const std::vector<FolderId>& kept, EmptyingListener& listener);
+
+// ---- Runs taking turns ----
+
+// The lock that runs sharing one settings file take in turn. The system
+// releases it however the process ends, so nothing is left to clean up after
+// a crash, and a lock whose holder ended without giving it back counts as
+// free. The process that holds it may take it again (it is then held until
+// given back as often).
+struct RunLock {
+    std::intptr_t value = -1;
+};
+// Waits, showing nothing, until this run holds the lock of the settings file
+// at `settings_path` (Windows: a named mutex of the session whose name comes
+// from the file's full path, letter case folded; POSIX: flock on the folder
+// that holds the file). Where the system gives no lock, the run goes on
+// without one: the value stays -1.
+RunLock TakeRunLock(const std::string& settings_path);
+void ReleaseRunLock(RunLock lock);
+
+// Removes what killed runs left beside `path`: regular files named `path` +
+// "." + process id + "-" + number + ".tmp" (the names CreatePrivateFile and
+// the copy give) whose process no longer runs. Nothing else is ever removed;
+// a file that cannot be removed is let be.
+void RemoveStaleTemporaries(const std::string& path);
 
 // Raw file access for the text reader and writer. Each raises InOutError.
 struct FileHandle {

@@ -47,13 +47,6 @@ bool CopyContent(int in, int out) {
     }
 }
 
-// The folder part of a system path ("." for a bare name).
-std::string FolderOfSystemPath(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 struct TempFile {
     int fd = -1;
     bool unnamed = false;  // made with O_TMPFILE, not yet linked into the folder
@@ -146,6 +139,7 @@ bool StageCopy(const FileCopy& file, StagedCopy& copy) {
 std::size_t CopyFiles(const std::vector<FileCopy>& files) {
     std::vector<StagedCopy> staged;
     for (const FileCopy& file : files) {
+        RemoveStaleTemporaries(file.dst);
         StagedCopy copy;
         if (!StageCopy(file, copy)) break;
         staged.push_back(copy);

@@ -1,19 +1,41 @@
-// Helpers shared by the POSIX file operations (the copy and the raw
-// text-file access); private to this folder.
+// Helpers shared by the POSIX file operations (the copy, the raw text-file
+// access, folder identity and the emptying); private to this folder.
 #pragma once
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
 #include <string>
 
+#include "platform/platform.h"
+
 namespace qb {
+
+// Opening a folder only to look at it (its identity, its parent).
+#ifdef O_PATH
+constexpr int kLookOnly = O_PATH;
+#else
+constexpr int kLookOnly = O_RDONLY;
+#endif
+
+// The identity of what `st` describes.
+FolderId IdOf(const struct stat& st);
+
+// Whether the folder open as `fd` (described by `st`) is where a file
+// system, or a folder of one, is mounted. Where the system cannot say, a
+// change of device from the parent's (`parent`) is taken as one.
+bool IsMountRoot(int fd, const struct stat& st, dev_t parent);
 
 // Writes all `size` bytes, going on after a short write or an interruption.
 bool WriteAll(int fd, const char* data, std::size_t size);
 
 // Flushes a file's data to the disk; file systems that cannot are let be.
 bool Flush(int fd);
+
+// The folder part of a system path ("." for a bare name, "/" for "/x").
+std::string FolderOfSystemPath(const std::string& path);
 
 // `path` + "." + process id + "-" + counter + ".tmp": a name of this run only.
 std::string PrivateName(const std::string& path);

@@ -64,6 +64,12 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 bool Flush(int fd) { return ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS; }
 
+std::string FolderOfSystemPath(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 std::string PrivateName(const std::string& path) {
     static unsigned counter = 0;
     return path + "." + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".tmp";

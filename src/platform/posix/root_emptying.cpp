@@ -1,86 +1,19 @@
-// The destination root on POSIX: its identity by device and inode, and
-// emptying it by the names the system lists, each removed relative to an
-// open descriptor of its parent.
+// Emptying the destination root on POSIX by the names the system lists, each
+// removed relative to an open descriptor of its parent.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <algorithm>
 
 #include "platform/platform.h"
 #include "platform/posix/encoding.h"
+#include "platform/posix/file_helpers.h"
 
 namespace qb {
 
 namespace {
-
-#ifdef O_PATH
-constexpr int kLookOnly = O_PATH;
-#else
-constexpr int kLookOnly = O_RDONLY;
-#endif
-
-FolderId IdOf(const struct stat& st) {
-    FolderId id;
-    id.volume = static_cast<std::uint64_t>(st.st_dev);
-    id.index_low = static_cast<std::uint64_t>(st.st_ino);
-    return id;
-}
-
-// Whether the folder open as `fd` is where a file system, or a folder of
-// one, is mounted. Where the system cannot say, a change of device from the
-// parent's is taken as one (a file system's own subvolumes may differ in
-// device too, and are then not entered either).
-bool IsMountRoot(int fd, const struct stat& st, dev_t parent) {
-#ifdef STATX_ATTR_MOUNT_ROOT
-    struct statx sx;
-    if (::statx(fd, "", AT_EMPTY_PATH, 0, &sx) == 0 &&
-        (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0)
-        return (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-#else
-    (void)fd;
-#endif
-    return st.st_dev != parent;
-}
-
-// Whether the folder open as `fd` is where a folder below the root of its
-// file system is mounted again (a bind mount). Walking up through ".." from
-// there leaves the file system's own tree, so the parents seen are not the
-// folder's real ones. True when it cannot be told.
-bool IsMountedSubfolder(int fd) {
-#if defined(STATX_ATTR_MOUNT_ROOT) && defined(STATX_MNT_ID)
-    struct statx sx;
-    if (::statx(fd, "", AT_EMPTY_PATH, STATX_MNT_ID, &sx) != 0) return true;
-    if ((sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) == 0) return true;
-    if ((sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) == 0) return false;
-    if ((sx.stx_mask & STATX_MNT_ID) == 0) return true;
-    // Each line: mount ID, parent ID, device, then the mounted folder's
-    // path inside its file system ("/" for the whole file system).
-    std::FILE* f = std::fopen("/proc/self/mountinfo", "re");
-    if (f == nullptr) return true;
-    bool sub = true;
-    unsigned long long id = 0;
-    char root[8];
-    char line[4096];
-    bool line_start = true;
-    while (std::fgets(line, sizeof line, f) != nullptr) {
-        if (line_start && std::sscanf(line, "%llu %*u %*s %7s", &id, root) == 2 &&
-            id == sx.stx_mnt_id) {
-            sub = std::strcmp(root, "/") != 0;
-            break;
-        }
-        line_start = std::strchr(line, '\n') != nullptr;
-    }
-    std::fclose(f);
-    return sub;
-#else
-    (void)fd;
-    return false;
-#endif
-}
 
 // Names beginning with '.' are hidden by convention, like entries with the
 // hidden attribute on Windows.
@@ -111,8 +44,9 @@ bool ReadEntries(int fd, std::vector<Entry>& entries) {
 
 class Emptier {
 public:
-    Emptier(const std::string& display_root, EmptyingListener& listener)
-        : display_(display_root), listener_(listener) {}
+    Emptier(const std::string& display_root, const std::vector<FolderId>& kept,
+            EmptyingListener& listener)
+        : display_(display_root), kept_(kept), listener_(listener) {}
 
     // Empties the folder open as `fd` (whose identity is `self`) and closes
     // it. At most three descriptors are open at a time, whatever the depth:
@@ -158,14 +92,26 @@ public:
             }
             const int child = ::openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             struct stat child_st;
+            const bool opened = child >= 0 && ::fstat(child, &child_st) == 0;
+            // (A folder that cannot be opened is looked at by its name.)
+            if (opened ? IsKept(child_st)
+                       : ::fstatat(fd, name, &child_st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                             S_ISDIR(child_st.st_mode) && IsKept(child_st)) {
+                // A folder that must stay, reached from inside the root (the
+                // log folder through a drive letter, say): neither entered
+                // nor removed, and named once.
+                if (child >= 0) ::close(child);
+                Report(entry.name, true);
+                continue;
+            }
             // A mount point is never entered: what is mounted there (another
             // file system, or a folder from elsewhere, even the log folder)
             // is not the root's to empty. Removing the mount point fails.
             // A folder that cannot be listed is not entered either (without
             // search permission, its ".." could not be opened to come back).
             Level down;
-            if (child >= 0 && ::fstat(child, &child_st) == 0 &&
-                !IsMountRoot(child, child_st, level.dev) && ReadEntries(child, down.entries)) {
+            if (opened && !IsMountRoot(child, child_st, level.dev) &&
+                ReadEntries(child, down.entries)) {
                 ::close(fd);
                 fd = child;
                 down.dev = child_st.st_dev;
@@ -180,6 +126,11 @@ public:
             if (::unlinkat(fd, name, AT_REMOVEDIR) != 0) Report(entry.name, true);
         }
         ::close(fd);
+    }
+
+    // Whether the folder `st` describes is one that must stay.
+    bool IsKept(const struct stat& st) const {
+        return std::find(kept_.begin(), kept_.end(), IdOf(st)) != kept_.end();
     }
 
 private:
@@ -215,56 +166,27 @@ private:
     }
 
     std::string display_;
+    const std::vector<FolderId>& kept_;
     EmptyingListener& listener_;
 };
 
 }  // namespace
 
-bool OpenFolderByPath(const std::string& path, OpenFolder& folder) {
-    const std::string sys = SystemPath(path);
-    int fd = ::open(sys.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    // A folder that cannot be read can still be told apart by its identity.
-    if (fd < 0 && errno == EACCES) fd = ::open(sys.c_str(), kLookOnly | O_DIRECTORY | O_CLOEXEC);
-    folder.value = fd;
-    return fd >= 0;
-}
-
-void CloseFolder(OpenFolder folder) {
-    if (folder.value >= 0) ::close(static_cast<int>(folder.value));
-}
-
-bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain) {
-    chain.clear();
-    int fd = ::openat(static_cast<int>(folder.value), ".", kLookOnly | O_DIRECTORY | O_CLOEXEC);
-    while (fd >= 0) {
-        struct stat st;
-        if (::fstat(fd, &st) != 0) break;
-        const FolderId id = IdOf(st);
-        // The root of the file system is its own parent.
-        if (!chain.empty() && chain.back() == id) {
-            ::close(fd);
-            return true;
-        }
-        chain.push_back(id);
-        if (IsMountedSubfolder(fd)) break;
-        const int parent = ::openat(fd, "..", kLookOnly | O_DIRECTORY | O_CLOEXEC);
-        ::close(fd);
-        fd = parent;
-    }
-    if (fd >= 0) ::close(fd);
-    return false;
-}
-
 void EmptyOpenFolder(OpenFolder folder, const std::string& display_root,
-                     EmptyingListener& listener) {
+                     const std::vector<FolderId>& kept, EmptyingListener& listener) {
     const int fd = ::openat(static_cast<int>(folder.value), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat self;
     if (fd < 0) return;
+    Emptier emptier(display_root, kept, listener);
     if (::fstat(fd, &self) != 0) {
         ::close(fd);
         return;
     }
-    Emptier emptier(display_root, listener);
+    if (emptier.IsKept(self)) {
+        ::close(fd);
+        listener.CannotRemove(display_root, true);
+        return;
+    }
     emptier.Empty(fd, self);
 }
 

@@ -122,7 +122,11 @@ bool MoveOver(const std::wstring& src, const std::wstring& dst) {
 
 std::size_t CopyFiles(const std::vector<FileCopy>& files) {
     std::size_t done = 0;
-    while (done < files.size() && CopyOne(files[done].src, files[done].dst)) ++done;
+    while (done < files.size()) {
+        RemoveStaleTemporaries(files[done].dst);
+        if (!CopyOne(files[done].src, files[done].dst)) break;
+        ++done;
+    }
     return done;
 }
 

@@ -1,5 +1,4 @@
-// The destination root on Windows: its identity from an open handle (volume
-// serial number and file ID), and emptying it by the wide names the listing
+// Emptying the destination root on Windows by the wide names the listing
 // returns, each removed through a long absolute path ("\\?\" form), so that
 // no name is ever read back through code page 932 and depth is no limit.
 #include <windows.h>
@@ -12,71 +11,7 @@ namespace qb {
 
 namespace {
 
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
 HANDLE Handle(OpenFolder folder) { return reinterpret_cast<HANDLE>(folder.value); }
-
-// Opens a folder for its attributes only; a link or junction is followed.
-HANDLE OpenForIdentity(const std::wstring& path) {
-    return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-}
-
-bool IsFolderHandle(HANDLE h) {
-    BY_HANDLE_FILE_INFORMATION info;
-    return GetFileInformationByHandle(h, &info) &&
-           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// The 128-bit file ID where the file system gives it, else the 64-bit index.
-bool IdOf(HANDLE h, FolderId& id) {
-    FILE_ID_INFO wide_id;
-    if (GetFileInformationByHandleEx(h, FileIdInfo, &wide_id, sizeof wide_id)) {
-        id.volume = wide_id.VolumeSerialNumber;
-        std::uint64_t halves[2];
-        static_assert(sizeof halves == sizeof wide_id.FileId.Identifier, "128-bit file ID");
-        CopyMemory(halves, wide_id.FileId.Identifier, sizeof halves);
-        id.index_low = halves[0];
-        id.index_high = halves[1] | (std::uint64_t{1} << 63);  // never equal to a 64-bit index
-        return true;
-    }
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(h, &info)) return false;
-    id.volume = info.dwVolumeSerialNumber;
-    id.index_high = 0;
-    id.index_low = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    return true;
-}
-
-// The folder's own full path in the long form ("\\?\C:\..." or
-// "\\?\UNC\server\share\..."), as the system resolved it.
-bool FinalPath(HANDLE h, std::wstring& path) {
-    path.assign(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetFinalPathNameByHandleW(h, &path[0], static_cast<DWORD>(path.size()),
-                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n == 0) return false;
-        if (n < path.size()) {
-            path.resize(n);
-            return true;
-        }
-        path.resize(n + 1);
-    }
-}
-
-// Where the walk up the parents stops: the root of a drive ("\\?\C:\") or a
-// network share ("\\?\UNC\server\share").
-std::size_t VolumeRootLength(const std::wstring& path) {
-    const std::wstring unc = L"\\\\?\\UNC\\";
-    if (path.compare(0, unc.size(), unc) == 0) {
-        const std::size_t server_end = path.find(L'\\', unc.size());
-        if (server_end == std::wstring::npos) return path.size();
-        const std::size_t share_end = path.find(L'\\', server_end + 1);
-        return share_end == std::wstring::npos ? path.size() : share_end;
-    }
-    const std::size_t colon = path.find(L':');
-    return colon == std::wstring::npos ? path.size() : colon + 2;
-}
 
 struct Entry {
     std::wstring name;
@@ -85,8 +20,9 @@ struct Entry {
 
 class Emptier {
 public:
-    Emptier(const std::string& display_root, EmptyingListener& listener)
-        : display_(display_root), listener_(listener) {}
+    Emptier(const std::string& display_root, const std::vector<FolderId>& kept,
+            EmptyingListener& listener)
+        : display_(display_root), kept_(kept), listener_(listener) {}
 
     // Empties the folder at `root` (long form), which must still be the
     // folder `checked`. Each folder's listing is read in full and closed
@@ -104,6 +40,11 @@ public:
         FolderId id;
         if (!IdOf(levels[0].held, id) || !(id == checked)) {
             CloseHandle(levels[0].held);
+            return;
+        }
+        if (IsKept(id)) {
+            CloseHandle(levels[0].held);
+            listener_.CannotRemove(display_, true);
             return;
         }
         List(levels[0].entries);
@@ -134,6 +75,15 @@ public:
                 if (!RemoveDirectoryW(full.c_str())) Report(entry.name, true);
                 continue;
             }
+            FolderId held_id;
+            if (IdOf(held, held_id) && IsKept(held_id)) {
+                // A folder that must stay, reached from inside the root (the
+                // log folder through a drive letter, say): neither entered
+                // nor removed, and named once.
+                CloseHandle(held);
+                Report(entry.name, true);
+                continue;
+            }
             Level down;
             down.held = held;
             down.path_mark = path_.size();
@@ -157,6 +107,13 @@ private:
         std::size_t path_mark = 0;
         std::size_t display_mark = 0;
     };
+
+    bool IsKept(const FolderId& id) const {
+        for (const FolderId& k : kept_) {
+            if (k == id) return true;
+        }
+        return false;
+    }
 
     // Opens the folder at `path` itself (a link or junction is not
     // followed) so that it can be neither renamed nor removed while open.
@@ -208,53 +165,18 @@ private:
 
     std::wstring path_;
     std::string display_;
+    const std::vector<FolderId>& kept_;
     EmptyingListener& listener_;
 };
 
 }  // namespace
 
-bool OpenFolderByPath(const std::string& path, OpenFolder& folder) {
-    const HANDLE h = OpenForIdentity(WidePath(path));
-    folder.value = reinterpret_cast<std::intptr_t>(h);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    if (IsFolderHandle(h)) return true;
-    CloseHandle(h);
-    folder.value = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
-    return false;
-}
-
-void CloseFolder(OpenFolder folder) {
-    if (Handle(folder) != INVALID_HANDLE_VALUE) CloseHandle(Handle(folder));
-}
-
-bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain) {
-    chain.clear();
-    FolderId id;
-    std::wstring path;
-    if (!IdOf(Handle(folder), id) || !FinalPath(Handle(folder), path)) return false;
-    chain.push_back(id);
-    const std::size_t root_length = VolumeRootLength(path);
-    for (;;) {
-        std::size_t cut = path.find_last_of(L'\\');
-        if (cut == std::wstring::npos || path.size() <= root_length) return true;
-        if (cut < root_length) cut = root_length;  // the volume's root keeps its '\'
-        path.resize(cut);
-        if (path.back() == L':') path += L'\\';
-        const HANDLE parent = OpenForIdentity(path);
-        if (parent == INVALID_HANDLE_VALUE) return false;
-        const bool known = IdOf(parent, id);
-        CloseHandle(parent);
-        if (!known) return false;
-        chain.push_back(id);
-    }
-}
-
 void EmptyOpenFolder(OpenFolder folder, const std::string& display_root,
-                     EmptyingListener& listener) {
+                     const std::vector<FolderId>& kept, EmptyingListener& listener) {
     std::wstring path;
     FolderId checked;
     if (!FinalPath(Handle(folder), path) || !IdOf(Handle(folder), checked)) return;
-    Emptier emptier(display_root, listener);
+    Emptier emptier(display_root, kept, listener);
     emptier.Empty(path, checked);
 }
 

@@ -1,0 +1,80 @@
+#include "browser_run/emptying_guard.h"
+
+#include <string>
+
+#include "base/folder_identity.h"
+#include "base/messages.h"
+#include "base/notices.h"
+#include "base/path_text.h"
+#include "settings/settings_file.h"
+
+namespace qb {
+
+namespace {
+
+void Warn(UserFacing& ui, const char* text, const std::vector<std::string>& values) {
+    ShowNotice(ui, FillText(text, values), NoticeKind::Warning);
+}
+
+// Whether a folder of the user or the system is the root or lies inside it.
+// A walk up from such a folder that stopped short (a bind mount above it)
+// still shows the root when the root lies below the stop.
+bool HoldsSystemFolder(const FolderPlace& root, const RunState& state, UserFacing& ui) {
+    std::vector<NamedFolder> folders = OpenSystemFolders();
+    const NamedFolder* held = nullptr;
+    for (const NamedFolder& folder : folders) {
+        const Relation relation = Relate(root, PlaceOf(folder.folder));
+        if (held == nullptr && (relation == Relation::kSame || relation == Relation::kHolds)) {
+            held = &folder;
+        }
+    }
+    if (held != nullptr) Warn(ui, msg::kOverlapSystemFolder, {state.CopyRoot, held->path});
+    for (const NamedFolder& folder : folders) CloseFolder(folder.folder);
+    return held != nullptr;
+}
+
+}  // namespace
+
+bool RootMayBeEmptied(const RunState& state, OpenFolder root, UserFacing& ui) {
+    const FolderPlace place = PlaceOf(root);
+    // The log folder in any relation: emptying a folder inside it would
+    // delete logs too, and one that holds it would delete them all.
+    if (Relate(place, PlaceOf(state.LogRoot)) != Relation::kApart) {
+        Warn(ui, msg::kOverlapLogFolder, {state.CopyRoot, state.LogRoot});
+        return false;
+    }
+    // A root inside the program's folder holds neither the program nor its
+    // settings file, which sit in its parent.
+    const Relation to_program = Relate(place, PlaceOf(state.ProgramFolder));
+    if (to_program != Relation::kApart && to_program != Relation::kInside) {
+        Warn(ui, msg::kOverlapProgramFolder, {state.CopyRoot, state.ProgramFolder});
+        return false;
+    }
+    if (IsVolumeRoot(root, state.CopyRoot)) {
+        Warn(ui, msg::kRootIsDriveRoot, {state.CopyRoot});
+        return false;
+    }
+    return !HoldsSystemFolder(place, state, ui);
+}
+
+std::vector<FolderId> FoldersKept(const RunState& state) {
+    std::vector<std::string> paths;
+    // The source folder, then each folder above it up to the log folder.
+    for (std::string dir = state.LogDir; dir.size() > state.LogRoot.size();) {
+        paths.push_back(dir);
+        const std::string up = FolderOf(dir);
+        if (up.size() >= dir.size()) break;
+        dir = up;
+    }
+    paths.push_back(state.LogRoot);
+    paths.push_back(state.ProgramFolder);
+    paths.push_back(FolderOf(FinalFilePath(SettingsPath(state.ProgramFolder))));
+    std::vector<FolderId> kept;
+    for (const std::string& path : paths) {
+        FolderId id;
+        if (FolderIdAt(path, id)) kept.push_back(id);
+    }
+    return kept;
+}
+
+}  // namespace qb

@@ -1,0 +1,175 @@
+// Folder identity on POSIX: device and inode, the walk up through "..", and
+// the folders no emptying may reach.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/posix/encoding.h"
+#include "platform/posix/file_helpers.h"
+
+namespace qb {
+
+namespace {
+
+int Fd(OpenFolder folder) { return static_cast<int>(folder.value); }
+
+// A folder opened to be told apart; one that cannot be read can still be
+// told apart by its identity.
+int OpenFolderFd(const std::string& sys_path) {
+    const int fd = ::open(sys_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0 || errno != EACCES) return fd;
+    return ::open(sys_path.c_str(), kLookOnly | O_DIRECTORY | O_CLOEXEC);
+}
+
+// For each mount of this process, whether what it mounts is a folder below
+// the root of its file system (a bind mount). Each line of the mount table
+// holds the mount ID, the parent's ID, the device, then the mounted folder's
+// path inside its file system ("/" for the whole of it).
+struct MountEntry {
+    unsigned long long id;
+    bool subfolder;
+};
+std::vector<MountEntry> ReadMountTable() {
+    std::vector<MountEntry> table;
+    std::FILE* f = std::fopen("/proc/self/mountinfo", "re");
+    if (f == nullptr) return table;
+    std::string line;
+    char piece[4096];
+    while (std::fgets(piece, sizeof piece, f) != nullptr) {
+        line += piece;
+        if (line.back() != '\n') continue;
+        unsigned long long id = 0;
+        char root[8];
+        if (std::sscanf(line.c_str(), "%llu %*u %*s %7s", &id, root) == 2) {
+            table.push_back(MountEntry{id, std::strcmp(root, "/") != 0});
+        }
+        line.clear();
+    }
+    std::fclose(f);
+    return table;
+}
+
+// Whether the mount `id` mounts a folder below its file system's root; true
+// when it cannot be told. The table is read on the first question and again
+// only for a mount it does not know (one made since).
+bool MountsSubfolder(unsigned long long id) {
+    static std::vector<MountEntry> table = ReadMountTable();
+    for (int look = 0; look < 2; ++look) {
+        for (const MountEntry& mount : table) {
+            if (mount.id == id) return mount.subfolder;
+        }
+        if (look == 0) table = ReadMountTable();
+    }
+    return true;
+}
+
+// Whether the folder open as `fd` is where a folder below the root of its
+// file system is mounted again (a bind mount). Walking up through ".." from
+// there leaves the file system's own tree, so the parents seen are not the
+// folder's real ones. True when it cannot be told.
+bool IsMountedSubfolder(int fd) {
+#if defined(STATX_ATTR_MOUNT_ROOT) && defined(STATX_MNT_ID)
+    struct statx sx;
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_MNT_ID, &sx) != 0) return true;
+    if ((sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) == 0) return true;
+    if ((sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) == 0) return false;
+    if ((sx.stx_mask & STATX_MNT_ID) == 0) return true;
+    return MountsSubfolder(sx.stx_mnt_id);
+#else
+    (void)fd;
+    return false;
+#endif
+}
+
+}  // namespace
+
+FolderId IdOf(const struct stat& st) {
+    FolderId id;
+    id.volume = static_cast<std::uint64_t>(st.st_dev);
+    id.index_low = static_cast<std::uint64_t>(st.st_ino);
+    return id;
+}
+
+bool IsMountRoot(int fd, const struct stat& st, dev_t parent) {
+#ifdef STATX_ATTR_MOUNT_ROOT
+    struct statx sx;
+    if (::statx(fd, "", AT_EMPTY_PATH, 0, &sx) == 0 &&
+        (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0)
+        return (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+#else
+    (void)fd;
+#endif
+    return st.st_dev != parent;
+}
+
+bool OpenFolderByPath(const std::string& path, OpenFolder& folder) {
+    folder.value = OpenFolderFd(SystemPath(path));
+    return folder.value >= 0;
+}
+
+void CloseFolder(OpenFolder folder) {
+    if (folder.value >= 0) ::close(Fd(folder));
+}
+
+bool FolderIdOf(OpenFolder folder, FolderId& id) {
+    struct stat st;
+    if (::fstat(Fd(folder), &st) != 0) return false;
+    id = IdOf(st);
+    return true;
+}
+
+bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain) {
+    chain.clear();
+    int fd = ::openat(Fd(folder), ".", kLookOnly | O_DIRECTORY | O_CLOEXEC);
+    while (fd >= 0) {
+        struct stat st;
+        if (::fstat(fd, &st) != 0) break;
+        const FolderId id = IdOf(st);
+        // The root of the file system is its own parent.
+        if (!chain.empty() && chain.back() == id) {
+            ::close(fd);
+            return true;
+        }
+        chain.push_back(id);
+        if (IsMountedSubfolder(fd)) break;
+        const int parent = ::openat(fd, "..", kLookOnly | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = parent;
+    }
+    if (fd >= 0) ::close(fd);
+    return false;
+}
+
+// "/" is its own parent; any other mount point differs from its parent by
+// the mount. A folder whose parent cannot be looked at counts as a volume's
+// root: nothing is emptied on a guess.
+bool IsVolumeRoot(OpenFolder folder, const std::string&) {
+    struct stat st, up;
+    if (::fstat(Fd(folder), &st) != 0) return true;
+    const int parent = ::openat(Fd(folder), "..", kLookOnly | O_DIRECTORY | O_CLOEXEC);
+    const bool known = parent >= 0 && ::fstat(parent, &up) == 0;
+    if (parent >= 0) ::close(parent);
+    if (!known) return true;
+    if (st.st_dev == up.st_dev && st.st_ino == up.st_ino) return true;
+    return IsMountRoot(Fd(folder), st, up.st_dev);
+}
+
+std::vector<NamedFolder> OpenSystemFolders() {
+    std::vector<NamedFolder> folders;
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] == '\0') return folders;
+    NamedFolder named;
+    named.folder.value = OpenFolderFd(home);
+    if (named.folder.value < 0) return folders;
+    ToCp932(home, named.path);
+    folders.push_back(named);
+    return folders;
+}
+
+}  // namespace qb

@@ -1,0 +1,67 @@
+// The lock that runs sharing a settings file take in turn, on POSIX: flock
+// on the folder that holds the file. The kernel drops it when the process
+// ends, however it ends.
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix/encoding.h"
+#include "platform/posix/file_helpers.h"
+
+namespace qb {
+
+namespace {
+
+// The locks this process holds, by the identity of the locked folder: a
+// second flock on a new descriptor of the same folder would wait for this
+// very process, so taking a held lock again only counts.
+struct Held {
+    dev_t dev;
+    ino_t ino;
+    int fd;
+    int count;
+};
+std::vector<Held>& HeldLocks() {
+    static std::vector<Held> held;
+    return held;
+}
+
+}  // namespace
+
+RunLock TakeRunLock(const std::string& settings_path) {
+    const std::string folder = FolderOfSystemPath(SystemPath(settings_path));
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        if (fd >= 0) ::close(fd);
+        return RunLock{};
+    }
+    std::vector<Held>& held = HeldLocks();
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        if (held[i].count > 0 && held[i].dev == st.st_dev && held[i].ino == st.st_ino) {
+            ++held[i].count;
+            ::close(fd);
+            return RunLock{static_cast<std::intptr_t>(i)};
+        }
+    }
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            ::close(fd);
+            return RunLock{};
+        }
+    }
+    held.push_back(Held{st.st_dev, st.st_ino, fd, 1});
+    return RunLock{static_cast<std::intptr_t>(held.size() - 1)};
+}
+
+void ReleaseRunLock(RunLock lock) {
+    if (lock.value < 0) return;
+    Held& held = HeldLocks()[static_cast<std::size_t>(lock.value)];
+    if (--held.count == 0) ::close(held.fd);  // closing the descriptor drops the lock
+}
+
+}  // namespace qb

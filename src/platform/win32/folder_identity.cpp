@@ -1,0 +1,239 @@
+// Folder identity on Windows: the volume serial number and file ID of an
+// open handle, the walk up the parents of a folder's final path, and the
+// folders no emptying may reach.
+#include <windows.h>
+
+#include <knownfolders.h>
+
+#include "platform/platform.h"
+#include "platform/win32/encoding.h"
+#include "platform/win32/file_helpers.h"
+
+namespace qb {
+
+namespace {
+
+HANDLE Handle(OpenFolder folder) { return reinterpret_cast<HANDLE>(folder.value); }
+
+bool IsFolderHandle(HANDLE h) {
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileInformationByHandle(h, &info) &&
+           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Where the walk up the parents stops: the root of a drive ("\\?\C:\") or a
+// network share ("\\?\UNC\server\share").
+std::size_t VolumeRootLength(const std::wstring& path) {
+    const std::wstring unc = L"\\\\?\\UNC\\";
+    if (path.compare(0, unc.size(), unc) == 0) {
+        const std::size_t server_end = path.find(L'\\', unc.size());
+        if (server_end == std::wstring::npos) return path.size();
+        const std::size_t share_end = path.find(L'\\', server_end + 1);
+        return share_end == std::wstring::npos ? path.size() : share_end;
+    }
+    const std::size_t colon = path.find(L':');
+    return colon == std::wstring::npos ? path.size() : colon + 2;
+}
+
+// A path in the long form: "\\?\C:\...", "\\?\UNC\server\share\..." (as
+// GetFinalPathNameByHandle gives it), whatever form `path` has.
+std::wstring LongForm(const std::wstring& path) {
+    if (path.compare(0, 4, L"\\\\?\\") == 0) return path;
+    if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+    return L"\\\\?\\" + path;
+}
+
+// Whether a long-form path names the root of a drive ("\\?\C:\"), of a
+// share ("\\?\UNC\server\share") or of a volume by its name
+// ("\\?\Volume{...}\"), a trailing separator or not.
+bool NamesVolumeRoot(std::wstring path) {
+    while (path.size() > 4 && path.back() == L'\\' && path[path.size() - 2] != L':') {
+        path.pop_back();
+    }
+    if (path.find(L':') == std::wstring::npos &&
+        path.compare(0, 8, L"\\\\?\\UNC\\") != 0) {
+        return path.find(L'\\', 4) == std::wstring::npos;
+    }
+    return path.size() <= VolumeRootLength(path);
+}
+
+// The full path Windows makes of `path` ("." and ".." resolved).
+std::wstring FullPath(const std::wstring& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0],
+                                         nullptr);
+        if (n == 0) return path;
+        if (n < full.size()) {
+            full.resize(n);
+            return full;
+        }
+        full.resize(n + 1);
+    }
+}
+
+// A DLL of the system, loaded from the system folder only, so that no DLL of
+// the same name beside the program is ever loaded in its place.
+HMODULE SystemLibrary(const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return nullptr;
+    return LoadLibraryW((std::wstring(folder, n) + L"\\" + name).c_str());
+}
+
+// The paths of the known folders that no emptying may reach. The shell is
+// loaded only here, on the rare run that may empty the root, so that an
+// ordinary run does not pay for it.
+std::vector<std::wstring> SystemFolderPaths() {
+    std::vector<std::wstring> paths;
+    using GetKnownFolderPath = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
+    using FreeTaskMemory = void(WINAPI*)(LPVOID);
+    const HMODULE shell = SystemLibrary(L"shell32.dll");
+    const HMODULE ole = SystemLibrary(L"ole32.dll");
+    const auto get = shell ? reinterpret_cast<GetKnownFolderPath>(reinterpret_cast<void*>(
+                                 GetProcAddress(shell, "SHGetKnownFolderPath")))
+                           : nullptr;
+    const auto free = ole ? reinterpret_cast<FreeTaskMemory>(reinterpret_cast<void*>(
+                                GetProcAddress(ole, "CoTaskMemFree")))
+                          : nullptr;
+    if (get != nullptr && free != nullptr) {
+        const GUID* const known[] = {
+            &FOLDERID_Profile,  &FOLDERID_Desktop,      &FOLDERID_Documents,
+            &FOLDERID_Downloads, &FOLDERID_Pictures,    &FOLDERID_Music,
+            &FOLDERID_Videos,   &FOLDERID_Windows,      &FOLDERID_ProgramFiles,
+            &FOLDERID_ProgramFilesX86, &FOLDERID_ProgramData,
+        };
+        for (const GUID* id : known) {
+            PWSTR path = nullptr;
+            if (SUCCEEDED(get(*id, 0, nullptr, &path)) && path != nullptr) paths.push_back(path);
+            free(path);
+        }
+    }
+    if (ole) FreeLibrary(ole);
+    if (shell) FreeLibrary(shell);
+    // A 32-bit program is told the 32-bit Program Files; the other one is
+    // named in the environment on 64-bit Windows.
+    wchar_t other[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(L"ProgramW6432", other, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) paths.push_back(std::wstring(other, n));
+    return paths;
+}
+
+}  // namespace
+
+HANDLE OpenForIdentity(const std::wstring& path) {
+    return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+bool IdOf(HANDLE h, FolderId& id) {
+    FILE_ID_INFO wide_id;
+    if (GetFileInformationByHandleEx(h, FileIdInfo, &wide_id, sizeof wide_id)) {
+        id.volume = wide_id.VolumeSerialNumber;
+        std::uint64_t halves[2];
+        static_assert(sizeof halves == sizeof wide_id.FileId.Identifier, "128-bit file ID");
+        CopyMemory(halves, wide_id.FileId.Identifier, sizeof halves);
+        id.index_low = halves[0];
+        id.index_high = halves[1] | (std::uint64_t{1} << 63);  // never equal to a 64-bit index
+        return true;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info)) return false;
+    id.volume = info.dwVolumeSerialNumber;
+    id.index_high = 0;
+    id.index_low = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    return true;
+}
+
+bool FinalPath(HANDLE h, std::wstring& path) {
+    path.assign(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFinalPathNameByHandleW(h, &path[0], static_cast<DWORD>(path.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) return false;
+        if (n < path.size()) {
+            path.resize(n);
+            return true;
+        }
+        path.resize(n + 1);
+    }
+}
+
+bool OpenFolderByPath(const std::string& path, OpenFolder& folder) {
+    const HANDLE h = OpenForIdentity(WidePath(path));
+    folder.value = reinterpret_cast<std::intptr_t>(h);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    if (IsFolderHandle(h)) return true;
+    CloseHandle(h);
+    folder.value = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
+    return false;
+}
+
+void CloseFolder(OpenFolder folder) {
+    if (Handle(folder) != INVALID_HANDLE_VALUE) CloseHandle(Handle(folder));
+}
+
+bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain) {
+    chain.clear();
+    FolderId id;
+    std::wstring path;
+    if (!IdOf(Handle(folder), id) || !FinalPath(Handle(folder), path)) return false;
+    chain.push_back(id);
+    const std::size_t root_length = VolumeRootLength(path);
+    for (;;) {
+        std::size_t cut = path.find_last_of(L'\\');
+        if (cut == std::wstring::npos || path.size() <= root_length) return true;
+        if (cut < root_length) cut = root_length;  // the volume's root keeps its '\'
+        path.resize(cut);
+        if (path.back() == L':') path += L'\\';
+        const HANDLE parent = OpenForIdentity(path);
+        if (parent == INVALID_HANDLE_VALUE) return false;
+        const bool known = IdOf(parent, id);
+        CloseHandle(parent);
+        if (!known) return false;
+        chain.push_back(id);
+    }
+}
+
+bool FolderIdOf(OpenFolder folder, FolderId& id) { return IdOf(Handle(folder), id); }
+
+bool IsVolumeRoot(OpenFolder folder, const std::string& path) {
+    // As the path names it, after "." and ".." (a drive letter may lead
+    // anywhere, but to the user it is a whole drive).
+    if (NamesVolumeRoot(LongForm(FullPath(WidePath(path))))) return true;
+    // As the system resolved it.
+    std::wstring final_path;
+    if (!FinalPath(Handle(folder), final_path)) return true;
+    if (NamesVolumeRoot(final_path)) return true;
+    // A volume mounted in a folder: the folder is where its volume begins.
+    std::wstring plain = final_path.compare(0, 8, L"\\\\?\\UNC\\") == 0
+                             ? L"\\\\" + final_path.substr(8)
+                             : final_path.substr(4);
+    if (plain.back() != L'\\') plain += L'\\';
+    std::wstring volume(plain.size() + 1, L'\0');
+    if (!GetVolumePathNameW(plain.c_str(), &volume[0], static_cast<DWORD>(volume.size()))) {
+        return false;
+    }
+    volume.resize(lstrlenW(volume.c_str()));
+    return CompareStringOrdinal(volume.c_str(), static_cast<int>(volume.size()), plain.c_str(),
+                                static_cast<int>(plain.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::vector<NamedFolder> OpenSystemFolders() {
+    std::vector<NamedFolder> folders;
+    for (const std::wstring& path : SystemFolderPaths()) {
+        const HANDLE h = OpenForIdentity(path);
+        if (h == INVALID_HANDLE_VALUE) continue;
+        if (!IsFolderHandle(h)) {
+            CloseHandle(h);
+            continue;
+        }
+        NamedFolder named;
+        ToCp932(path, named.path);
+        named.folder.value = reinterpret_cast<std::intptr_t>(h);
+        folders.push_back(named);
+    }
+    return folders;
+}
+
+}  // namespace qb

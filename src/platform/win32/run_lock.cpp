@@ -1,0 +1,75 @@
+// The lock that runs sharing a settings file take in turn, on Windows: a
+// named mutex of the session. The system releases it when the process ends,
+// however it ends; a mutex whose holder ended without releasing it is handed
+// to the next waiter as abandoned, which counts as free.
+#include <windows.h>
+
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "platform/win32/encoding.h"
+#include "platform/win32/file_helpers.h"
+
+namespace qb {
+
+namespace {
+
+// The settings file's full path as the system resolved its folder (so that
+// another spelling of the same folder, an 8.3 name or a second drive letter,
+// names the same lock), else as Windows completes it.
+std::wstring ResolvedPath(const std::string& settings_path) {
+    std::wstring full(MAX_PATH, L'\0');
+    const std::wstring wide = Wide(settings_path);
+    const DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), &full[0],
+                                     nullptr);
+    if (n == 0 || n >= full.size()) return wide;
+    full.resize(n);
+    const std::size_t cut = full.find_last_of(L'\\');
+    if (cut == std::wstring::npos) return full;
+    const HANDLE folder = OpenForIdentity(full.substr(0, cut + 1));
+    if (folder == INVALID_HANDLE_VALUE) return full;
+    std::wstring resolved;
+    const bool known = FinalPath(folder, resolved);
+    CloseHandle(folder);
+    if (!known) return full;
+    if (resolved.empty() || resolved.back() != L'\\') resolved += L'\\';
+    return resolved + full.substr(cut + 1);
+}
+
+// "Local\Quenbrook-run-" and 16 hexadecimal digits of a hash of the path,
+// letter case folded: a mutex name may not hold '\'.
+std::wstring LockName(const std::string& settings_path) {
+    std::wstring path = ResolvedPath(settings_path);
+    if (!path.empty()) CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const wchar_t c : path) {
+        hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ull;
+    }
+    std::wstring name = L"Local\\Quenbrook-run-";
+    for (int shift = 60; shift >= 0; shift -= 4) {
+        name += L"0123456789ABCDEF"[(hash >> shift) & 0xF];
+    }
+    return name;
+}
+
+}  // namespace
+
+RunLock TakeRunLock(const std::string& settings_path) {
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, LockName(settings_path).c_str());
+    if (mutex == nullptr) return RunLock{};
+    const DWORD waited = WaitForSingleObject(mutex, INFINITE);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        CloseHandle(mutex);
+        return RunLock{};
+    }
+    return RunLock{reinterpret_cast<std::intptr_t>(mutex)};
+}
+
+void ReleaseRunLock(RunLock lock) {
+    if (lock.value == -1) return;
+    const HANDLE mutex = reinterpret_cast<HANDLE>(lock.value);
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+}
+
+}  // namespace qb
