@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <thread>
 
@@ -583,6 +584,79 @@ TEST_F(FaultTest, EightRunsAtOnce) {
             if (HasFailure()) return;
         }
     }
+}
+
+// Runs that share a settings file take turns from the look at the browser's
+// window to the saved handle. The first run asks and is answered yes only
+// when seven more have started: they wait, showing nothing, while it empties
+// a root of 20,000 files, then each copies in turn. Every copy is whole at
+// the end, and only the first was asked (the others find the handle saved).
+TEST_F(FaultTest, RunsTakeTurnsWhileTheRootIsEmptied) {
+    Install(dir / "prog");
+    Settings("0", "5");
+    for (int f = 0; f < 400; ++f) {
+        const std::string folder = dir / ("dest/old" + std::to_string(f));
+        MakeFolders(folder);
+        for (int i = 0; i < 50; ++i) WriteBytes(folder + "/" + std::to_string(i), "x");
+    }
+    const auto url = [](int key) {
+        return "http://sv.5ch.net/test/read.cgi/news/" + std::to_string(key);
+    };
+    for (int key = 1000; key < 1008; ++key) {
+        WriteThread(dir / "logs/sv.5ch.net/news", std::to_string(key),
+                    std::string(100000, static_cast<char>('a' + key % 26)), "TITLE=t\r\n");
+    }
+    Background first({"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1", program, dir / "dest", url(1000)});
+    ASSERT_EQ(first.ReadLine(), "== Quenbrook [q] ==");
+    std::vector<ProcessResult> results(7);
+    std::vector<std::thread> runs;
+    for (int i = 0; i < 7; ++i) {
+        runs.emplace_back([&, i] {
+            results[i] = RunProcess({program, dir / "dest", url(1001 + i)}, i % 2 ? "y\n" : "n\n");
+        });
+    }
+    ::usleep(300000);
+    first.Send("y\n");
+    for (std::thread& t : runs) t.join();
+    first.Stop();
+    for (const ProcessResult& r : results) {
+        EXPECT_EQ(r.exit_code, 0);
+        EXPECT_EQ(NoticeBlocks(r.errors), Blocks{});
+    }
+    for (int key = 1000; key < 1008; ++key) {
+        EXPECT_EQ(ReadBytes(dir / ("dest/sv.5ch.net/news/" + std::to_string(key) + ".dat")),
+                  std::string(100000, static_cast<char>('a' + key % 26)));
+    }
+    EXPECT_EQ(ListNames(dir / "dest"), Blocks{"sv.5ch.net"});
+    EXPECT_EQ(SavedHandle(ini), "0");
+}
+
+// A run waiting for its turn goes on when the run that has it is killed at
+// its question: the system gives the turn back, and nothing was saved, so
+// the waiting run finds a new browser run and asks itself.
+TEST_F(FaultTest, AWaitingRunGoesOnWhenTheHolderIsKilled) {
+    Install(dir / "prog");
+    Settings("0", "5");
+    MakeFolders(dir / "dest/old");
+    Background holder({"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1", program, dir / "dest", kUrl});
+    ASSERT_EQ(holder.ReadLine(), "== Quenbrook [q] ==");
+    std::atomic<bool> done{false};
+    ProcessResult waiting;
+    std::thread run([&] {
+        waiting = RunProgram(program, {dir / "dest", kUrl}, "n\n");
+        done = true;
+    });
+    ::usleep(500000);
+    EXPECT_FALSE(done);  // it waits for its turn
+    holder.Kill();
+    run.join();
+    EXPECT_EQ(waiting.exit_code, 0);
+    const Blocks blocks = NoticeBlocks(waiting.errors);
+    ASSERT_EQ(blocks.size(), 1u) << waiting.errors;
+    EXPECT_EQ(blocks[0].rfind("Quenbrook [q] ", 0), 0u);
+    EXPECT_TRUE(IsFolder(dir / "dest/old"));
+    EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/123.dat"), std::string(200000, 'd'));
+    EXPECT_EQ(SavedHandle(ini), "0");
 }
 
 }  // namespace

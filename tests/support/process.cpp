@@ -151,6 +151,16 @@ std::string Background::ReadLine(int limit_seconds) {
     return line;
 }
 
+void Background::Send(const std::string& text) {
+    const ssize_t written = ::write(input_, text.data(), text.size());
+    (void)written;  // a program that has ended reads nothing
+}
+
+void Background::Kill() {
+    if (pid_ >= 0) ::kill(pid_, SIGKILL);
+    Stop();
+}
+
 void Background::Stop() {
     if (pid_ < 0) return;
     ::close(input_);

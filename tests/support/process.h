@@ -31,6 +31,10 @@ public:
 
     // The first line of its standard output, "" when it ended first.
     std::string ReadLine(int limit_seconds = 60);
+    // Writes to its standard input.
+    void Send(const std::string& text);
+    // Ends it at once, as a crash or the task manager would.
+    void Kill();
     // Closes its standard input and waits for it to end (kills it if it
     // does not within a few seconds).
     void Stop();

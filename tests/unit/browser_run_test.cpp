@@ -3,10 +3,15 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+
 #include "app/run_driver.h"
-#include "browser_run/browser_run_check.h"
+#include "base/folder_identity.h"
 #include "support/sandbox.h"
 #include "support/settings_text.h"
 
@@ -240,6 +245,99 @@ TEST_F(BrowserRunTest, ARootOverlappingTheProgramFolderIsNeverEmptied) {
     }
 }
 
+// Folders that must stay, whatever setup leads the emptying to them: each
+// case is a setup a user may have and the boxes it must give (ROOT stands
+// for the destination root). A warning means nothing is asked and nothing
+// deleted; a folder that must stay, reached from inside the root, is named
+// once and left whole, and the rest is emptied. The copy is made every time.
+TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
+    const char* const kept_home = std::getenv("HOME");
+    const std::string home = kept_home ? kept_home : "";
+    const std::string overlap = "コピー先フォルダ 'ROOT' は、\r\n";
+    const std::string no_emptying = "\r\n中身を空にせずにコピーします。";
+    struct Case {
+        const char* what;
+        std::function<bool(Sandbox&)> prepare;  // false: cannot be set up here
+        Texts boxes;  // after the question, or the warning alone
+        bool asked;
+        Texts left;   // what the root holds afterwards
+    };
+    const Case cases[] = {
+        {"the settings file is a link to a file in the root",
+         [](Sandbox& box) {
+             MakeFolders(box.root() + "/conf");
+             WriteBytes(box.root() + "/conf/Quenbrook.ini", ReadBytes(box.ini()));
+             ::unlink(box.ini().c_str());
+             return ::symlink((box.root() + "/conf/Quenbrook.ini").c_str(), box.ini().c_str()) == 0;
+         },
+         {"フォルダ 'ROOT/conf' を削除できませんでした。"}, true, {"conf", "sv.5ch.net"}},
+        {"the board's logs are kept in the root, through a link in the log folder",
+         [](Sandbox& box) {
+             const std::string site = box.logs() + "/sv.5ch.net";
+             return ::rename(site.c_str(), (box.root() + "/boardlogs").c_str()) == 0 &&
+                    ::symlink((box.root() + "/boardlogs").c_str(), site.c_str()) == 0;
+         },
+         {"フォルダ 'ROOT/boardlogs' を削除できませんでした。"}, true, {"boardlogs", "sv.5ch.net"}},
+        {"a root inside the program's folder is emptied like any other",
+         [](Sandbox& box) {
+             const std::string inside = box.dir / "prog/copies";
+             return ::rename(box.root().c_str(), inside.c_str()) == 0 &&
+                    ::symlink(inside.c_str(), box.root().c_str()) == 0;
+         },
+         {}, true, {"sv.5ch.net"}},
+        {"$HOME is the root",
+         [](Sandbox& box) { return ::setenv("HOME", box.root().c_str(), 1) == 0; },
+         {overlap + "システムかユーザーのフォルダ 'ROOT' と重なっているので、" + no_emptying}, false,
+         {"old", "sv.5ch.net", "top.txt"}},
+        {"$HOME lies inside the root",
+         [](Sandbox& box) { return ::setenv("HOME", (box.root() + "/old").c_str(), 1) == 0; },
+         {overlap + "システムかユーザーのフォルダ 'ROOT/old' と重なっているので、" + no_emptying},
+         false, {"old", "sv.5ch.net", "top.txt"}},
+        {"a root inside $HOME is emptied",
+         [](Sandbox& box) { return ::setenv("HOME", box.dir.path().c_str(), 1) == 0; },
+         {}, true, {"sv.5ch.net"}},
+        {"a mount point as the root",
+         [](Sandbox& box) {
+             if (::mount("tmpfs", box.root().c_str(), "tmpfs", 0, "size=1m") != 0) return false;
+             WriteBytes(box.root() + "/top.txt", "x");
+             return true;
+         },
+         {overlap + "ドライブのルートなので、" + no_emptying}, false, {"sv.5ch.net", "top.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Sandbox box;
+        box.AddThread({"sv.5ch.net", "news", "123", "posts", "TITLE=t"});
+        MakeFolders(box.root() + "/old/deeper");
+        WriteBytes(box.root() + "/top.txt", "x");
+        box.Settings(1, "0", "0", "1");
+        if (!c.prepare(box)) {
+            std::cout << "[ SKIPPED  ] " << c.what << ": cannot be set up here\n";
+            continue;
+        }
+        box.ui.answers = {true};
+        EXPECT_EQ(box.Run({box.root(), kUrl}), 0);
+        ::setenv("HOME", home.c_str(), 1);
+        Texts expected;
+        if (c.asked) {
+            expected.push_back("ログをコピーする前に、コピー先フォルダ '" + box.root() +
+                               "' の中身を空にしますか？");
+        }
+        for (std::string text : c.boxes) {
+            for (std::size_t at; (at = text.find("ROOT")) != std::string::npos;) {
+                text.replace(at, 4, box.root());
+            }
+            expected.push_back(text);
+        }
+        EXPECT_EQ(box.Texts(), expected);
+        EXPECT_EQ(ListNames(box.root()), c.left);
+        EXPECT_EQ(ReadBytes(box.logs() + "/sv.5ch.net/news/123.dat"), "posts");
+        EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/news/123.dat"), "posts");
+        EXPECT_EQ(SavedHandle(box.ini()), "0");
+        ::umount2(box.root().c_str(), MNT_DETACH);
+    }
+}
+
 // Two runs in the same browser run: the first asks and waits; the second
 // asks too, is answered yes, copies and saves the handle; then the first is
 // answered yes. It must not delete what the second copied.
@@ -273,16 +371,23 @@ TEST_F(BrowserRunTest, AYesAfterAnotherRunSavedTheHandleDeletesNothing) {
     EXPECT_FALSE(Exists(box.root() + "/old"));
 }
 
-TEST(ChainsOverlapTest, SameNestedApartOrUnknown) {
+TEST(RelateTest, SameInsideHoldsApartOrUnknown) {
+    using qb::Relation;
     const qb::FolderId a{1, 0, 10}, b{1, 0, 11}, top{1, 0, 2}, other{2, 0, 10};
-    using Chain = std::vector<qb::FolderId>;
-    EXPECT_TRUE(qb::ChainsOverlap(Chain{a, top}, true, Chain{a, top}, true));
-    EXPECT_TRUE(qb::ChainsOverlap(Chain{a, top}, true, Chain{top}, true));      // a inside
-    EXPECT_TRUE(qb::ChainsOverlap(Chain{top}, true, Chain{b, top}, true));      // holds b
-    EXPECT_FALSE(qb::ChainsOverlap(Chain{a, top}, true, Chain{b, top}, true));  // siblings
-    EXPECT_FALSE(qb::ChainsOverlap(Chain{a, top}, true, Chain{other}, true));   // same index, other volume
-    EXPECT_TRUE(qb::ChainsOverlap(Chain{a}, false, Chain{b, top}, true));       // a's parents unknown
-    EXPECT_TRUE(qb::ChainsOverlap(Chain{}, false, Chain{b, top}, true));
+    const struct {
+        qb::FolderPlace x, y;
+        Relation relation;
+    } cases[] = {
+        {{{a, top}, true}, {{a, top}, true}, Relation::kSame},
+        {{{a, top}, true}, {{top}, true}, Relation::kInside},
+        {{{top}, true}, {{b, top}, true}, Relation::kHolds},
+        {{{a, top}, true}, {{b, top}, true}, Relation::kApart},    // siblings
+        {{{a, top}, true}, {{other}, true}, Relation::kApart},     // same index, other volume
+        {{{a}, false}, {{b, top}, true}, Relation::kUnknown},      // a's parents unknown
+        {{{a, top}, false}, {{top}, false}, Relation::kInside},    // found before the walk stopped
+        {{{}, false}, {{b, top}, true}, Relation::kUnknown},       // a could not be opened
+    };
+    for (const auto& c : cases) EXPECT_EQ(qb::Relate(c.x, c.y), c.relation);
 }
 
 }  // namespace

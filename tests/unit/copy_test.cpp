@@ -2,6 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include "support/sandbox.h"
 
@@ -117,6 +121,35 @@ TEST_F(CopyTest, ACopyFailureNamesNeitherFileAndKeepsTheDat) {
     EXPECT_EQ(box.Run({box.root(), kForm1}), 0);
     EXPECT_EQ(box.Texts(), Texts{"ログファイルのコピー中に、エラーが発生しました。"});
     EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/news/123.dat"), "d");
+}
+
+// A killed run leaves its private temporary files; a later run that writes
+// into the same folder removes those of processes that no longer run, and
+// nothing else.
+TEST_F(CopyTest, LeftoversOfKilledRunsAreRemovedAndNothingElse) {
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string gone = std::to_string(dead), alive = std::to_string(::getpid());
+    const std::string copies = box.root() + "/sv.5ch.net/news";
+    MakeFolders(copies);
+    box.AddThread({"sv.5ch.net", "news", "123", "posts", "TITLE=t"});
+    box.Settings(1, "0", "0", "7");  // a new browser run: the handle is saved
+    const Texts stale = {"123.dat." + gone + "-1.tmp", "123.inf." + gone + "-12.tmp"};
+    const Texts kept = {"123.dat." + alive + "-1.tmp",  // a run still going
+                        "123.dat." + gone + "-1.tmp.x", "123.dat." + gone + ".tmp",
+                        "123.dat.x" + gone + "-1.tmp", "124.dat." + gone + "-1.tmp"};
+    for (const Texts* names : {&stale, &kept}) {
+        for (const std::string& name : *names) WriteBytes(copies + "/" + name, "part");
+    }
+    WriteBytes(box.dir / ("prog/Quenbrook.ini." + gone + "-3.tmp"), "part");
+    MakeFolders(copies + "/123.dat." + gone + "-2.tmp");  // no file: not ours
+    EXPECT_EQ(box.Run({box.root(), kForm1}), 0);
+    Texts expected = kept;
+    expected.insert(expected.end(), {"123.dat", "123.dat." + gone + "-2.tmp", "123.inf"});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ListNames(copies), expected);
+    EXPECT_EQ(ListNames(box.dir / "prog"), Texts{"Quenbrook.ini"});
 }
 
 }  // namespace

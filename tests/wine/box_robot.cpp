@@ -6,7 +6,10 @@
 //
 // The job file (UTF-8) has four lines: the program's path, the whole raw
 // command line, the answers for yes/no boxes ("Y"/"N", one letter a box; No
-// when none is left) and the time limit in milliseconds.
+// when none is left) and the time limit in milliseconds. A fifth line, when
+// there is one, names a gate file: at each yes/no box the robot creates the
+// gate's name + ".asked" and answers only once the gate file exists, so that
+// a test can do things while a question waits.
 //
 // Report lines, texts as hexadecimal code-page-932 bytes:
 //   acp <the ANSI code page of this Windows>
@@ -202,6 +205,7 @@ int main(int argc, char** argv) {
     std::wstring command_line = FromUtf8(job[1]);
     std::string answers = job[2];
     const DWORD limit = static_cast<DWORD>(std::atoi(job[3].c_str()));
+    const std::wstring gate = job.size() > 4 ? FromUtf8(job[4]) : std::wstring();
 
     std::printf("acp %u\n", GetACP());
     STARTUPINFOW si = {};
@@ -245,6 +249,14 @@ int main(int argc, char** argv) {
         int answer = IDOK;
         bool has_yes = false;
         for (const Button& b : buttons) has_yes = has_yes || b.id == IDYES;
+        if (has_yes && !gate.empty()) {
+            CloseHandle(CreateFileW((gate + L".asked").c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            while (GetFileAttributesW(gate.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                   GetTickCount() - start <= limit) {
+                Sleep(20);
+            }
+        }
         if (has_yes) {
             const bool yes = !answers.empty() && (answers[0] == 'Y' || answers[0] == 'y');
             if (!answers.empty()) answers.erase(0, 1);

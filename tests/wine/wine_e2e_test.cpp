@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <thread>
 
 #include "support/settings_text.h"
 #include "support/temp_folder.h"
@@ -526,6 +527,84 @@ TEST_F(WineTest, TheGuardKnowsAFolderHoweverItIsSpelt) {
         EXPECT_EQ(ReadBytes(exe()), program) << c.root;
     }
     ::unlink(drive.c_str());
+}
+
+// A drive letter is a link in the prefix's dosdevices: Q: is the log folder
+// and P: the program's folder, both kept inside the root. The walk up from
+// "Q:\" or "P:\" ends at the drive's root, so the emptying finds them on its
+// way down by their identity and leaves them whole. "D:\" as the root is a
+// whole drive: never emptied, the copy goes on.
+TEST_F(WineTest, DriveLettersIntoTheRootAndADriveAsTheRoot) {
+    const std::string devices = std::string(std::getenv("WINEPREFIX")) + "/dosdevices/";
+    for (const char* letter : {"q:", "p:", "d:"}) ::unlink((devices + letter).c_str());
+    WriteThread(dir / "dest/logs/sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
+    MakeFolders(dir / "dest/prog");
+    WriteBytes(dir / "dest/prog/Quenbrook.exe", ReadBytes(exe()));
+    MakeFolders(dir / "dest/old");
+    WriteBytes(dir / "dest/old/f", "x");
+    ASSERT_EQ(::symlink((dir / "dest/logs").c_str(), (devices + "q:").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "dest/prog").c_str(), (devices + "p:").c_str()), 0);
+    SettingsText("Q:\\").Generation("1").ShowTitle("0").Handle("5").WriteTo(dir / "dest/prog/Quenbrook.ini");
+    const auto logs = Snapshot(dir / "dest/logs");
+    WineRun run = WineSession::Run(dir / "dest/prog/Quenbrook.exe",
+                                   "P:\\Quenbrook.exe " + W("dest") + " " + kForm1, "Y");
+    EXPECT_EQ(run.exit_code, 0);
+    Lines shown = run.Lines();
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, (Lines{"Quenbrook [e] フォルダ '" + W("dest") + "\\logs' を削除できませんでした。",
+                            "Quenbrook [e] フォルダ '" + W("dest") + "\\prog' を削除できませんでした。",
+                            "Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + W("dest") +
+                                "' の中身を空にしますか？"}));
+    EXPECT_EQ(Snapshot(dir / "dest/logs"), logs);
+    EXPECT_EQ(ListNames(dir / "dest"), (Lines{"logs", "prog", "sv.5ch.net"}));
+    EXPECT_EQ(ReadBytes(dir / "dest/prog/Quenbrook.exe"), ReadBytes(exe()));
+    EXPECT_EQ(SavedHandle(dir / "dest/prog/Quenbrook.ini"), "0");
+
+    Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
+    MakeFolders(dir / "drive/old");
+    ASSERT_EQ(::symlink((dir / "drive").c_str(), (devices + "d:").c_str()), 0);
+    Settings(1, "0", "0", "5");
+    run = Run("D:\\ " + std::string(kForm1), "Y");
+    EXPECT_EQ(run.Lines(), Lines{"Quenbrook [w] コピー先フォルダ 'D:' は、\nドライブのルートなので、\n"
+                                 "中身を空にせずにコピーします。"});
+    EXPECT_EQ(ListNames(dir / "drive"), (Lines{"old", "sv.5ch.net"}));
+    EXPECT_EQ(SavedHandle(ini()), "0");
+    for (const char* letter : {"q:", "p:", "d:"}) ::unlink((devices + letter).c_str());
+}
+
+// A question left open while the browser restarts: the run started after the
+// restart waits for its turn, so the late yes of the first run empties the
+// root before the second copies, and the second, finding the old browser's
+// handle saved, asks for itself. Both copies stay; the new handle is saved.
+TEST_F(WineTest, ALateYesAcrossABrowserRestartUndoesNothing) {
+    Thread("sv.5ch.net/news", "123", "first", "TITLE=t\r\n");
+    Thread("sv.5ch.net/news", "456", "second", "TITLE=t\r\n");
+    MakeFolders(dir / "dest/old");
+    std::string before, after;
+    auto browser = WineSession::StartBrowser("TVelmarisForm", before);
+    Settings(1, "0", "0", "0");
+    const std::string gate = dir / "gate";
+    WineRun late, next;
+    std::thread first([&] { late = WineSession::Run(exe(), "Quenbrook.exe " + W("dest") + " " +
+                                                               kForm1, "Y", "", gate); });
+    for (int i = 0; i < 600 && !Exists(gate + ".asked"); ++i) ::usleep(50000);
+    ASSERT_TRUE(Exists(gate + ".asked"));
+    browser->Stop();
+    auto restarted = WineSession::StartBrowser("TVelmarisForm", after);
+    std::thread second([&] { next = Run(W("dest") + " http://sv.5ch.net/test/read.cgi/news/456", "N"); });
+    ::sleep(2);
+    WriteBytes(gate, "answer now");
+    first.join();
+    second.join();
+    const std::string question = "Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + W("dest") +
+                                 "' の中身を空にしますか？";
+    EXPECT_EQ(late.Lines(), Lines{question});
+    EXPECT_EQ(next.Lines(), Lines{question});
+    EXPECT_EQ(ListNames(dir / "dest"), Lines{"sv.5ch.net"});
+    EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/123.dat"), "first");
+    EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/456.dat"), "second");
+    EXPECT_EQ(SavedHandle(ini()), after);
+    EXPECT_NE(after, before);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "wine/wine_session.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <sstream>
 
@@ -33,7 +34,7 @@ std::string ShownText(std::string text) {
     return out;
 }
 
-int g_job = 0;
+std::atomic<int> g_job{0};
 
 }  // namespace
 
@@ -62,10 +63,12 @@ std::string WineSession::BuildFile(const std::string& name) {
 }
 
 WineRun WineSession::Run(const std::string& exe, const std::string& command_line,
-                         const std::string& answers, const std::string& lang) {
+                         const std::string& answers, const std::string& lang,
+                         const std::string& gate) {
     TempFolder jobs;
     const std::string job = jobs / ("job" + std::to_string(++g_job) + ".txt");
-    WriteBytes(job, WinPath(exe) + "\n" + command_line + "\n" + answers + "\n20000\n");
+    WriteBytes(job, WinPath(exe) + "\n" + command_line + "\n" + answers + "\n30000\n" +
+                        (gate.empty() ? "" : WinPath(gate) + "\n"));
     std::vector<std::string> env;
     if (!lang.empty()) env = {"LANG=" + lang, "LC_ALL=" + lang};
     const ProcessResult r =

@@ -38,9 +38,12 @@ public:
     static std::string WinPath(const std::string& linux_path);
 
     // Runs `exe` (a Linux path) with this exact raw command line; answers
-    // yes/no boxes from `answers` ("Y"/"N" a box).
+    // yes/no boxes from `answers` ("Y"/"N" a box). With a `gate` (a Linux
+    // path), each yes/no box creates `gate` + ".asked" and is answered only
+    // once `gate` exists.
     static WineRun Run(const std::string& exe, const std::string& command_line,
-                       const std::string& answers = "", const std::string& lang = "");
+                       const std::string& answers = "", const std::string& lang = "",
+                       const std::string& gate = "");
 
     // Starts the browser stand-in with a window of `window_class`; its
     // handle is returned through `handle`. `hold` names a file it keeps open.
