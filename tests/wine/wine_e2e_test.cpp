@@ -570,6 +570,20 @@ TEST_F(WineTest, DriveLettersIntoTheRootAndADriveAsTheRoot) {
     EXPECT_EQ(ListNames(dir / "drive"), (Lines{"old", "sv.5ch.net"}));
     EXPECT_EQ(SavedHandle(ini()), "0");
     for (const char* letter : {"q:", "p:", "d:"}) ::unlink((devices + letter).c_str());
+
+    // The user's profile, as Windows names it, reached through drive Z:. (No
+    // is the answer, should a question come.)
+    const std::string users = std::string(std::getenv("WINEPREFIX")) + "/drive_c/users";
+    std::string user;
+    for (const std::string& name : ListNames(users)) {
+        if (name != "Public") user = name;
+    }
+    ASSERT_FALSE(user.empty());
+    Settings(1, "0", "0", "5");
+    run = Run("\"" + WineSession::WinPath(users + "/" + user) + "\" " + kForm1, "N");
+    EXPECT_EQ(run.Lines(), Lines{"Quenbrook [w] コピー先フォルダ '" + WineSession::WinPath(users + "/" + user) +
+                                 "' は、\nシステムかユーザーのフォルダ 'C:\\users\\" + user +
+                                 "' と重なっているので、\n中身を空にせずにコピーします。"});
 }
 
 // A question left open while the browser restarts: the run started after the
