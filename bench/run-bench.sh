@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# Measures the native release build side by side with cp and rm, in one run,
-# and prints the ratios (medians of several runs) and the peak memory.
-#   bench/run-bench.sh [data folder, default build/bench-data]
+# Measures the native release build side by side with cp and rm, and the
+# Windows build under Wine side by side with the durable-copy floor
+# (bench/durable_copy_floor.cpp), in one run, and prints the ratios (medians
+# of several runs) and the peak memory.
+#   bench/run-bench.sh [part ...]   parts: typical big emptying memory wine
+#                                   (all of them when none is named)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+parts=${*:-typical big emptying memory wine}
+want() { [[ " $parts " == *" $1 "* ]]; }
 if ! command -v hyperfine >/dev/null || [ ! -x /usr/bin/time ]; then
-  apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q hyperfine time
+  echo "missing hyperfine or /usr/bin/time: apt-get install hyperfine time"
+  exit 1
 fi
 cmake --preset release >/dev/null
 cmake --build --preset release >/dev/null
 
-data=$(realpath -m "${1:-build/bench-data}")
+data=$(realpath -m build/bench-data)
 rm -rf "$data"
 mkdir -p "$data/prog" "$data/logs/5ch/news" "$data/logs/5ch/big" "$data/dest" "$data/cp"
 cp build/release-native/Quenbrook "$data/prog/"
@@ -22,7 +28,9 @@ settings() {  # <saved handle>
 settings 0
 head -c 512000 /dev/urandom >"$data/logs/5ch/news/1700000000.dat"
 head -c 1024 /dev/urandom >"$data/logs/5ch/news/1700000000.inf"
-head -c 1073741824 /dev/urandom >"$data/logs/5ch/big/1700000001.dat"
+if want big || want memory; then
+  head -c 1073741824 /dev/urandom >"$data/logs/5ch/big/1700000001.dat"
+fi
 printf 'TITLE=big\r\n' >"$data/logs/5ch/big/1700000001.inf"
 mkdir -p "$data/cp/5ch/news" "$data/cp/5ch/big"
 url=http://hayabusa9.5ch.net/test/read.cgi
@@ -33,6 +41,7 @@ median() {  # <csv> <row> -> median seconds
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 ms() { awk -v t="$1" 'BEGIN { printf "%.2f ms", t * 1000 }'; }
 
+if want typical; then
 echo "== typical thread: 500 KB .dat, 1 KB .inf"
 hyperfine -N --warmup 20 --runs 200 --export-csv "$data/typical.csv" \
   "$q $data/dest $url/news/1700000000/l50" \
@@ -40,7 +49,9 @@ hyperfine -N --warmup 20 --runs 200 --export-csv "$data/typical.csv" \
   >/dev/null
 t_q=$(median "$data/typical.csv" 1); t_cp=$(median "$data/typical.csv" 2)
 echo "Quenbrook $(ms "$t_q"), cp $(ms "$t_cp"): ratio $(ratio "$t_q" "$t_cp") (goal <= 1.2)"
+fi
 
+if want big; then
 echo "== 1 GiB .dat"
 hyperfine -N --warmup 1 --runs 5 --export-csv "$data/big.csv" \
   "$q $data/dest $url/big/1700000001" \
@@ -49,23 +60,29 @@ hyperfine -N --warmup 1 --runs 5 --export-csv "$data/big.csv" \
 t_q=$(median "$data/big.csv" 1); t_cp=$(median "$data/big.csv" 2)
 echo "Quenbrook $(awk -v t="$t_q" 'BEGIN{printf "%.0f", 1024/t}') MiB/s, cp $(awk -v t="$t_cp" 'BEGIN{printf "%.0f", 1024/t}') MiB/s: throughput ratio $(ratio "$t_cp" "$t_q") (goal >= 0.98)"
 rm -f "$data/dest/5ch/big/1700000001.dat" "$data/cp/5ch/big/1700000001.dat"
+fi
 
-echo "== emptying a root of 20,000 files in 400 folders"
+if want emptying; then
+echo "== emptying a root of 20,000 files in 400 folders, and the copy"
 tree=$data/tree-template
 for d in $(seq 1 400); do
   mkdir -p "$tree/board$d"
   (cd "$tree/board$d" && for f in $(seq 1 50); do : >"$f.dat"; done)
 done
 # Quenbrook empties the root (a new browser run, answered yes) and copies the
-# typical thread; rm -rf removes the same tree's contents.
+# typical thread; the reference removes the same tree's contents with rm -rf
+# and makes the same durable copy (cp, then sync of the copies).
+news=$data/root/5ch/news
 hyperfine --warmup 1 --runs 10 --export-csv "$data/empty.csv" \
   --prepare "rm -rf $data/root && cp -al $tree $data/root && printf 'IniVer=101\r\nVelmVer=2\r\nVelmLogDir=$data/logs\r\nAddUdrScr=0\r\nShowTitle=0\r\nhwVelmWnd=5\r\n' >$data/prog/Quenbrook.ini" \
   "echo y | $q $data/root $url/news/1700000000 2>/dev/null" \
-  "rm -rf $data/root/*" \
+  "rm -rf $data/root/* && mkdir -p $news && cp $data/logs/5ch/news/1700000000.dat $data/logs/5ch/news/1700000000.inf $news/ && sync $news/1700000000.dat $news/1700000000.inf" \
   >/dev/null
 t_q=$(median "$data/empty.csv" 1); t_rm=$(median "$data/empty.csv" 2)
-echo "Quenbrook $(ms "$t_q"), rm -rf $(ms "$t_rm"): ratio $(ratio "$t_q" "$t_rm") (goal <= 1.1)"
+echo "Quenbrook $(ms "$t_q"), rm -rf and a durable copy $(ms "$t_rm"): ratio $(ratio "$t_q" "$t_rm") (goal <= 1.1)"
+fi
 
+if want memory; then
 echo "== peak memory of a whole run"
 settings 0
 kb=$(/usr/bin/time -f %M "$q" "$data/dest" "$url/news/1700000000" 2>&1 >/dev/null </dev/null | tail -n 1)
@@ -80,4 +97,38 @@ kb=$(/usr/bin/time -f %M "$q" "$data/dest" "$url/news/1700000000" 2>&1 >/dev/nul
 size=$(stat -c %s "$data/prog/Quenbrook.ini")
 grep -q '^hwVelmWnd=0' "$data/prog/Quenbrook.ini" || { echo "the settings file was not rewritten"; exit 1; }
 echo "30 MB settings file ($size bytes) rewritten: ${kb} KiB (goal < 40960)"
+fi
+
+if want wine; then
+echo "== a whole run under Wine: Quenbrook.exe against the durable-copy floor"
+# A Japanese prefix and one persistent Wine server (wine-env.sh); 30 runs of
+# each, interleaved, with no box (the saved handle is the window found, 0).
+cmake --preset windows-x64 >/dev/null
+cmake --build --preset windows-x64 --target Quenbrook durable_copy_floor >/dev/null
+work=$data/wine
+mkdir -p "$work/prog" "$work/dest" "$work/floor/5ch/news"
+cp build/windows-x64/Quenbrook.exe build/windows-x64/durable_copy_floor.exe "$work/prog/"
+win() { printf 'Z:%s' "${1//\//\\}"; }
+printf 'IniVer=101\r\nVelmVer=2\r\nVelmLogDir=%s\r\nAddUdrScr=0\r\nShowTitle=0\r\nhwVelmWnd=0\r\n' \
+  "$(win "$data/logs")" >"$work/prog/Quenbrook.ini"
+(
+  . tests/wine/wine-env.sh
+  wine_env_start "$work" 800x600x24 >/dev/null
+  now() { date +%s%N; }
+  run_q() { "$QB_WINE" "$work/prog/Quenbrook.exe" "$(win "$work/dest")" "$url/news/1700000000"; }
+  run_floor() {
+    "$QB_WINE" "$work/prog/durable_copy_floor.exe" "$(win "$data/logs/5ch/news/1700000000.dat")" \
+      "$(win "$data/logs/5ch/news/1700000000.inf")" "$(win "$work/floor/5ch/news")"
+  }
+  run_q && run_floor || { echo "a warm-up run failed"; exit 1; }
+  for _ in $(seq 1 30); do
+    t0=$(now); run_q; t1=$(now); run_floor; t2=$(now)
+    echo "$(( t1 - t0 )) $(( t2 - t1 ))"
+  done >"$work/times"
+)
+[ -f "$work/dest/5ch/news/1700000000.dat" ] || { echo "Quenbrook.exe made no copy"; exit 1; }
+med() { cut -d' ' -f"$1" "$work/times" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] / 1e9 }'; }
+t_q=$(med 1); t_f=$(med 2)
+echo "Quenbrook.exe $(ms "$t_q"), floor $(ms "$t_f"): ratio $(ratio "$t_q" "$t_f") (goal <= 1.1)"
+fi
 rm -rf "$data"
