@@ -8,7 +8,7 @@ apt-get install -y -q \
   clang libclang-rt-14-dev \
   g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 \
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
-  wine wine64 xvfb x11-utils xauth locales
+  wine wine64 xvfb x11-utils xauth locales zip
 # With LANG=ja_JP.UTF-8 Wine's ANSI code page is 932; en_US.UTF-8 gives 1252.
 sed -i -E 's/^# *(ja_JP.UTF-8 UTF-8|en_US.UTF-8 UTF-8)/\1/' /etc/locale.gen
 locale-gen >/dev/null
