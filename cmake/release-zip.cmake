@@ -36,11 +36,12 @@ else()
     COMMAND git -C "${SOURCE_DIR}" log -1 --format=%ct
     OUTPUT_VARIABLE epoch
     OUTPUT_STRIP_TRAILING_WHITESPACE
-    ERROR_QUIET
+    ERROR_VARIABLE git_error
     RESULT_VARIABLE git_status)
   if(NOT git_status EQUAL 0)
-    message(FATAL_ERROR "${SOURCE_DIR} is no git checkout: set SOURCE_DATE_EPOCH "
-                        "to the release's time in seconds since 1970")
+    message(FATAL_ERROR "  the time of the last commit is not to be had in ${SOURCE_DIR} "
+                        "(${git_status}: ${git_error}): set SOURCE_DATE_EPOCH to the "
+                        "release's time in seconds since 1970")
   endif()
 endif()
 if(NOT epoch MATCHES "^[0-9]+$")
