@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds every target and runs every test: the Windows build checked and run
-# under Wine, the native build's unit and end-to-end tests (fault injection
+# Builds every target and runs every test: the Windows build checked, its
+# release zips rebuilt bit for bit from two clones and the program run under
+# Wine; the native build's unit and end-to-end tests (fault injection
 # included), the same under AddressSanitizer and UndefinedBehaviorSanitizer,
 # and each fuzz target for a bounded time.
 set -euo pipefail
@@ -25,6 +26,9 @@ for preset in windows-x64 windows-x86; do
 done
 tests/windows/check-package.sh "build/release/Quenbrook-$version-win64.zip" x86_64-w64-mingw32-objdump
 tests/windows/check-package.sh "build/release/Quenbrook-$version-win32.zip" i686-w64-mingw32-objdump
+
+echo "== Reproducible release: both zips built again from two clones of HEAD"
+scripts/check-reproducible.sh windows-x64 windows-x86
 
 echo "== Native build: unit, end-to-end, Windows executable checks, Wine suite"
 cmake --preset native -DQB_WIN_BUILD="$root/build/windows-x64" >/dev/null

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Checks a release zip: one folder Quenbrook holding exactly Quenbrook.exe,
 # Quenbrook.txt and LICENSE.txt; the exe passing the executable checks; the
-# guide and the license in code page 932 with CR LF; the zip's line in the
-# SHA256SUMS beside it matching the zip.
+# guide and the license in code page 932 with CR LF, the guide with a dated
+# history entry for the zip's version and an entry for every message
+# (check-guide.sh); the zip's line in the SHA256SUMS beside it matching the
+# zip.
 #   check-package.sh <zip> <objdump>
 set -u
 zip=$(realpath "$1")
@@ -53,4 +55,8 @@ check "guide explains the settings keys" 'grep -q "AddUdrScr=0" <<<"$text"'
 check "guide shows the question" 'grep -q "中身を空にしますか？" <<<"$text"'
 check "guide names the version of the zip" \
   'grep -q "Quenbrook $version" <<<"$text" && ! grep -q @ <<<"$text"'
+# The history names this version with its date, and every text the program
+# can show has its entry.
+printf '%s\n' "$text" >"$work/guide.txt"
+"$here/check-guide.sh" "$work/guide.txt" "$here/../../src/base/messages.txt" "$version" || fail=1
 exit $fail
