@@ -182,17 +182,14 @@ void WriteTextFileReplacing(const std::string& path,
     FinishReplacing(file, temp, target, JoinedLines(lines), nullptr, false);
 }
 
-bool ReplaceTextLine(const std::string& path, std::size_t max_lines,
-                     const std::string& prefix, const std::string& line) {
+bool ReplaceTextLine(const std::string& path, std::size_t max_lines, const LineEdit& edit) {
     const std::string target = FinalFilePath(path);
     // A file that cannot be written is not replaced either: the same failure
     // as a write in place, and the file left as it is.
     CloseFile(OpenExistingForWrite(target));
     TextFileReader reader(target);
     std::vector<std::string> lines = ReadLines(reader, max_lines);
-    const std::size_t i = FindLineStarting(lines, max_lines, prefix);
-    if (i == kNoLine) return false;
-    lines[i] = line;
+    if (!edit(lines)) return false;
     std::string temp;
     FileHandle file;
     try {

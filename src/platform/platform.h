@@ -43,6 +43,7 @@ constexpr std::uint32_t kIoFileNotFound = 2;
 constexpr std::uint32_t kIoPathNotFound = 3;
 constexpr std::uint32_t kIoTooManyOpenFiles = 4;
 constexpr std::uint32_t kIoAccessDenied = 5;
+constexpr std::uint32_t kIoSharingViolation = 32;
 constexpr std::uint32_t kIoReadBeyondEnd = 100;
 constexpr std::uint32_t kIoDiskFull = 101;
 constexpr std::uint32_t kIoNotNumeric = 106;
