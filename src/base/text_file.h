@@ -67,9 +67,10 @@ using LineEdit = std::function<bool(std::vector<std::string>& lines)>;
 // anew, so that it keeps what a neighbour wrote meanwhile. A link is
 // rewritten at its target and the file keeps its permissions; a read-only
 // file raises InOutError kIoAccessDenied and stays as it was. The new content
-// replaces the old in one step; where the folder refuses new files, the file
-// is rewritten in place. False, with nothing written, when `edit` returns
-// false.
+// replaces the old in one step; where the folder refuses new files, or
+// another program holds the file open so that it cannot be replaced but lets
+// others write it, the file is rewritten in place. False, with nothing
+// written, when `edit` returns false.
 bool ReplaceTextLine(const std::string& path, std::size_t max_lines, const LineEdit& edit);
 
 }  // namespace qb

@@ -399,6 +399,27 @@ TEST_F(WineTest, UncaughtFailures) {
     EXPECT_EQ(ListNames(dir / "prog"), (Lines{"Quenbrook.exe", "Quenbrook.ini"}));
 }
 
+// Another program holds the settings file open for reading and writing and
+// lets others write it too (an editor, a sync client): Windows refuses to
+// replace it, so it is rewritten in place, every byte but the handle kept.
+TEST_F(WineTest, ASettingsFileHeldWithWriteSharingIsRewrittenInPlace) {
+    Thread("5ch/news", "123", "posts", "TITLE=t\r\n");
+    Settings(2, "0", "0", "5");
+    const std::string before = ReadBytes(ini()) + "User=keep me\r\n";
+    WriteBytes(ini(), before);
+    std::string handle;
+    auto holder = WineSession::StartBrowser("THolder", handle, ini(), true);
+    const WineRun run = Run(W("dest") + " " + kForm1);
+    holder->Stop();
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.Lines(), Lines{});
+    std::string after = before;
+    after.replace(after.find("hwVelmWnd=5"), 11, "hwVelmWnd=0");
+    EXPECT_EQ(ReadBytes(ini()), after);
+    EXPECT_EQ(ListNames(dir / "prog"), (Lines{"Quenbrook.exe", "Quenbrook.ini"}));
+    EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), "posts");
+}
+
 TEST_F(WineTest, AnyLocaleShowsTheSameTextsAndHandlesJapanesePaths) {
     const std::string lang = "en_US.UTF-8";
     Settings(2);
