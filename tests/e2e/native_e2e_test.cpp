@@ -85,6 +85,26 @@ TEST_F(NativeTest, SettingsFaults) {
     }
 }
 
+// Settings saved as UTF-8, as today's editors save them, with and without
+// the mark, naming a Japanese log folder in quotes and blanks: the copy is
+// made, and the handle line, in the plain form, is all that changes.
+TEST_F(NativeTest, Utf8SettingsFilesNameJapaneseLogFolders) {
+    const std::string log = dir / "ログ/山田 表";
+    WriteThread(log + "/5ch/news", "123", "d", "TITLE=t");
+    int n = 0;
+    for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
+        const std::string rest = "\r\nVelmVer=2\r\nメモ=日本語のメモ\r\nVelmLogDir = \"" + log +
+                                 "\"\r\nAddUdrScr=0\r\nShowTitle=0\r\n";
+        WriteBytes(Ini(), mark + "hwVelmWnd = 5" + rest);
+        const std::string root = dir / ("dest" + std::to_string(++n));
+        EXPECT_EQ(Run({root, kForm1}), Blocks{"Quenbrook [i] コピー先として指定されたフォルダ '" +
+                                              root + "' が存在しなかったので、\n新たに作成しました。"})
+            << n;
+        EXPECT_EQ(ReadBytes(root + "/5ch/news/123.dat"), "d");
+        EXPECT_EQ(ReadBytes(Ini()), mark + "hwVelmWnd=0" + rest);
+    }
+}
+
 TEST_F(NativeTest, UrlNotices) {
     Settings(1);
     EXPECT_EQ(Run({dir / "dest", "http://sv.5ch.net/news"}),

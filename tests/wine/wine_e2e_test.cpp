@@ -399,6 +399,27 @@ TEST_F(WineTest, UncaughtFailures) {
     EXPECT_EQ(ListNames(dir / "prog"), (Lines{"Quenbrook.exe", "Quenbrook.ini"}));
 }
 
+// A settings file saved as UTF-8 with the mark, as Notepad saves it, naming
+// a Japanese log folder: converted exactly by Windows itself, the copy is
+// made and the file keeps its encoding. A value with a character that code
+// page 932 holds only by a best fit, or not at all, is refused.
+TEST_F(WineTest, AUtf8SettingsFileNamesAJapaneseLogFolder) {
+    const std::string logs = "髙橋 表①";
+    WriteThread(dir / (logs + "/5ch/news"), "123", "posts", "TITLE=t\r\n");
+    const std::string content = "\xEF\xBB\xBFIniVer=101\r\nVelmVer=2\r\nVelmLogDir=\"" + W(logs) +
+                                "\"\r\nAddUdrScr=0\r\nShowTitle=0\r\nhwVelmWnd=5\r\n";
+    WriteBytes(ini(), content);
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(), Lines{});
+    EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), "posts");
+    std::string saved = content;
+    saved.replace(saved.find("hwVelmWnd=5"), 11, "hwVelmWnd=0");
+    EXPECT_EQ(ReadBytes(ini()), saved);
+    WriteBytes(ini(), SettingsText(W("café¥")).Bytes());
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
+              Lines{"Quenbrook [e] 設定ファイル内、VelmLogDir の値 '" + W("caf?") +
+                    "?' には、扱えない文字が含まれています。"});
+}
+
 // Another program holds the settings file open for reading and writing and
 // lets others write it too (an editor, a sync client): Windows refuses to
 // replace it, so it is rewritten in place, every byte but the handle kept.
