@@ -52,13 +52,15 @@ Inside InsideOf(const std::string& path, const std::string& outer) {
 // folder, where the browser keeps its own logs, however it is reached: a
 // link on the way would lead the copies over another thread's log. Where
 // the user put the destination root itself in the log folder, the copies go
-// where it leads, as the overlap warning promises. Links elsewhere are
-// followed, as every copy tool does: a folder link in the root to another
-// drive is the user's own. A folder whose place cannot be told counts as
-// inside.
+// there, as the overlap warning promises, but only inside the root: a link
+// in it back into the browser's folders is refused the same way. Links
+// elsewhere are followed, as every copy tool does: a folder link in the root
+// to another drive is the user's own. A folder whose place cannot be told
+// counts as inside.
 bool CopyFolderForbidden(const RunState& state) {
-    if (InsideOf(state.CopyRoot, state.LogRoot) == Inside::kYes) return false;
-    return InsideOf(state.CopyDir, state.LogRoot) != Inside::kNo;
+    if (InsideOf(state.CopyDir, state.LogRoot) == Inside::kNo) return false;
+    return InsideOf(state.CopyRoot, state.LogRoot) != Inside::kYes ||
+           InsideOf(state.CopyDir, state.CopyRoot) != Inside::kYes;
 }
 
 }  // namespace

@@ -387,6 +387,15 @@ TEST_F(FaultTest, DestinationLinksAreReplacedNeverWrittenThrough) {
         EXPECT_EQ(NoticeBlocks(r.errors), copy_failed) << m.root;
         EXPECT_EQ(Snapshot(dir / "logs"), source) << m.root;
     }
+    // A root the user put in the log folder: a link in it that leads back to
+    // another board's folder there is refused the same way.
+    MakeFolders(dir / "logs/saved/sv.5ch.net");
+    ASSERT_EQ(::symlink((dir / "logs/sv.5ch.net/other").c_str(),
+                        (dir / "logs/saved/sv.5ch.net/news").c_str()), 0);
+    const Tree with_link = Snapshot(dir / "logs");
+    const ProcessResult in_logs = Run(dir / "logs/saved");
+    EXPECT_EQ(NoticeBlocks(in_logs.errors), copy_failed);
+    EXPECT_EQ(Snapshot(dir / "logs"), with_link);
     // A pipe where the copy goes: no wait, the notice, the pipe left alone.
     MakeFolders(dir / "piped/sv.5ch.net/news");
     ASSERT_EQ(::mkfifo((dir / "piped/sv.5ch.net/news/123.dat").c_str(), 0644), 0);
