@@ -98,9 +98,9 @@ bool ToCp932(const SystemString& text, std::string& out);
 
 // Converts UTF-8 text (a settings value) to code page 932, exactly: false
 // when it is no valid UTF-8 or a character has no code-page-932 form of its
-// own (no best fit: a yen sign never becomes '\'). Such characters, and each byte
-// that starts no valid character, come out as '?', so `out` is still fit for
-// display.
+// own (no best fit: a yen sign never becomes '\'). Each such character, and
+// each stretch of bytes that is no valid character, comes out as '?', so
+// `out` is still fit for display.
 bool Utf8ToCp932Exact(const std::string& text, std::string& out);
 
 // The executable's own full path, as the system reports it; false when it
