@@ -1,6 +1,6 @@
-// The settings loader on arbitrary file bytes, the integer conversions, and
-// the write-back keeping every other line and every byte after the lines
-// searched.
+// The settings loader on arbitrary file bytes, the integer conversions, the
+// encoding and key rules, and the write-back keeping every other line, the
+// UTF-8 mark and every byte after the lines searched.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -10,6 +10,7 @@
 #include "settings/handle_writeback.h"
 #include "settings/integer_conversion.h"
 #include "settings/settings_loader.h"
+#include "settings/settings_syntax.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -36,6 +37,19 @@ std::string Rest(const std::string& path) {
     return rest;
 }
 
+// A line that begins with key + "=" is still the one found, its value as
+// written unless that begins with a blank, a tab or a quote.
+void CheckPlainForm(const std::vector<std::string>& lines) {
+    for (const std::string key : {"VelmVer", "VelmLogDir", "AddUdrScr", "ShowTitle", "hwVelmWnd"}) {
+        const std::size_t plain = qb::FindLineStarting(lines, qb::kSettingLinesSearched, key + "=");
+        if (plain == qb::kNoLine) continue;
+        const std::string written = lines[plain].substr(key.size() + 1);
+        std::string value;
+        QB_CHECK(qb::FindKeyLine(lines, key) == plain && qb::FindKeyValue(lines, key, value));
+        if (written.find_first_of(" \t\"") != 0) QB_CHECK(value == written);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -55,6 +69,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool loaded = qb::LoadSettings(state, ui);
     QB_CHECK(loaded == ui.boxes.empty());
     QB_CHECK(ui.boxes.size() <= 1);
+
+    // The loader, reading by lines, tells the encoding the bytes have.
+    const qb::SettingsEncoding encoding = qb::DetectSettingsEncoding(bytes);
+    std::vector<std::string> lines;
+    QB_CHECK(qb::ReadSettingsLines(ini, lines) == encoding);
+    if (encoding == qb::SettingsEncoding::kUtf16) QB_CHECK(!loaded);
+    CheckPlainForm(lines);
     if (!loaded) return 0;
     QB_CHECK(state.BrowserVer == 1 || state.BrowserVer == 2);
     // The write-back changes the handle line and nothing else.
@@ -65,14 +86,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::string> after = qb::ReadTextLines(ini, qb::kSettingLinesSearched);
     QB_CHECK(Rest(ini) == rest_before);
     QB_CHECK(after.size() == before.size());
-    int changed = 0;
+    // Only the line the loader read the handle from, now in the plain form
+    // (after the mark, on the first line of a file that has one).
+    const std::size_t line = qb::FindKeyLine(before, "hwVelmWnd");
+    const bool mark = line == 0 && before[0].compare(0, 3, qb::kUtf8Mark) == 0;
     for (std::size_t i = 0; i < before.size(); ++i) {
-        if (after[i] != before[i]) {
-            ++changed;
-            QB_CHECK(after[i] == "hwVelmWnd=4294967295");
-        }
+        QB_CHECK(after[i] == (i != line ? before[i] : (mark ? qb::kUtf8Mark : "") +
+                                                          std::string("hwVelmWnd=4294967295")));
     }
-    QB_CHECK(changed <= 1);
+    QB_CHECK(qb::DetectSettingsEncoding(qbtest::ReadBytes(ini)) == encoding);
     qb::RunState again;
     again.ProgramFolder = folder;
     QB_CHECK(qb::LoadSettings(again, ui));

@@ -117,12 +117,28 @@ std::string JoinedLines(const std::vector<std::string>& lines) {
     return content;
 }
 
+// True when a refused move over `target` (a sharing violation, or access
+// denied on the move itself) comes from another program that holds it open
+// but lets others write it, as an editor or a sync client does.
+bool HeldButWritable(std::uint32_t code, const std::string& target) {
+    if (code != kIoSharingViolation && code != kIoAccessDenied) return false;
+    try {
+        CloseFile(OpenExistingForWrite(target));
+    } catch (const InOutError&) {
+        return false;
+    }
+    return true;
+}
+
 // Writes `head`, then what `rest` has left (when given), into the new file
 // `temp`, flushes it and moves it over `target`. `rest` is closed before the
 // move, so that no handle of ours holds the old file. On failure the
-// temporary file is removed and `target` is as it was.
-void FinishReplacing(FileHandle file, const std::string& temp, const std::string& target,
-                     const std::string& head, TextFileReader* rest, bool keep_permissions) {
+// temporary file is removed and `target` is as it was. `existing`: `target`
+// is a file being rewritten, which keeps its permissions; when the move is
+// refused because another program holds it open while it can still be
+// written, false is returned instead, so that it is rewritten in place.
+bool FinishReplacing(FileHandle file, const std::string& temp, const std::string& target,
+                     const std::string& head, TextFileReader* rest, bool existing) {
     try {
         WriteFile(file, head.data(), head.size());
         if (rest != nullptr) {
@@ -130,7 +146,7 @@ void FinishReplacing(FileHandle file, const std::string& temp, const std::string
             while (rest->ReadRest(piece)) WriteFile(file, piece.data(), piece.size());
             rest->Close();
         }
-        if (keep_permissions) CopyPermissions(target, file);
+        if (existing) CopyPermissions(target, file);
         FlushFile(file);
     } catch (const InOutError&) {
         DiscardFile(file, temp);
@@ -139,10 +155,12 @@ void FinishReplacing(FileHandle file, const std::string& temp, const std::string
     try {
         CloseFile(file);
         ReplaceFile(temp, target);
-    } catch (const InOutError&) {
+    } catch (const InOutError& e) {
         DiscardFile(FileHandle{}, temp);
-        throw;
+        if (!existing || !HeldButWritable(e.code, target)) throw;
+        return false;
     }
+    return true;
 }
 
 // Where no new file can be made beside it: the old content is replaced in the
@@ -183,17 +201,14 @@ void WriteTextFileReplacing(const std::string& path,
     FinishReplacing(file, temp, target, JoinedLines(lines), nullptr, false);
 }
 
-bool ReplaceTextLine(const std::string& path, std::size_t max_lines,
-                     const std::string& prefix, const std::string& line) {
+bool ReplaceTextLine(const std::string& path, std::size_t max_lines, const LineEdit& edit) {
     const std::string target = FinalFilePath(path);
     // A file that cannot be written is not replaced either: the same failure
     // as a write in place, and the file left as it is.
     CloseFile(OpenExistingForWrite(target));
     TextFileReader reader(target);
     std::vector<std::string> lines = ReadLines(reader, max_lines);
-    const std::size_t i = FindLineStarting(lines, max_lines, prefix);
-    if (i == kNoLine) return false;
-    lines[i] = line;
+    if (!edit(lines)) return false;
     RemoveStaleTemporaries(target);
     std::string temp;
     FileHandle file;
@@ -204,7 +219,13 @@ bool ReplaceTextLine(const std::string& path, std::size_t max_lines,
         RewriteInPlace(target, JoinedLines(lines), reader);
         return true;
     }
-    FinishReplacing(file, temp, target, JoinedLines(lines), &reader, true);
+    if (FinishReplacing(file, temp, target, JoinedLines(lines), &reader, true)) return true;
+    // Held open elsewhere: rewritten in place, read anew, since the first
+    // reading went into the temporary file.
+    TextFileReader again(target);
+    lines = ReadLines(again, max_lines);
+    if (!edit(lines)) return false;
+    RewriteInPlace(target, JoinedLines(lines), again);
     return true;
 }
 

@@ -5,6 +5,7 @@
 // Every failure raises InOutError.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,16 +57,20 @@ std::size_t FindLineStarting(const std::vector<std::string>& lines, std::size_t 
 void WriteTextFileReplacing(const std::string& path,
                             const std::vector<std::string>& lines);
 
-// Rewrites `path` with the first line among its first `max_lines` lines that
-// begins with `prefix` replaced by `line`. Those lines are written back with
-// CR LF; every byte after them (the later lines, and a 0x1A with all that
-// follows) is kept as it is. The file is read anew, so that it keeps what a
-// neighbour wrote meanwhile. A link is rewritten at its target and the file
-// keeps its permissions; a read-only file raises InOutError kIoAccessDenied
-// and stays as it was. The new content replaces the old in one step; where
-// the folder refuses new files, the file is rewritten in place. False, with
-// nothing written, when no line begins with `prefix`.
-bool ReplaceTextLine(const std::string& path, std::size_t max_lines,
-                     const std::string& prefix, const std::string& line);
+// Changes the first lines read from a file (all of them up to the limit);
+// false to leave the file as it is.
+using LineEdit = std::function<bool(std::vector<std::string>& lines)>;
+
+// Rewrites `path` with its first `max_lines` lines as `edit` leaves them.
+// Those lines are written back with CR LF; every byte after them (the later
+// lines, and a 0x1A with all that follows) is kept as it is. The file is read
+// anew, so that it keeps what a neighbour wrote meanwhile. A link is
+// rewritten at its target and the file keeps its permissions; a read-only
+// file raises InOutError kIoAccessDenied and stays as it was. The new content
+// replaces the old in one step; where the folder refuses new files, or
+// another program holds the file open so that it cannot be replaced but lets
+// others write it, the file is rewritten in place. False, with nothing
+// written, when `edit` returns false.
+bool ReplaceTextLine(const std::string& path, std::size_t max_lines, const LineEdit& edit);
 
 }  // namespace qb

@@ -18,14 +18,6 @@ std::string CopiedLogPath(const RunState& state, const char* extension) {
 
 namespace {
 
-// The identities of the folder at `path` and of its parents, as far as they
-// can be read; empty when it cannot be opened.
-std::vector<FolderId> ChainOf(const std::string& path) {
-    std::vector<FolderId> chain;
-    FolderChainAt(path, chain);
-    return chain;
-}
-
 // The nearest of `path` and its parents that exists: while the destination
 // folder does not exist, that is where its folders would be created.
 std::string NearestFolder(std::string path) {
@@ -38,34 +30,37 @@ std::string NearestFolder(std::string path) {
 }
 
 // Whether the folder that `path` (or its nearest existing parent) names is
-// the folder `outer` or lies inside it; unknown when either cannot be told
-// apart. Decided by what the system says identifies a folder, so that links
-// on the way count where they lead.
+// the folder `outer` or lies inside it. Decided by what the system says
+// identifies a folder, so that links on the way count where they lead;
+// unknown when either cannot be opened, or when the walk up from `path`
+// stops short without meeting `outer` (on Linux, a bind mount on the way).
 enum class Inside { kYes, kNo, kUnknown };
 Inside InsideOf(const std::string& path, const std::string& outer) {
-    const std::vector<FolderId> outer_chain = ChainOf(outer);
+    std::vector<FolderId> outer_chain;
+    FolderChainAt(outer, outer_chain);
     const std::string nearest = NearestFolder(path);
     if (outer_chain.empty() || nearest.empty()) return Inside::kUnknown;
-    const std::vector<FolderId> chain = ChainOf(nearest);
-    if (chain.empty()) return Inside::kUnknown;
-    return std::find(chain.begin(), chain.end(), outer_chain.front()) != chain.end()
-               ? Inside::kYes
-               : Inside::kNo;
+    std::vector<FolderId> chain;
+    const bool complete = FolderChainAt(nearest, chain);
+    if (std::find(chain.begin(), chain.end(), outer_chain.front()) != chain.end()) {
+        return Inside::kYes;
+    }
+    return complete ? Inside::kNo : Inside::kUnknown;
 }
 
-// True when the destination folder is, or would be created, where no copy
-// may go: outside the destination root (a link in the root leading
-// elsewhere), or inside the log folder where the browser keeps its own logs.
-// Copies go into the log folder only where the user put the destination root
-// there and asked for the '_' folders, whose names the browser's folders
-// never have; otherwise a link on the way (or a root inside the log folder)
-// would lead them into a folder of the browser's, over another thread's log.
+// True when the destination folder is, or would be created, inside the log
+// folder, where the browser keeps its own logs, however it is reached: a
+// link on the way would lead the copies over another thread's log. Where
+// the user put the destination root itself in the log folder, the copies go
+// there, as the overlap warning promises, but only inside the root: a link
+// in it back into the browser's folders is refused the same way. Links
+// elsewhere are followed, as every copy tool does: a folder link in the root
+// to another drive is the user's own. A folder whose place cannot be told
+// counts as inside.
 bool CopyFolderForbidden(const RunState& state) {
-    if (InsideOf(state.CopyDir, state.CopyRoot) == Inside::kNo) return true;
-    if (state.AddUnderscore && InsideOf(state.CopyRoot, state.LogRoot) == Inside::kYes) {
-        return false;
-    }
-    return InsideOf(state.CopyDir, state.LogRoot) == Inside::kYes;
+    if (InsideOf(state.CopyDir, state.LogRoot) == Inside::kNo) return false;
+    return InsideOf(state.CopyRoot, state.LogRoot) != Inside::kYes ||
+           InsideOf(state.CopyDir, state.CopyRoot) != Inside::kYes;
 }
 
 }  // namespace

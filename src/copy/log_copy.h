@@ -11,11 +11,11 @@ namespace qb {
 // CopyDir\<key> + extension.
 std::string CopiedLogPath(const RunState& state, const char* extension);
 
-// CopyDir must exist or be created (silently); a notice when it cannot. A
-// CopyDir that, however it is reached, lies outside the destination root
-// (CopyRoot), or is or lies inside the log folder (LogRoot) unless the root
-// itself is or lies inside it and '_' folders are asked for, is neither
-// created nor used: the copy-error notice.
+// CopyDir must exist or be created (silently); a notice when it cannot.
+// Links on the way are followed, but a CopyDir that, however it is reached,
+// is or lies inside the log folder (LogRoot), unless the destination root
+// (CopyRoot) itself is or lies inside it and CopyDir lies inside the root,
+// is neither created nor used: the copy-error notice.
 bool EnsureCopyFolder(const RunState& state, UserFacing& ui);
 // Copies <key>.dat and then, only if that worked, <key>.inf, overwriting.
 bool CopyLogFiles(const RunState& state, UserFacing& ui);

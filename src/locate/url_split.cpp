@@ -20,20 +20,32 @@ std::string CutBefore(std::string& s, const char* sep) {
 // "/", a range such as "/l50", "/l50n", "/-100" or "/100-200", a query or a
 // fragment, and in the query form any parameter after KEY. Only the key ends
 // the thread's identity; anything behind it would otherwise end up in the
-// key and name a log file that does not exist. The bytes looked for here are
-// all below 0x40, so none can be the second byte of a double-byte character.
+// key and name a log file that does not exist. In the query form the board
+// is the whole BBS parameter: other parameters between it and KEY go too.
+// Nothing is cut inside a board or key, whatever letters it begins with.
+// The bytes looked for here are all below 0x40 (the parameter names are
+// found with FindText), so none can be the second byte of a double-byte
+// character.
 std::string DropAfterKey(const std::string& url) {
     static const char kPathForm[] = "test/read.cgi/";
-    static const char kQueryForm[] = "&KEY=";
+    static const char kBoardParameter[] = "bbs/read.pl?BBS=";
+    static const char kKeyParameter[] = "&KEY=";
     std::size_t p = FindText(url, kPathForm);
     if (p != 0) {
         const std::size_t board_slash = url.find('/', p - 1 + sizeof kPathForm - 1);
         if (board_slash == std::string::npos) return url;
         return url.substr(0, url.find_first_of("/?&#", board_slash + 1));
     }
-    p = FindText(url, kQueryForm);
-    if (p != 0) return url.substr(0, url.find_first_of("&#", p - 1 + sizeof kQueryForm - 1));
-    return url;
+    p = FindText(url, kKeyParameter);
+    if (p == 0) return url;
+    const std::size_t key = p - 1;
+    std::string kept = url.substr(0, url.find_first_of("&#", key + sizeof kKeyParameter - 1));
+    const std::size_t board = FindText(kept, kBoardParameter);
+    if (board != 0 && board - 1 < key) {
+        const std::size_t board_end = kept.find('&', board - 1 + sizeof kBoardParameter - 1);
+        if (board_end < key) kept.erase(board_end, key - board_end);
+    }
+    return kept;
 }
 
 }  // namespace
@@ -43,10 +55,8 @@ bool SplitThreadUrl(RunState& state, const std::string& url) {
     // The secure scheme where the URL has it, else the plain one.
     ReplaceFirst(s, FindText(s, "https://") != 0 ? "https://" : "http://", "");
     ReplaceFirst(s, "test/read.cgi/", "");
-    ReplaceFirst(s, "/l50", "");
     ReplaceFirst(s, "bbs/read.pl?BBS=", "");
     ReplaceFirst(s, "&KEY=", "/");
-    ReplaceFirst(s, "&LAST=100", "");
     state.BoardHost = CutBefore(s, "/");
     state.ServerName = CutBefore(state.BoardHost, ".");
     state.BoardName = CutBefore(s, "/");

@@ -11,7 +11,9 @@ namespace qb {
 //   http(s)://<server>.<domain>/test/read.cgi/<board>/<key>/l50
 //   http(s)://<server>.<domain>/bbs/read.pl?BBS=<board>&KEY=<key>&LAST=100
 // and cuts the rest at '/' and '.'. After the key, form 1 may carry anything
-// from a '/', '?', '&' or '#' on, form 2 anything from a '&' or '#' on.
+// from a '/', '?', '&' or '#' on, form 2 anything from a '&' or '#' on; in
+// form 2 other parameters may stand between BBS and KEY. A board or key is
+// never cut inside.
 // Never fails; the pieces may be empty.
 bool SplitThreadUrl(RunState& state, const std::string& url);
 

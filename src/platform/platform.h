@@ -43,6 +43,7 @@ constexpr std::uint32_t kIoFileNotFound = 2;
 constexpr std::uint32_t kIoPathNotFound = 3;
 constexpr std::uint32_t kIoTooManyOpenFiles = 4;
 constexpr std::uint32_t kIoAccessDenied = 5;
+constexpr std::uint32_t kIoSharingViolation = 32;
 constexpr std::uint32_t kIoReadBeyondEnd = 100;
 constexpr std::uint32_t kIoDiskFull = 101;
 constexpr std::uint32_t kIoNotNumeric = 106;
@@ -94,6 +95,13 @@ using SystemString = std::string;
 // no code-page-932 form or the text is not valid in the system's encoding.
 // Such characters come out as '?', so `out` is still fit for display.
 bool ToCp932(const SystemString& text, std::string& out);
+
+// Converts UTF-8 text (a settings value) to code page 932, exactly: false
+// when it is no valid UTF-8 or a character has no code-page-932 form of its
+// own (no best fit: a yen sign never becomes '\'). Each such character, and
+// each stretch of bytes that is no valid character, comes out as '?', so
+// `out` is still fit for display.
+bool Utf8ToCp932Exact(const std::string& text, std::string& out);
 
 // The executable's own full path, as the system reports it; false when it
 // cannot be written in code page 932 ('?' stands for what cannot).

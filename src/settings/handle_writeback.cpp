@@ -4,17 +4,19 @@
 
 #include "base/text_file.h"
 #include "settings/settings_file.h"
-#include "settings/settings_loader.h"
+#include "settings/settings_syntax.h"
 
 namespace qb {
 
 bool SaveWindowHandle(RunState& state) {
+    // Written in the plain form, whatever form the line had.
     const std::string line = KeyLine(kKeyHwVelmWnd, std::to_string(state.SavedWnd));
-    const std::size_t i = FindKeyLine(state.IniLines, kKeyHwVelmWnd);
-    if (i != kNoLine) state.IniLines[i] = line;
+    ReplaceKeyLine(state.IniLines, kKeyHwVelmWnd, line);
     // The file is read again as it is now, and only the handle line changes.
     ReplaceTextLine(SettingsPath(state.ProgramFolder), kSettingLinesSearched,
-                    KeyLine(kKeyHwVelmWnd, ""), line);
+                    [&line](std::vector<std::string>& lines) {
+                        return ReplaceKeyLine(lines, kKeyHwVelmWnd, line);
+                    });
     return true;
 }
 

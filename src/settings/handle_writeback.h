@@ -5,11 +5,12 @@
 
 namespace qb {
 
-// Replaces the first "hwVelmWnd=" line among the first 50 with SavedWnd, in
-// IniLines and in the file, which keeps every other byte (a file changed
-// meanwhile so that it holds no such line is left as it is). The file is
-// replaced in one step, so a failure leaves the old file intact; it raises
-// InOutError.
+// Replaces the hwVelmWnd line (the one the loader reads its value from,
+// among the first 50) by "hwVelmWnd=" + SavedWnd, in IniLines and in the
+// file, which keeps every other byte, its UTF-8 mark included (a file
+// changed meanwhile so that it holds no such line, or saved as UTF-16, is
+// left as it is). The file is replaced in one step, so a failure leaves the
+// old file intact; it raises InOutError.
 bool SaveWindowHandle(RunState& state);
 
 }  // namespace qb

@@ -5,6 +5,7 @@
 #include "base/text_file.h"
 #include "settings/settings_file.h"
 #include "settings/settings_loader.h"
+#include "settings/settings_syntax.h"
 
 namespace qb {
 

@@ -9,21 +9,25 @@
 
 namespace qb {
 
-std::size_t FindKeyLine(const std::vector<std::string>& lines, const std::string& key) {
-    return FindLineStarting(lines, kSettingLinesSearched, KeyLine(key, ""));
-}
-
-bool FindKeyValue(const std::vector<std::string>& lines, const std::string& key,
-                  std::string& value) {
-    value.clear();
-    const std::size_t i = FindKeyLine(lines, key);
-    if (i == kNoLine) return false;
-    value = lines[i].substr(key.size() + 1);
-    return true;
+SettingsEncoding ReadSettingsLines(const std::string& path, std::vector<std::string>& lines) {
+    TextFileReader reader(path);
+    EncodingDetector detector;
+    lines.clear();
+    std::string line;
+    while (lines.size() < kSettingLinesSearched && reader.ReadLine(line)) {
+        lines.push_back(line);
+        // A line end is ASCII, which is what matters for the encoding.
+        line += '\r';
+        detector.Feed(line.data(), line.size());
+    }
+    std::string piece;
+    while (!detector.Settled() && reader.ReadRest(piece)) detector.Feed(piece.data(), piece.size());
+    reader.Close();
+    return detector.Encoding();
 }
 
 bool GetSettingValue(const RunState& state, UserFacing& ui, const std::string& key,
-                     std::string& value) {
+                     SettingsEncoding encoding, std::string& value) {
     if (!FindKeyValue(state.IniLines, key, value)) {
         ShowNotice(ui, FillText(msg::kKeyMissing, {key}), NoticeKind::Error);
         return false;
@@ -32,23 +36,36 @@ bool GetSettingValue(const RunState& state, UserFacing& ui, const std::string& k
         ShowNotice(ui, FillText(msg::kValueEmpty, {key}), NoticeKind::Error);
         return false;
     }
+    if (encoding != SettingsEncoding::kUtf8) return true;
+    // Exactly or not at all: a best fit would name another folder.
+    std::string converted;
+    if (!Utf8ToCp932Exact(value, converted)) {
+        ShowNotice(ui, FillText(msg::kValueUnconvertible, {key, converted}), NoticeKind::Error);
+        return false;
+    }
+    value = converted;
     return true;
 }
 
 bool LoadSettings(RunState& state, UserFacing& ui) {
-    // Only the lines searched are held; a rewrite carries the rest over as
-    // bytes, so memory does not grow with the file.
-    state.IniLines = ReadTextLines(SettingsPath(state.ProgramFolder), kSettingLinesSearched);
+    // Only the lines searched are held, as the file has them; a rewrite
+    // carries the rest over as bytes, so memory does not grow with the file.
+    const SettingsEncoding encoding =
+        ReadSettingsLines(SettingsPath(state.ProgramFolder), state.IniLines);
+    if (encoding == SettingsEncoding::kUtf16) {
+        ShowNotice(ui, msg::kSettingsUtf16, NoticeKind::Error);
+        return false;
+    }
     if (state.IniLines.empty()) {
         ShowNotice(ui, msg::kSettingsEmpty, NoticeKind::Error);
         return false;
     }
     std::string version, add_underscore, show_title, handle;
-    if (!GetSettingValue(state, ui, kKeyVelmVer, version) ||
-        !GetSettingValue(state, ui, kKeyVelmLogDir, state.LogDir) ||
-        !GetSettingValue(state, ui, kKeyAddUdrScr, add_underscore) ||
-        !GetSettingValue(state, ui, kKeyShowTitle, show_title) ||
-        !GetSettingValue(state, ui, kKeyHwVelmWnd, handle)) {
+    if (!GetSettingValue(state, ui, kKeyVelmVer, encoding, version) ||
+        !GetSettingValue(state, ui, kKeyVelmLogDir, encoding, state.LogDir) ||
+        !GetSettingValue(state, ui, kKeyAddUdrScr, encoding, add_underscore) ||
+        !GetSettingValue(state, ui, kKeyShowTitle, encoding, show_title) ||
+        !GetSettingValue(state, ui, kKeyHwVelmWnd, encoding, handle)) {
         return false;
     }
     state.LogDir = RemoveTrailingSeparator(state.LogDir);

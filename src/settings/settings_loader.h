@@ -6,31 +6,26 @@
 #include <vector>
 
 #include "base/run_state.h"
-#include "base/text_file.h"
 #include "platform/platform.h"
+#include "settings/settings_syntax.h"
 
 namespace qb {
 
-// Only the first lines of the file are searched for settings.
-constexpr std::size_t kSettingLinesSearched = 50;
+// The first 50 lines of the settings file at `path`, and its encoding, told
+// from all of its bytes up to a 0x1A (read a piece at a time, so memory does
+// not grow with the file). Raises InOutError when it cannot be read.
+SettingsEncoding ReadSettingsLines(const std::string& path, std::vector<std::string>& lines);
 
-// The index of the first line among the first 50 of `lines` that begins
-// with key + "="; kNoLine when there is none.
-std::size_t FindKeyLine(const std::vector<std::string>& lines, const std::string& key);
-
-// The value after key + "=" on the line FindKeyLine finds; false when there
-// is no such line.
-bool FindKeyValue(const std::vector<std::string>& lines, const std::string& key,
-                  std::string& value);
-
-// The value of `key` from the first line of `state.IniLines` (among the
-// first 50) that begins with key + "=". Shows a notice and returns false
-// when there is no such line or its value is empty.
+// The value of `key` from `state.IniLines` as FindKeyValue finds it, in code
+// page 932: a value of a UTF-8 file is converted exactly. Shows a notice and
+// returns false when there is no such line, its value is empty, or it holds
+// a character that code page 932 has no form for.
 bool GetSettingValue(const RunState& state, UserFacing& ui, const std::string& key,
-                     std::string& value);
+                     SettingsEncoding encoding, std::string& value);
 
 // Fills BrowserVer, LogDir, AddUnderscore, ShowTitleOn, SavedWnd and IniLines;
-// false after a notice on the first missing, empty or invalid setting.
+// false after a notice on a UTF-16 file or the first missing, empty or
+// invalid setting.
 bool LoadSettings(RunState& state, UserFacing& ui);
 
 // The window handle a "hwVelmWnd" value holds: false unless it converts and

@@ -257,8 +257,9 @@ TEST_F(FaultTest, BindMountsNeverLetTheEmptyingReachTheLogs) {
         EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/news/123.dat"), source.at("sv.5ch.net/news/123.dat"));
     }
     {
-        // Another board of the log folder mounted where the copy goes: no
-        // proof that it lies in the root, so nothing is copied there.
+        // Another board of the log folder mounted where the copy goes: the
+        // walk up from it stops at the mount, so that it cannot be told
+        // apart from the log folder, and nothing is copied there.
         Settings();
         MakeFolders(dir / "logs/sv.5ch.net/other");
         WriteBytes(dir / "logs/sv.5ch.net/other/123.dat", "another thread");
@@ -364,12 +365,10 @@ TEST_F(FaultTest, DestinationLinksAreReplacedNeverWrittenThrough) {
     }
     const Blocks copy_failed{"Quenbrook [e] ログファイルのコピー中に、エラーが発生しました。"};
     // Links that lead the destination folder where no copy may go: the log
-    // folder itself, another board's folder there (its thread of the same
-    // key keeps its posts), and a folder outside the root (the user's own).
+    // folder itself, and another board's folder there (its thread of the
+    // same key keeps its posts).
     MakeFolders(dir / "logs/sv.5ch.net/other");
     WriteBytes(dir / "logs/sv.5ch.net/other/123.dat", "another board's thread");
-    MakeFolders(dir / "elsewhere");
-    WriteBytes(dir / "elsewhere/123.dat", "the user's own file");
     struct Misled {
         std::string root;
         std::string link;  // below the root
@@ -378,7 +377,6 @@ TEST_F(FaultTest, DestinationLinksAreReplacedNeverWrittenThrough) {
     const Misled misled[] = {
         {"into-logs", "sv.5ch.net", dir / "logs/sv.5ch.net"},
         {"into-board", "sv.5ch.net/news", dir / "logs/sv.5ch.net/other"},
-        {"out-of-root", "sv.5ch.net/news", dir / "elsewhere"},
     };
     const Tree source = Snapshot(dir / "logs");
     for (const Misled& m : misled) {
@@ -389,9 +387,16 @@ TEST_F(FaultTest, DestinationLinksAreReplacedNeverWrittenThrough) {
         EXPECT_EQ(r.exit_code, 0);
         EXPECT_EQ(NoticeBlocks(r.errors), copy_failed) << m.root;
         EXPECT_EQ(Snapshot(dir / "logs"), source) << m.root;
-        EXPECT_EQ(ListNames(dir / "elsewhere"), Blocks{"123.dat"});
-        EXPECT_EQ(ReadBytes(dir / "elsewhere/123.dat"), "the user's own file");
     }
+    // A root the user put in the log folder: a link in it that leads back to
+    // another board's folder there is refused the same way.
+    MakeFolders(dir / "logs/saved/sv.5ch.net");
+    ASSERT_EQ(::symlink((dir / "logs/sv.5ch.net/other").c_str(),
+                        (dir / "logs/saved/sv.5ch.net/news").c_str()), 0);
+    const Tree with_link = Snapshot(dir / "logs");
+    const ProcessResult in_logs = Run(dir / "logs/saved");
+    EXPECT_EQ(NoticeBlocks(in_logs.errors), copy_failed);
+    EXPECT_EQ(Snapshot(dir / "logs"), with_link);
     // A pipe where the copy goes: no wait, the notice, the pipe left alone.
     MakeFolders(dir / "piped/sv.5ch.net/news");
     ASSERT_EQ(::mkfifo((dir / "piped/sv.5ch.net/news/123.dat").c_str(), 0644), 0);

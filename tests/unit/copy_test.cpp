@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
 
 #include "support/sandbox.h"
 
@@ -112,6 +113,26 @@ TEST_F(CopyTest, DestinationFolderThatCannotBeCreated) {
     EXPECT_EQ(box.Run({box.root(), kForm1}), 0);
     EXPECT_EQ(box.Texts(), Texts{"コピー先フォルダ '" + box.root() +
                                  "/sv.5ch.net/news' を作成できませんでした。"});
+}
+
+// Copies go where the user's folders lead: through a folder link in the
+// root to another place, and into a root the user put inside the log folder
+// (the '_' folders not asked for), whose logs stay as they were.
+TEST_F(CopyTest, CopiesGoWhereTheUsersFoldersLead) {
+    box.Settings(1, "0", "0");
+    box.AddThread({"sv.5ch.net", "news", "123", "posts", "TITLE=t"});
+    MakeFolders(box.dir / "big");
+    ASSERT_EQ(::symlink((box.dir / "big").c_str(), (box.root() + "/sv.5ch.net").c_str()), 0);
+    MakeFolders(box.logs() + "/saved");
+    const std::map<std::string, std::string> logs = Snapshot(box.logs());
+    for (const std::string& root : {box.root(), box.logs() + "/saved"}) {
+        EXPECT_EQ(box.Run({root, kForm1}), 0);
+        EXPECT_EQ(box.Texts(), Texts{}) << root;
+    }
+    EXPECT_EQ(ReadBytes(box.dir / "big/news/123.dat"), "posts");
+    EXPECT_EQ(ReadBytes(box.logs() + "/saved/sv.5ch.net/news/123.inf"), "TITLE=t");
+    const std::map<std::string, std::string> after = Snapshot(box.logs());
+    for (const auto& entry : logs) EXPECT_EQ(after.at(entry.first), entry.second) << entry.first;
 }
 
 TEST_F(CopyTest, ACopyFailureNamesNeitherFileAndKeepsTheDat) {

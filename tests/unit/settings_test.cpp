@@ -5,6 +5,7 @@
 #include "settings/handle_writeback.h"
 #include "settings/settings_file.h"
 #include "settings/settings_loader.h"
+#include "settings/settings_syntax.h"
 #include "support/fake_user_facing.h"
 #include "support/settings_text.h"
 #include "support/temp_folder.h"
@@ -81,6 +82,7 @@ TEST_F(SettingsTest, AFolderNamedLikeTheFileCannotBeReplaced) {
 
 TEST_F(SettingsTest, EachFaultGetsItsOneNoticeInTheFixedOrder) {
     const std::string log = dir.path() + "/logs";
+    const std::string kUtf16 = "設定ファイルの文字コードが UTF-16 です。\r\nShift_JIS か UTF-8 で保存し直して下さい。";
     struct Case {
         std::string content;
         std::string notice;
@@ -90,10 +92,15 @@ TEST_F(SettingsTest, EachFaultGetsItsOneNoticeInTheFixedOrder) {
         {"\x1A", "設定ファイルの内容が空です。"},
         {kSettingsTemplate, "設定ファイル内、VelmLogDir の値が、空です。"},
         {"VelmLogDir=x\r\n", "設定ファイル内に VelmVer が、見つかりませんでした。"},
-        {" VelmVer=2\r\n", "設定ファイル内に VelmVer が、見つかりませんでした。"},
         {"velmVer=2\r\n", "設定ファイル内に VelmVer が、見つかりませんでした。"},
-        {"VelmVer =2\r\n", "設定ファイル内に VelmVer が、見つかりませんでした。"},
         {"VelmVer=\r\nVelmVer=2\r\n", "設定ファイル内、VelmVer の値が、空です。"},  // first line wins
+        {" VelmVer = \"\" \r\n", "設定ファイル内、VelmVer の値が、空です。"},
+        {std::string("\xFF\xFE" "V\0=\0" "2\0", 8) + "\r\n" + Settings(), kUtf16},
+        // A UTF-8 file: each value converted exactly, in key order.
+        {"VelmVer=2\r\nVelmLogDir=" + log + "/café¥\r\n",
+         "設定ファイル内、VelmLogDir の値 '" + log + "/caf?" "?' には、扱えない文字が含まれています。"},
+        {"\xEF\xBB\xBFVelmVer=2\xFF\r\nVelmLogDir=\xE3\r\n",  // the mark decides
+         "設定ファイル内、VelmVer の値 '2?' には、扱えない文字が含まれています。"},
         {"VelmVer=9\r\nVelmLogDir=" + log + "\r\n",
          "設定ファイル内に AddUdrScr が、見つかりませんでした。"},  // keys before values
         {Settings("3"), "設定ファイル内、VelmVer の値が不正です。"},
@@ -146,6 +153,7 @@ TEST_F(SettingsTest, FlagsAndTheLogFolder) {
         {"1", "0", true, false},
         {"yes", "no", false, true},
         {"1 ", "0 ", false, true},
+        {" \"1\"", "\t0", true, false},
         {"0", "1", false, true},
     };
     for (const Case& c : cases) {
@@ -168,7 +176,7 @@ TEST_F(SettingsTest, OnlyTheFirstFiftyLinesAreSearched) {
               "設定ファイル内に AddUdrScr が、見つかりませんでした。");
 }
 
-TEST(FindKeyLineTest, TheFirstLineOfTheFirstFiftyThatBeginsWithKeyAndEquals) {
+TEST(FindKeyLineTest, ThePlainFormFirstThenTheFirstWithBlanksAmongTheFirstFifty) {
     const std::vector<std::string> filler(49, "Other=1");
     auto after = [](std::vector<std::string> lines, const std::string& line) {
         lines.push_back(line);
@@ -180,13 +188,60 @@ TEST(FindKeyLineTest, TheFirstLineOfTheFirstFiftyThatBeginsWithKeyAndEquals) {
     } cases[] = {
         {{"hwVelmWnd=1"}, 0},
         {{"x", "hwVelmWnd=", "hwVelmWnd=2"}, 1},  // the first, even with no value
-        {{" hwVelmWnd=1", "hwVelmWnd =1", "HWVELMWND=1", "hwVelmWnd", "hwVelmWndX=1"}, kNoLine},
+        {{"HWVELMWND=1", "hwVelmWnd", "hwVelmWndX=1", "x hwVelmWnd=1"}, kNoLine},
+        {{"x", "\thwVelmWnd=1", "hwVelmWnd = 2"}, 1},
+        {{" hwVelmWnd=1", "hwVelmWnd =2", "hwVelmWnd=3"}, 2},  // the form that always counted
+        {{kUtf8Mark + std::string(" hwVelmWnd=1")}, 0},       // after the file's mark only
+        {{"x", kUtf8Mark + std::string("hwVelmWnd=1")}, kNoLine},
         {after(filler, "hwVelmWnd=3"), 49},                    // line 50
-        {after(after(filler, "y"), "hwVelmWnd=3"), kNoLine},  // line 51
+        {after(after(filler, "y"), " hwVelmWnd=3"), kNoLine},  // line 51
         {{}, kNoLine},
     };
     for (const auto& c : cases) EXPECT_EQ(FindKeyLine(c.lines, kKeyHwVelmWnd), c.index);
     EXPECT_EQ(FindKeyLine({"VelmVer=2", "VelmLogDir=x"}, kKeyVelmLogDir), 1u);
+    std::vector<std::string> utf16 = {"\xFF\xFEh", "hwVelmWnd=5"};  // never rewritten
+    EXPECT_FALSE(ReplaceKeyLine(utf16, kKeyHwVelmWnd, "hwVelmWnd=7"));
+    EXPECT_EQ(utf16[1], "hwVelmWnd=5");
+}
+
+TEST(SettingsSyntaxTest, TheEncodingOfTheFileBytesInAnyPieces) {
+    const auto cp932 = SettingsEncoding::kCp932, utf8 = SettingsEncoding::kUtf8,
+               utf16 = SettingsEncoding::kUtf16;
+    const std::pair<std::string, SettingsEncoding> cases[] = {
+        {"", cp932}, {"V=2\r\n", cp932}, {"D=C:\\山田\r\n", utf8}, {"D=C:\\\x8ER\x93" "c", cp932},
+        {"\xEF\xBB\xBF" "D=\x8ER", utf8}, {"\xFF\xFE" "D", utf16}, {"\xFE\xFF", utf16},
+        // Cut short at the end, by a line end or by a 0x1A; nothing after it counts.
+        {"x\xE5\xB1", cp932}, {"\xE5\xB1\r\xB1", cp932}, {"\xE5\xB1\x1A\xB1", cp932},
+        {"\xE5\xB1\xB1\x1A\xFF", utf8}, {"\x1A\xE5\xB1\xB1", cp932},
+        // Overlong forms, a surrogate, past U+10FFFF; then the valid edges.
+        {"\xC0\xAF", cp932}, {"\xE0\x80\xAF", cp932}, {"\xED\xA0\x80", cp932},
+        {"\xF4\x90\x80\x80", cp932}, {"\xF0\x9F\x98\x80\xC2\xA5\xEF\xBF\xBF", utf8},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DetectSettingsEncoding(c.first), c.second) << c.first;
+        for (std::size_t cut = 1; cut < c.first.size(); ++cut) {
+            EncodingDetector detector;
+            detector.Feed(c.first.data(), cut);
+            detector.Feed(c.first.data() + cut, c.first.size() - cut);
+            EXPECT_EQ(detector.Encoding(), c.second) << c.first << " cut at " << cut;
+        }
+    }
+}
+
+TEST(SettingsSyntaxTest, TheValueOfAKeyFromALine) {
+    // A line, and the value of K it holds ("-" when it holds none).
+    const std::pair<std::string, std::string> cases[] = {
+        {"K=C:\\Logs", "C:\\Logs"}, {" \tK\t= \tC:\\Logs", "C:\\Logs"},
+        {"K=\"C:\\My Logs\"", "C:\\My Logs"}, {"K = \"C:\\x\" \t", "C:\\x"},
+        {"K=\" x \"", " x "}, {"K=x \t", "x \t"},  // blanks in quotes, or at the end, stay
+        {"K=\"\"", ""}, {"K= \t", ""}, {"K=\"", "\""}, {"K=\"x", "\"x"}, {"K==x", "=x"},
+        {"K=\"\"x\"\"", "\"x\""}, {"K=\x81\x40x", "\x81\x40x"},  // one pair; a wide blank is text
+        {"\x81\x40K=x", "-"}, {"KX=1", "-"}, {"k=1", "-"}, {"K", "-"}, {"K 1=2", "-"}, {"x K=1", "-"},
+    };
+    for (const auto& c : cases) {
+        std::string value;
+        EXPECT_EQ(KeyValueOnLine(c.first, "K", value) ? value : "-", c.second) << c.first;
+    }
 }
 
 TEST_F(SettingsTest, WriteBackReplacesTheHandleAndKeepsEveryOtherLine) {

@@ -109,9 +109,14 @@ TEST(TextFileWriterTest, ALineReplacedKeepsEveryOtherByteAndTheFilesPlace) {
     qbtest::WriteBytes(dir / "real/s.ini", "a\rxk=1\nk=3\r\nk=2\r\nb\r\nc\r\n" + tail);
     ASSERT_EQ(::chmod((dir / "real/s.ini").c_str(), 0640), 0);
     ASSERT_EQ(::symlink("real/s.ini", (dir / "s.ini").c_str()), 0);
-    // Only the first two lines are looked at, and none there begins with k=.
-    EXPECT_FALSE(ReplaceTextLine(dir / "s.ini", 2, "k=", "k=9"));
-    EXPECT_TRUE(ReplaceTextLine(dir / "s.ini", 4, "k=", "k=9"));
+    const auto first_k = [](Lines& lines) {
+        const std::size_t i = FindLineStarting(lines, lines.size(), "k=");
+        if (i != kNoLine) lines[i] = "k=9";
+        return i != kNoLine;
+    };
+    // Only the first two lines are read for the edit, and none begins with k=.
+    EXPECT_FALSE(ReplaceTextLine(dir / "s.ini", 2, first_k));
+    EXPECT_TRUE(ReplaceTextLine(dir / "s.ini", 4, first_k));
     EXPECT_EQ(qbtest::ReadBytes(dir / "real/s.ini"),
               "a\r\nxk=1\nk=3\r\nk=9\r\nb\r\nc\r\n" + tail);
     struct stat st;

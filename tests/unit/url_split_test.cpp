@@ -88,6 +88,12 @@ TEST(UrlSplitTest, OddUrls) {
         // Only the first occurrence of each fixed part goes.
         {"http://a.b.net/bbs/read.pl?BBS=bd/read.pl?BBS=x&KEY=1",
          {"a", "b.net", "bd", "read.pl?BBS=x/1"}},
+        // A board or key is never cut inside, whatever it begins with; in
+        // the query form the board is the whole BBS parameter.
+        {"http://sv.5ch.net/test/read.cgi/l50news/123", {"sv", "5ch.net", "l50news", "123"}},
+        {"https://sv.5ch.net/test/read.cgi/l50/l50123/l50", {"sv", "5ch.net", "l50", "l50123"}},
+        {"http://k.machi.to/bbs/read.pl?BBS=l50&LAST=1000&START=3&KEY=456&LAST=100",
+         {"k", "machi.to", "l50", "456"}},
         // A trail byte '/' or '.' in a double-byte character is not cut at.
         {"http://a.b.net/\x81/\x81.x/1", {"a", "b.net", "\x81/\x81.x", "1"}},
     };

@@ -3,7 +3,10 @@
 // creates a top-level window of it, prints the window's handle as an
 // unsigned decimal number, and quits when its standard input ends.
 // With a second argument it also holds that file open, sharing it for
-// reading only, so that nobody can write, rename or delete it meanwhile.
+// reading only, so that nobody can write, rename or delete it meanwhile;
+// with "rw" after it, opened for reading and writing and shared for both,
+// as an editor or a sync client holds a file: others may write it, but
+// not rename or delete it.
 // "browser_standin --short <path>" prints the path's short (8.3) form in
 // UTF-8 instead, and ends.
 #include <windows.h>
@@ -29,8 +32,8 @@ DWORD WINAPI WaitForEndOfInput(LPVOID) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: browser_standin <window class> [file to hold]\n");
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: browser_standin <window class> [file to hold [rw]]\n");
         return 2;
     }
     if (argc == 3 && std::strcmp(argv[1], "--short") == 0) {
@@ -43,9 +46,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     HANDLE held = INVALID_HANDLE_VALUE;
-    if (argc == 3) {
-        held = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (argc >= 3) {
+        const bool rw = argc == 4 && std::strcmp(argv[3], "rw") == 0;
+        held = CreateFileA(argv[2], rw ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
+                           rw ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (held == INVALID_HANDLE_VALUE) return 5;
     }
     wchar_t window_class[256];

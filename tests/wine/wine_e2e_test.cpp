@@ -400,6 +400,41 @@ TEST_F(WineTest, UncaughtFailures) {
     EXPECT_EQ(ListNames(dir / "prog"), (Lines{"Quenbrook.exe", "Quenbrook.ini"}));
 }
 
+// A settings file saved as UTF-8 with the mark, naming a Japanese log
+// folder: Windows converts it exactly, the copy is made and the file keeps
+// its encoding. A value that code page 932 holds only by a best fit, or not
+// at all, is refused.
+TEST_F(WineTest, AUtf8SettingsFileNamesAJapaneseLogFolder) {
+    WriteThread(dir / "髙橋 表①/5ch/news", "123", "posts", "TITLE=t\r\n");
+    const std::string content = "\xEF\xBB\xBFVelmVer=2\r\nVelmLogDir=\"" + W("髙橋 表①") +
+                                "\"\r\nAddUdrScr=0\r\nShowTitle=0\r\nhwVelmWnd=5\r\n";
+    WriteBytes(ini(), content);
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(), Lines{});
+    EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), "posts");
+    EXPECT_EQ(ReadBytes(ini()), content.substr(0, content.size() - 3) + "0\r\n");
+    WriteBytes(ini(), SettingsText(W("café¥")).Bytes());
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
+              Lines{"Quenbrook [e] 設定ファイル内、VelmLogDir の値 '" + W("caf?") +
+                    "?' には、扱えない文字が含まれています。"});
+}
+
+// Another program holds the settings file open for reading and writing and
+// lets others write it too (an editor, a sync client): Windows refuses to
+// replace it, so it is rewritten in place, every byte but the handle kept.
+TEST_F(WineTest, ASettingsFileHeldWithWriteSharingIsRewrittenInPlace) {
+    Thread("5ch/news", "123", "posts", "TITLE=t\r\n");
+    WriteBytes(ini(), SettingsText(W("logs")).ShowTitle("0").Handle("5").Bytes() + "User=1\r\n");
+    std::string handle;
+    auto holder = WineSession::StartBrowser("THolder", handle, ini(), true);
+    const WineRun run = Run(W("dest") + " " + kForm1);
+    holder->Stop();
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.Lines(), Lines{});
+    EXPECT_EQ(ReadBytes(ini()), SettingsText(W("logs")).ShowTitle("0").Bytes() + "User=1\r\n");
+    EXPECT_EQ(ListNames(dir / "prog"), (Lines{"Quenbrook.exe", "Quenbrook.ini"}));
+    EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), "posts");
+}
+
 TEST_F(WineTest, AnyLocaleShowsTheSameTextsAndHandlesJapanesePaths) {
     const std::string lang = "en_US.UTF-8";
     Settings(2);

@@ -95,9 +95,11 @@ WineRun WineSession::Run(const std::string& exe, const std::string& command_line
 
 std::unique_ptr<Background> WineSession::StartBrowser(const std::string& window_class,
                                                       std::string& handle,
-                                                      const std::string& hold) {
+                                                      const std::string& hold,
+                                                      bool share_writes) {
     std::vector<std::string> argv{Env("QB_WINE"), BuildFile("browser_standin.exe"), window_class};
     if (!hold.empty()) argv.push_back(WinPath(hold));
+    if (!hold.empty() && share_writes) argv.push_back("rw");
     auto browser = std::make_unique<Background>(argv);
     handle = browser->ReadLine();
     return browser;

@@ -46,10 +46,13 @@ public:
                        const std::string& gate = "");
 
     // Starts the browser stand-in with a window of `window_class`; its
-    // handle is returned through `handle`. `hold` names a file it keeps open.
+    // handle is returned through `handle`. `hold` names a file it keeps open,
+    // shared for reading only, or with `share_writes` open for writing and
+    // shared for reading and writing.
     static std::unique_ptr<Background> StartBrowser(const std::string& window_class,
                                                     std::string& handle,
-                                                    const std::string& hold = "");
+                                                    const std::string& hold = "",
+                                                    bool share_writes = false);
 
     static std::string BuildFile(const std::string& name);
 };

@@ -107,6 +107,9 @@ bool ToCp932(const std::string& text, std::string& out) {
     return false;
 }
 
+// The system's text is UTF-8 here: the same exact conversion.
+bool Utf8ToCp932Exact(const std::string& text, std::string& out) { return ToCp932(text, out); }
+
 std::string SystemPath(const std::string& path) {
     std::string converted = Cp932ToUtf8(path);
     for (char& c : converted) {

@@ -41,4 +41,48 @@ bool ToCp932(const std::wstring& text, std::string& out) {
     return !used_default;
 }
 
+namespace {
+
+// UTF-8 to UTF-16; false when `text` is no valid UTF-8.
+bool FromUtf8(const std::string& text, std::wstring& wide) {
+    wide.clear();
+    if (text.empty()) return true;
+    const int size = static_cast<int>(text.size());
+    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    if (n <= 0) return false;
+    wide.assign(static_cast<std::size_t>(n), L'\0');
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, &wide[0], n) == n;
+}
+
+// Exact only when the code-page-932 bytes read back as the same characters.
+bool Utf8PieceToCp932(const std::string& text, std::string& out) {
+    std::wstring wide;
+    return FromUtf8(text, wide) && ToCp932(wide, out) && Wide(out) == wide;
+}
+
+// The length of the UTF-8 character at `pos`: its first byte and the
+// continuation bytes after it.
+std::size_t Utf8CharLength(const std::string& text, std::size_t pos) {
+    std::size_t n = 1;
+    while (pos + n < text.size() && (static_cast<unsigned char>(text[pos + n]) & 0xC0) == 0x80) {
+        ++n;
+    }
+    return n;
+}
+
+}  // namespace
+
+bool Utf8ToCp932Exact(const std::string& text, std::string& out) {
+    if (Utf8PieceToCp932(text, out)) return true;
+    // Again a character at a time, so that only what cannot be held shows as '?'.
+    out.clear();
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::string one = text.substr(pos, Utf8CharLength(text, pos));
+        std::string converted;
+        out += Utf8PieceToCp932(one, converted) ? converted : "?";
+        pos += one.size();
+    }
+    return false;
+}
+
 }  // namespace qb
