@@ -298,7 +298,7 @@ TEST_F(FaultTest, InfThatVanishesBeforeTheTitle) {
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(Utf8(ui.boxes[0].caption), "Quenbrook - タイトルの表示");
     EXPECT_EQ(Utf8(ui.boxes[0].text), "ファイル '" + dir.path() + "/dest/123.inf' が、見つかりません。");
-    EXPECT_EQ(ui.boxes[0].style, 0x00010010u);
+    EXPECT_EQ(ui.boxes[0].style, kErrorStyle);
     ASSERT_EQ(::mkfifo((dir / "dest/123.inf").c_str(), 0644), 0);
     try {
         qb::ShowThreadTitle(state, ui);

@@ -62,7 +62,7 @@ TEST_F(BrowserRunTest, TheHandleDecidesWhetherToAsk) {
         EXPECT_EQ(box.ui.looked_up.back(), "TVelmarisForm");
         if (c.asked) {
             ASSERT_EQ(box.Texts(), Texts{Question()}) << c.saved;
-            EXPECT_EQ(box.ui.boxes[0].style, 0x00050124u);
+            EXPECT_EQ(box.ui.boxes[0].style, kQuestionStyle);
             EXPECT_EQ(box.ui.boxes[0].caption, "Quenbrook");
         } else {
             EXPECT_EQ(box.Texts(), Texts{}) << c.saved;
@@ -197,7 +197,7 @@ TEST_F(BrowserRunTest, ARootOverlappingTheLogFolderIsNeverEmptied) {
         EXPECT_EQ(box.Texts()[0], "コピー先フォルダ '" + c.shown + "' は、\r\nログフォルダ '" +
                                       box.logs() +
                                       "' と重なっているので、\r\n中身を空にせずにコピーします。");
-        EXPECT_EQ(box.ui.boxes[0].style, 0x00010030u);
+        EXPECT_EQ(box.ui.boxes[0].style, kWarningStyle);
         EXPECT_EQ(ReadBytes(box.logs() + "/sv.5ch.net/news/123.dat"), "posts");
         EXPECT_EQ(box.ui.answers.size(), 1u);  // nothing was asked
         EXPECT_EQ(SavedHandle(box.ini()), "0");  // the copy went on
@@ -238,7 +238,7 @@ TEST_F(BrowserRunTest, ARootOverlappingTheProgramFolderIsNeverEmptied) {
                                      "' は、\r\nプログラムのフォルダ '" + bin +
                                      "' と重なっているので、\r\n中身を空にせずにコピーします。"})
             << root;
-        EXPECT_EQ(box.ui.boxes[0].style, 0x00010030u);
+        EXPECT_EQ(box.ui.boxes[0].style, kWarningStyle);
         EXPECT_EQ(ReadBytes(bin + "/Quenbrook"), "program");
         EXPECT_EQ(SavedHandle(bin + "/Quenbrook.ini"), "0");
         EXPECT_EQ(ReadBytes(root + "/sv.5ch.net/news/123.dat"), "posts");  // the copy went on
