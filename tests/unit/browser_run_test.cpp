@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
@@ -14,6 +12,7 @@
 #include "base/folder_identity.h"
 #include "support/sandbox.h"
 #include "support/settings_text.h"
+#include "support/system_faults.h"
 
 namespace {
 
@@ -139,25 +138,15 @@ TEST_F(BrowserRunTest, ALinkIsRemovedAsALinkAndNeverEntered) {
     EXPECT_EQ(ReadBytes(outside + "/file.txt"), "keep me too");
 }
 
-// An immutable file cannot be removed even by root: one notice for it and
+// A file that cannot be removed (read-only, in use): one notice for it and
 // one for each folder between it and the root.
 TEST_F(BrowserRunTest, AFileThatCannotBeRemoved) {
     const std::string stuck = box.root() + "/old/deeper/1.dat";
-    const int fd = ::open(stuck.c_str(), O_RDONLY);
-    ASSERT_GE(fd, 0);
-    int flags = 0;
-    const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
-                           (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
-    if (!immutable) {
-        ::close(fd);
-        GTEST_SKIP() << "this file system cannot make a file undeletable";
-    }
+    SystemFaults faults;
+    faults.Fail(Call::kRemove, stuck, EPERM);
     box.Settings(1, "0", "0", "1");
     box.ui.answers = {true};
     box.Run({box.root(), kUrl});
-    flags &= ~FS_IMMUTABLE_FL;
-    ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-    ::close(fd);
     const Texts expected = {
         Question(),
         "ファイル '" + stuck + "' を削除できませんでした。",
