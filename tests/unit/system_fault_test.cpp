@@ -140,6 +140,12 @@ TEST_F(SystemFaultTest, AFailedWriteBackLeavesTheSettingsFileAsItWas) {
              f.Fail(Call::kRename, p + "/Quenbrook.ini", EIO);
          },
          "I/O エラー (1117)."},
+        // Never taken for missing and replaced by the template.
+        {"the settings file cannot be looked at", SettingsBytes(),
+         [](SystemFaults& f, const std::string& p) {
+             f.Fail(Call::kLookAt, p + "/Quenbrook.ini", EIO);
+         },
+         "I/O エラー (1117)."},
     };
     const std::string prog = box.dir / "prog";
     const Tree source = Snapshot(box.logs());

@@ -2,6 +2,8 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include "platform/platform.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/system_calls.h"
@@ -22,9 +24,15 @@ bool FolderExists(const std::string& path) {
     return System().stat(SystemPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Absent only when the system says that no entry of this name can be
+// reached; an entry that cannot be looked at (an I/O error) counts as
+// present, so that a settings file is never taken for missing and replaced
+// by the template: reading it then fails instead.
 bool FileIsPresent(const std::string& path) {
     struct stat st;
-    return System().stat(SystemPath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    if (System().stat(SystemPath(path).c_str(), &st) == 0) return !S_ISDIR(st.st_mode);
+    return errno != ENOENT && errno != ENOTDIR && errno != EACCES && errno != ENAMETOOLONG &&
+           errno != ELOOP;
 }
 
 bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries) {
