@@ -132,6 +132,23 @@ TEST_F(SystemFaultTest, AFailedWriteBackLeavesTheSettingsFileAsItWas) {
              f.Fail(Call::kCreate, p + "/", EACCES);
          },
          "ディスクがいっぱいです."},
+        // Without the room made sure of, the write stops where the old
+        // bytes end: they are put back.
+        {"disk full, rewritten in place, no room reserved", lone_cr,
+         [](SystemFaults& f, const std::string& p) {
+             f.FillDisk(p);
+             f.Fail(Call::kCreate, p + "/", EACCES);
+             f.Fail(Call::kReserve, p + "/", EOPNOTSUPP);
+         },
+         "ディスクがいっぱいです."},
+        // The new content is shorter (handle 0 for 12345): without the cut,
+        // old bytes would stay after it; all of them are put back.
+        {"the cut refused, rewritten in place", SettingsBytes("12345"),
+         [](SystemFaults& f, const std::string& p) {
+             f.Fail(Call::kCreate, p + "/", EACCES);
+             f.Fail(Call::kCut, p + "/", EIO);
+         },
+         "I/O エラー (1117)."},
         {"I/O error on the flush", SettingsBytes(),
          [](SystemFaults& f, const std::string& p) { f.Fail(Call::kFlush, p + "/", EIO); },
          "I/O エラー (1117)."},
