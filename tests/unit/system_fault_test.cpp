@@ -149,8 +149,8 @@ TEST_F(SystemFaultTest, AFailedWriteBackLeavesTheSettingsFileAsItWas) {
              f.Fail(Call::kCut, p + "/", EIO);
          },
          "I/O エラー (1117)."},
-        {"I/O error on the flush", SettingsBytes(),
-         [](SystemFaults& f, const std::string& p) { f.Fail(Call::kFlush, p + "/", EIO); },
+        {"I/O error on the write", SettingsBytes(),
+         [](SystemFaults& f, const std::string& p) { f.Fail(Call::kWrite, p + "/", EIO); },
          "I/O エラー (1117)."},
         {"rename refused", SettingsBytes(),
          [](SystemFaults& f, const std::string& p) {
