@@ -3,6 +3,8 @@
 #  - includes run only downwards: app -> stages -> base -> platform
 #    (a stage may include another stage, a layer itself);
 #  - `_WIN32` and system headers (<....h>) appear only under platform/;
+#  - the headers in platform/posix/ and platform/win32/ are included only
+#    from their own folder;
 #  - no source file is longer than 300 lines.
 # Prints each breach and exits 1 when there is any.
 set -uo pipefail
@@ -30,6 +32,13 @@ for dir in */; do
     breach "upward include: $hit"
   done < <(grep -rnE '^#include "' "$layer" | grep -vE "#include \"($ok)/")
 done
+
+# The helpers each platform folder shares (and the POSIX system-call table
+# that tests override) are private to that folder.
+while IFS= read -r hit; do
+  breach "private platform header outside its folder: $hit"
+done < <(grep -rnE '^#include "platform/(posix|win32)/' . |
+         grep -vE '^\./platform/(posix|win32)/')
 
 while IFS= read -r hit; do
   breach "system-specific code outside platform/: $hit"

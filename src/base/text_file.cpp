@@ -163,31 +163,49 @@ bool FinishReplacing(FileHandle file, const std::string& temp, const std::string
     return true;
 }
 
-// Where no new file can be made beside it: the old content is replaced in the
-// file itself. The rest is read whole first, since it is then overwritten.
-// The new bytes are written over the old ones from the start and the file is
-// cut to their length only afterwards, so that a run reading it meanwhile
-// never finds it empty; the room for them is made sure of first, so that a
-// full disk leaves the file as it was.
-void RewriteInPlace(const std::string& target, std::string content, TextFileReader& rest) {
+// Appends what `reader` has left to `bytes`, and closes the reader.
+void AppendRest(TextFileReader& reader, std::string& bytes) {
     std::string piece;
-    while (rest.ReadRest(piece)) content += piece;
-    rest.Close();
+    while (reader.ReadRest(piece)) bytes += piece;
+    reader.Close();
+}
+
+// Writes `bytes` over `target` from its start and cuts it to their length
+// only afterwards, so that a run reading it meanwhile never finds it empty;
+// the room for them is made sure of first, so that a full disk leaves the
+// file as it was. Should the writing stop half-way nonetheless (a write cut
+// short where no room could be made sure of, the cut refused), `old`, when
+// given, is written back the same way: it needs no more room than it had.
+void WriteOver(const std::string& target, const std::string& bytes, const std::string* old) {
     FileHandle file = OpenExistingForWrite(target);
+    bool writing = false;
     try {
-        ReserveFileSpace(file, content.size());
-        WriteFile(file, content.data(), content.size());
-        SetFileLength(file, content.size());
+        ReserveFileSpace(file, bytes.size());
+        writing = true;
+        WriteFile(file, bytes.data(), bytes.size());
+        SetFileLength(file, bytes.size());
         FlushFile(file);
     } catch (const InOutError&) {
         try {
             CloseFile(file);
+            if (writing && old != nullptr) WriteOver(target, *old, nullptr);
         } catch (const InOutError&) {
             // The first failure is the one reported.
         }
         throw;
     }
     CloseFile(file);
+}
+
+// Where no new file can be made beside it: the old content is replaced in the
+// file itself. The rest is read whole first, since it is then overwritten,
+// and so is the file as it is, to be put back should the rewrite fail.
+void RewriteInPlace(const std::string& target, std::string content, TextFileReader& rest) {
+    AppendRest(rest, content);
+    TextFileReader whole(target);
+    std::string old;
+    AppendRest(whole, old);
+    WriteOver(target, content, &old);
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
-// Faults injected into real runs of the native binary: read-only and
-// unwritable places, full disks, odd files. For each: what the user sees,
-// the exit code, and that nothing is lost (settings file and source tree
-// byte-identical unless the run succeeded, no temporary file left).
+// Faults in real runs of the native binary that need real processes or
+// mounts: odd files and links, runs killed part-way or running at once, and
+// bind mounts. For each: what the user sees, the exit code, and that nothing
+// is lost (settings file and source tree byte-identical unless the run
+// succeeded, no temporary file left). Failures of single system calls (full
+// disks, I/O errors, refused writes) run in-process in
+// unit/system_fault_test.cpp.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -14,7 +15,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <map>
 #include <thread>
@@ -33,53 +33,6 @@ using Blocks = std::vector<std::string>;
 using Tree = std::map<std::string, std::string>;
 
 const char* kUrl = "http://sv.5ch.net/test/read.cgi/news/123";
-
-// Sets or clears the immutable flag, which holds even against root.
-bool SetImmutable(const std::string& path, bool on) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
-    if (fd < 0) return false;
-    int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return ok;
-}
-
-struct ImmutableGuard {
-    explicit ImmutableGuard(std::string p) : path(std::move(p)), active(SetImmutable(path, true)) {}
-    ~ImmutableGuard() {
-        if (active) SetImmutable(path, false);
-    }
-    std::string path;
-    bool active;
-};
-
-// A small file system of its own, full after Fill().
-struct TinyDisk {
-    TinyDisk(const std::string& p, std::size_t bytes) : path(p) {
-        MakeFolders(path);
-        const std::string options = "size=" + std::to_string(bytes);
-        mounted = ::mount("tmpfs", path.c_str(), "tmpfs", 0, options.c_str()) == 0;
-    }
-    ~TinyDisk() {
-        if (mounted) ::umount2(path.c_str(), MNT_DETACH);
-    }
-    // Takes up every byte left.
-    void Fill() {
-        const int fd = ::open((path + "/.filler").c_str(), O_WRONLY | O_CREAT, 0600);
-        static const char block[4096] = {};
-        while (::write(fd, block, sizeof block) > 0) {
-        }
-        while (::write(fd, block, 1) > 0) {
-        }
-        ::close(fd);
-    }
-    std::string path;
-    bool mounted;
-};
 
 class FaultTest : public ::testing::Test {
 protected:
@@ -108,101 +61,9 @@ protected:
 
     ProcessResult Run(const std::string& root) { return RunProgram(program, {root, kUrl}); }
 
-    void ExpectFailureReport(const ProcessResult& r, const std::string& message) {
-        EXPECT_EQ(r.exit_code, 1);
-        const Blocks blocks = NoticeBlocks(r.errors);
-        ASSERT_EQ(blocks.size(), 1u) << r.errors;
-        EXPECT_EQ(blocks[0].rfind("アプリケーション エラー [e] EInOutErrorがモジュール Quenbrook の ", 0),
-                  0u) << blocks[0];
-        EXPECT_NE(blocks[0].find(" で発生しました。\n" + message), std::string::npos) << blocks[0];
-    }
-
     TempFolder dir;
     std::string program, ini;
 };
-
-TEST_F(FaultTest, ReadOnlySettingsFileDuringTheWriteBack) {
-    Install(dir / "prog");
-    Settings();
-    const std::string before = ReadBytes(ini);
-    const Tree source = Snapshot(dir / "logs");
-    ImmutableGuard guard(ini);
-    if (!guard.active) GTEST_SKIP() << "cannot make a file read-only for root here";
-    const ProcessResult r = Run(dir / "dest");
-    ExpectFailureReport(r, "ファイルへのアクセスが拒否されました.");
-    EXPECT_EQ(ReadBytes(ini), before);
-    EXPECT_EQ(ListNames(dir / "prog"), (Blocks{"Quenbrook", "Quenbrook.ini"}));
-    EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/123.dat"), std::string(200000, 'd'));
-    EXPECT_EQ(Snapshot(dir / "logs"), source);
-}
-
-TEST_F(FaultTest, UnwritableProgramFolderOnAFirstRun) {
-    Install(dir / "prog");
-    ImmutableGuard guard(dir / "prog");
-    if (!guard.active) GTEST_SKIP() << "cannot make a folder read-only for root here";
-    const ProcessResult r = RunProgram(program, {});
-    ExpectFailureReport(r, "ファイルへのアクセスが拒否されました.");
-    EXPECT_EQ(ListNames(dir / "prog"), Blocks{"Quenbrook"});
-}
-
-TEST_F(FaultTest, FullDiskDuringTheWriteBack) {
-    const std::size_t program_size = ReadBytes(QB_PROGRAM).size();
-    TinyDisk disk(dir / "prog", program_size + (256 << 10));
-    if (!disk.mounted) GTEST_SKIP() << "cannot mount a small file system here";
-    Install(disk.path);
-    Settings();
-    disk.Fill();
-    const std::string before = ReadBytes(ini);
-    const Tree source = Snapshot(dir / "logs");
-    const ProcessResult r = Run(dir / "dest");
-    ExpectFailureReport(r, "ディスクがいっぱいです.");
-    EXPECT_EQ(ReadBytes(ini), before);
-    EXPECT_EQ(ListNames(disk.path), (Blocks{".filler", "Quenbrook", "Quenbrook.ini"}));
-    EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/123.dat"), std::string(200000, 'd'));
-    EXPECT_EQ(Snapshot(dir / "logs"), source);
-    // The folder refuses new files too, so the file is rewritten in place,
-    // and its lines ending in a lone CR grow past the disk's last page when
-    // they come back with CR LF: the file stays as it was.
-    ::unlink((disk.path + "/.filler").c_str());
-    std::string lone_cr = SettingsBytes();
-    for (char& c : lone_cr) {
-        if (c == '\n') c = '\r';
-    }
-    lone_cr.erase(std::unique(lone_cr.begin(), lone_cr.end(),
-                              [](char a, char b) { return a == '\r' && b == '\r'; }),
-                  lone_cr.end());
-    lone_cr += std::string(50, '\r') + std::string(4030 - lone_cr.size(), 'x');
-    WriteBytes(ini, lone_cr);
-    disk.Fill();
-    MakeFolders(dir / "dest2");
-    std::vector<std::string> argv{program, dir / "dest2", kUrl};
-    if (::getuid() == 0) {
-        ASSERT_EQ(RunProcess({"/bin/chown", "-R", "65534:65534", dir.path()}).exit_code, 0);
-        argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
-                                   "--clear-groups"});
-    }
-    ::chmod(disk.path.c_str(), 0555);
-    const ProcessResult in_place = RunProcess(argv, "", {}, 30);
-    ::chmod(disk.path.c_str(), 0755);
-    ExpectFailureReport(in_place, "ディスクがいっぱいです.");
-    EXPECT_TRUE(ReadBytes(ini) == lone_cr);  // whole, and never printed: 4 KB
-}
-
-TEST_F(FaultTest, FullDiskDuringTheCopy) {
-    Install(dir / "prog");
-    Settings();
-    TinyDisk disk(dir / "small", 64 << 10);
-    if (!disk.mounted) GTEST_SKIP() << "cannot mount a small file system here";
-    const std::string before = ReadBytes(ini);
-    const Tree source = Snapshot(dir / "logs");
-    const ProcessResult r = Run(disk.path);
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(NoticeBlocks(r.errors),
-              Blocks{"Quenbrook [e] ログファイルのコピー中に、エラーが発生しました。"});
-    EXPECT_EQ(ListNames(disk.path + "/sv.5ch.net/news"), Blocks{});  // no half-written copy
-    EXPECT_EQ(ReadBytes(ini), before);  // the handle is saved only after a whole copy
-    EXPECT_EQ(Snapshot(dir / "logs"), source);
-}
 
 TEST_F(FaultTest, DestinationRootThatIsAFile) {
     Install(dir / "prog");
@@ -299,7 +160,7 @@ TEST_F(FaultTest, InfThatVanishesBeforeTheTitle) {
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(Utf8(ui.boxes[0].caption), "Quenbrook - タイトルの表示");
     EXPECT_EQ(Utf8(ui.boxes[0].text), "ファイル '" + dir.path() + "/dest/123.inf' が、見つかりません。");
-    EXPECT_EQ(ui.boxes[0].style, 0x00010010u);
+    EXPECT_EQ(ui.boxes[0].style, kErrorStyle);
     ASSERT_EQ(::mkfifo((dir / "dest/123.inf").c_str(), 0644), 0);
     try {
         qb::ShowThreadTitle(state, ui);
@@ -447,96 +308,6 @@ TEST_F(FaultTest, ACopyKilledPartWayKeepsTheEarlierCopy) {
         EXPECT_EQ(ListNames(copy), (Blocks{"123.dat", "123.inf"})) << fraction;
     }
     EXPECT_GT(killed, 0);
-}
-
-// The settings rewrite, run as a user whom permissions bind: everything
-// after the lines searched kept, a link rewritten at its target with its
-// mode, a read-only file left as it was, a closed folder rewritten in place.
-TEST_F(FaultTest, SettingsRewriteKeepsWhatIsThere) {
-    std::string filler;
-    for (int i = 0; i < 55; ++i) filler += "Line" + std::to_string(i) + "\r\n";
-    const std::string tail = filler + "\x1A" "after the end\r\x1A" + std::string(1, '\0') + "bytes";
-    struct Case {
-        const char* name;
-        bool link;
-        mode_t file_mode;
-        mode_t folder_mode;
-        int exit_code;
-    };
-    const Case cases[] = {
-        {"tail", false, 0644, 0755, 0},
-        {"link", true, 0600, 0755, 0},
-        {"read-only", false, 0444, 0755, 1},
-        {"closed folder", false, 0644, 0555, 0},
-    };
-    const bool root = ::getuid() == 0;
-    int n = 0;
-    for (const Case& c : cases) {
-        const std::string folder = dir / ("prog" + std::to_string(++n));
-        Install(folder);
-        std::string file = ini;
-        if (c.link) {
-            MakeFolders(dir / "conf");
-            file = dir / "conf/real.ini";
-            ASSERT_EQ(::symlink(file.c_str(), ini.c_str()), 0);
-        }
-        WriteBytes(file, SettingsBytes() + tail);
-        const std::string dest = dir / ("dest" + std::to_string(n));
-        MakeFolders(dest);
-        if (root) {
-            ASSERT_EQ(RunProcess({"/bin/chown", "-R", "65534:65534", dir.path()}).exit_code, 0);
-        }
-        ASSERT_EQ(::chmod(file.c_str(), c.file_mode), 0);
-        ASSERT_EQ(::chmod(folder.c_str(), c.folder_mode), 0);
-        std::vector<std::string> argv{program, dest, kUrl};
-        if (root) {
-            argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
-                                       "--clear-groups"});
-        }
-        const ProcessResult r = RunProcess(argv, "", {}, 30);
-        ::chmod(folder.c_str(), 0755);
-        if (c.exit_code == 1) {
-            ExpectFailureReport(r, "ファイルへのアクセスが拒否されました.");
-            EXPECT_EQ(ReadBytes(file), SettingsBytes() + tail);
-        } else {
-            EXPECT_EQ(r.exit_code, 0) << c.name;
-            EXPECT_EQ(NoticeBlocks(r.errors), Blocks{}) << c.name;
-            EXPECT_EQ(ReadBytes(file), SettingsBytes("0", "0") + tail) << c.name;
-        }
-        EXPECT_EQ(IsLink(ini), c.link) << c.name;
-        struct stat st;
-        ASSERT_EQ(::stat(file.c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, c.file_mode) << c.name;
-        EXPECT_EQ(ListNames(folder), (Blocks{"Quenbrook", "Quenbrook.ini"})) << c.name;
-        EXPECT_EQ(ReadBytes(dest + "/sv.5ch.net/news/123.dat"), std::string(200000, 'd'));
-    }
-}
-
-// A folder in the root that can be read but not searched, run as a user
-// whom permissions bind: it stays with its notice, and the emptying goes on
-// with the entries after it.
-TEST_F(FaultTest, AFolderThatCannotBeSearchedStopsNothingElse) {
-    Install(dir / "prog");
-    Settings();
-    MakeFolders(dir / "dest/a/inner");
-    // Listing order is the file system's: with 40 entries beside it, some
-    // come after the folder.
-    for (int i = 0; i < 40; ++i) WriteBytes(dir / ("dest/f" + std::to_string(i)), "x");
-    std::vector<std::string> argv{program, dir / "dest", kUrl};
-    if (::getuid() == 0) {
-        ASSERT_EQ(RunProcess({"/bin/chown", "-R", "65534:65534", dir.path()}).exit_code, 0);
-        argv.insert(argv.begin(),
-                    {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
-    }
-    ASSERT_EQ(::chmod((dir / "dest/a").c_str(), 0644), 0);
-    const ProcessResult r = RunProcess(argv, "y\n", {}, 30);
-    ::chmod((dir / "dest/a").c_str(), 0755);
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(NoticeBlocks(r.errors),
-              (Blocks{"Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + dir.path() +
-                          "/dest' の中身を空にしますか？",
-                      "Quenbrook [e] フォルダ '" + dir.path() + "/dest/a' を削除できませんでした。"}));
-    EXPECT_EQ(ListNames(dir / "dest"), (Blocks{"a", "sv.5ch.net"}));
 }
 
 // Eight runs at once, over and over, creating the same folders, copying the

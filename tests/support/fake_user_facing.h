@@ -17,6 +17,15 @@ struct Box {
     unsigned style;
 };
 
+// The styles of the program's boxes, said with the named constants.
+constexpr unsigned kErrorStyle = qb::kBoxOk | qb::kBoxIconHand | qb::kBoxSetForeground;
+constexpr unsigned kInformationStyle = qb::kBoxOk | qb::kBoxIconAsterisk | qb::kBoxSetForeground;
+constexpr unsigned kWarningStyle = qb::kBoxOk | qb::kBoxIconExclamation | qb::kBoxSetForeground;
+constexpr unsigned kPlainStyle = qb::kBoxOk | qb::kBoxSetForeground;
+constexpr unsigned kQuestionStyle = qb::kBoxYesNo | qb::kBoxIconQuestion | qb::kBoxDefButton2 |
+                                    qb::kBoxSetForeground | qb::kBoxTopmost;
+constexpr unsigned kFailureReportStyle = qb::kBoxOk | qb::kBoxIconHand | qb::kBoxTaskModal;
+
 class FakeUserFacing : public qb::UserFacing {
 public:
     int ShowBox(const std::string& text, const std::string& caption,

@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
@@ -14,6 +12,7 @@
 #include "base/folder_identity.h"
 #include "support/sandbox.h"
 #include "support/settings_text.h"
+#include "support/system_faults.h"
 
 namespace {
 
@@ -62,7 +61,7 @@ TEST_F(BrowserRunTest, TheHandleDecidesWhetherToAsk) {
         EXPECT_EQ(box.ui.looked_up.back(), "TVelmarisForm");
         if (c.asked) {
             ASSERT_EQ(box.Texts(), Texts{Question()}) << c.saved;
-            EXPECT_EQ(box.ui.boxes[0].style, 0x00050124u);
+            EXPECT_EQ(box.ui.boxes[0].style, kQuestionStyle);
             EXPECT_EQ(box.ui.boxes[0].caption, "Quenbrook");
         } else {
             EXPECT_EQ(box.Texts(), Texts{}) << c.saved;
@@ -139,25 +138,15 @@ TEST_F(BrowserRunTest, ALinkIsRemovedAsALinkAndNeverEntered) {
     EXPECT_EQ(ReadBytes(outside + "/file.txt"), "keep me too");
 }
 
-// An immutable file cannot be removed even by root: one notice for it and
+// A file that cannot be removed (read-only, in use): one notice for it and
 // one for each folder between it and the root.
 TEST_F(BrowserRunTest, AFileThatCannotBeRemoved) {
     const std::string stuck = box.root() + "/old/deeper/1.dat";
-    const int fd = ::open(stuck.c_str(), O_RDONLY);
-    ASSERT_GE(fd, 0);
-    int flags = 0;
-    const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
-                           (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
-    if (!immutable) {
-        ::close(fd);
-        GTEST_SKIP() << "this file system cannot make a file undeletable";
-    }
+    SystemFaults faults;
+    faults.Fail(Call::kRemove, stuck, EPERM);
     box.Settings(1, "0", "0", "1");
     box.ui.answers = {true};
     box.Run({box.root(), kUrl});
-    flags &= ~FS_IMMUTABLE_FL;
-    ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-    ::close(fd);
     const Texts expected = {
         Question(),
         "ファイル '" + stuck + "' を削除できませんでした。",
@@ -197,7 +186,7 @@ TEST_F(BrowserRunTest, ARootOverlappingTheLogFolderIsNeverEmptied) {
         EXPECT_EQ(box.Texts()[0], "コピー先フォルダ '" + c.shown + "' は、\r\nログフォルダ '" +
                                       box.logs() +
                                       "' と重なっているので、\r\n中身を空にせずにコピーします。");
-        EXPECT_EQ(box.ui.boxes[0].style, 0x00010030u);
+        EXPECT_EQ(box.ui.boxes[0].style, kWarningStyle);
         EXPECT_EQ(ReadBytes(box.logs() + "/sv.5ch.net/news/123.dat"), "posts");
         EXPECT_EQ(box.ui.answers.size(), 1u);  // nothing was asked
         EXPECT_EQ(SavedHandle(box.ini()), "0");  // the copy went on
@@ -238,7 +227,7 @@ TEST_F(BrowserRunTest, ARootOverlappingTheProgramFolderIsNeverEmptied) {
                                      "' は、\r\nプログラムのフォルダ '" + bin +
                                      "' と重なっているので、\r\n中身を空にせずにコピーします。"})
             << root;
-        EXPECT_EQ(box.ui.boxes[0].style, 0x00010030u);
+        EXPECT_EQ(box.ui.boxes[0].style, kWarningStyle);
         EXPECT_EQ(ReadBytes(bin + "/Quenbrook"), "program");
         EXPECT_EQ(SavedHandle(bin + "/Quenbrook.ini"), "0");
         EXPECT_EQ(ReadBytes(root + "/sv.5ch.net/news/123.dat"), "posts");  // the copy went on

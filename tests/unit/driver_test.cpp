@@ -41,7 +41,7 @@ TEST_F(DriverTest, ArgumentCounts) {
     for (const Case& c : cases) {
         EXPECT_EQ(box.Run(c.args), 0);
         EXPECT_EQ(box.Texts(), Texts{c.notice});
-        EXPECT_EQ(box.ui.boxes[0].style, 0x00010010u);
+        EXPECT_EQ(box.ui.boxes[0].style, kErrorStyle);
         EXPECT_EQ(box.ui.boxes[0].caption, "Quenbrook");
     }
 }
@@ -53,7 +53,7 @@ TEST_F(DriverTest, AMissingDestinationRootIsCreatedAndAnnounced) {
     ASSERT_GE(box.Texts().size(), 1u);
     EXPECT_EQ(box.Texts()[0], "コピー先として指定されたフォルダ '" + root +
                                   "' が存在しなかったので、\r\n新たに作成しました。");
-    EXPECT_EQ(box.ui.boxes[0].style, 0x00010040u);
+    EXPECT_EQ(box.ui.boxes[0].style, kInformationStyle);
     EXPECT_TRUE(IsFolder(root));
 }
 
@@ -82,7 +82,7 @@ TEST_F(DriverTest, UncaughtFailures) {
         EXPECT_NE(text.find(" で発生しました。\nディレクトリを作成することができません."),
                   std::string::npos);
         EXPECT_EQ(Utf8(box.ui.boxes[0].caption), "アプリケーション エラー");
-        EXPECT_EQ(box.ui.boxes[0].style, 0x00002010u);
+        EXPECT_EQ(box.ui.boxes[0].style, kFailureReportStyle);
     }
 }
 

@@ -42,7 +42,7 @@ TEST(FailureReportTest, BoxStyleAndCaption) {
     qbtest::FakeUserFacing ui;
     ShowFailureReport(ui, "x");
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].style, 0x00002010u);
+    EXPECT_EQ(ui.boxes[0].style, qbtest::kFailureReportStyle);
     EXPECT_EQ(Utf8(ui.boxes[0].caption), "アプリケーション エラー");
 }
 

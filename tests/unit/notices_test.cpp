@@ -7,15 +7,27 @@ namespace {
 
 using namespace qb;
 
+// The one place that pins the named box styles and answers to their Win32
+// values (MB_..., ID...): the Windows build hands them to the system as they
+// are, and every other test names them.
+static_assert(kBoxOk == 0x0 && kBoxYesNo == 0x4, "buttons");
+static_assert(kBoxIconHand == 0x10 && kBoxIconQuestion == 0x20 && kBoxIconExclamation == 0x30 &&
+                  kBoxIconAsterisk == 0x40,
+              "icons");
+static_assert(kBoxDefButton2 == 0x100 && kBoxTaskModal == 0x2000 &&
+                  kBoxSetForeground == 0x10000 && kBoxTopmost == 0x40000,
+              "modifiers");
+static_assert(kIdOk == 1 && kIdYes == 6 && kIdNo == 7, "answers");
+
 TEST(NoticesTest, EachKindHasItsStyleAndOthersShowNothing) {
     struct Case {
         NoticeKind kind;
         unsigned style;
     };
-    const Case cases[] = {{NoticeKind::Error, 0x00010010},
-                          {NoticeKind::Information, 0x00010040},
-                          {NoticeKind::Plain, 0x00010000},
-                          {NoticeKind::Warning, 0x00010030}};
+    const Case cases[] = {{NoticeKind::Error, qbtest::kErrorStyle},
+                          {NoticeKind::Information, qbtest::kInformationStyle},
+                          {NoticeKind::Plain, qbtest::kPlainStyle},
+                          {NoticeKind::Warning, qbtest::kWarningStyle}};
     for (const Case& c : cases) {
         qbtest::FakeUserFacing ui;
         EXPECT_EQ(ShowNotice(ui, "text\r\nmore", c.kind), kIdOk);
@@ -38,7 +50,7 @@ TEST(NoticesTest, TheQuestionIsYesOnlyOnAnExplicitYes) {
     EXPECT_FALSE(AskYesNo(ui, "q?", "cap"));
     EXPECT_FALSE(AskYesNo(ui, "q?", "cap"));  // no answer: the default, No
     ASSERT_EQ(ui.boxes.size(), 3u);
-    EXPECT_EQ(ui.boxes[0].style, 0x00050124u);
+    EXPECT_EQ(ui.boxes[0].style, qbtest::kQuestionStyle);
     EXPECT_EQ(ui.boxes[0].caption, "cap");
 }
 

@@ -45,7 +45,7 @@ protected:
         if (ui.boxes.empty()) return "";
         EXPECT_EQ(ui.boxes.size(), 1u);
         EXPECT_EQ(ui.boxes[0].caption, "Quenbrook");
-        EXPECT_EQ(ui.boxes[0].style, 0x00010010u);
+        EXPECT_EQ(ui.boxes[0].style, qbtest::kErrorStyle);
         return Utf8(ui.boxes[0].text);
     }
 
@@ -61,7 +61,7 @@ TEST_F(SettingsTest, FirstRunWritesTheTemplateAndStops) {
     EXPECT_EQ(Utf8(ui.boxes[0].text),
               "設定ファイル 'Quenbrook.ini' が\r\nフォルダ '" + dir.path() +
                   "' 内に\r\n見つからなかったので、雛型を上記フォルダ内に作成しました。");
-    EXPECT_EQ(ui.boxes[0].style, 0x00010010u);
+    EXPECT_EQ(ui.boxes[0].style, qbtest::kErrorStyle);
     // Present now, whatever its content: nothing is shown or written again.
     qbtest::WriteBytes(Ini(), "");
     EXPECT_TRUE(EnsureSettingsFile(state, ui));

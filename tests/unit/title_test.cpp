@@ -38,7 +38,7 @@ TEST(TitleTest, TheTitleLineAndTheFallback) {
         EXPECT_EQ(box.Run({box.root(), kUrl}), 0);
         ASSERT_EQ(box.Texts(), Texts{c.text}) << c.inf;
         EXPECT_EQ(box.ui.boxes[0].caption, "123" + Sjis(" 成功"));
-        EXPECT_EQ(box.ui.boxes[0].style, 0x00010000u);
+        EXPECT_EQ(box.ui.boxes[0].style, kPlainStyle);
     }
 }
 

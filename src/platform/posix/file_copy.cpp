@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/file_helpers.h"
+#include "platform/posix/system_calls.h"
 
 namespace qb {
 
@@ -19,12 +20,12 @@ namespace {
 bool CopyContent(int in, int out) {
     off_t done = 0;
     for (;;) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 26, 0);
+        const ssize_t n = System().copy_file_range(in, nullptr, out, nullptr, 1 << 26, 0);
         if (n == 0) return true;
         if (n > 0) {
             // The disk starts writing each piece while the next is copied,
             // so that the flush at the end has little left to wait for.
-            ::sync_file_range(out, done, n, SYNC_FILE_RANGE_WRITE);
+            System().sync_file_range(out, done, n, SYNC_FILE_RANGE_WRITE);
             done += n;
             continue;
         }
@@ -37,7 +38,7 @@ bool CopyContent(int in, int out) {
     }
     static char buffer[1 << 16];
     for (;;) {
-        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        const ssize_t n = System().read(in, buffer, sizeof buffer);
         if (n == 0) return true;
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -55,7 +56,7 @@ struct TempFile {
 
 // Whether an unnamed file can later be given a name through /proc.
 bool CanLinkUnnamed() {
-    static const bool can = ::access("/proc/self/fd", X_OK) == 0;
+    static const bool can = System().access("/proc/self/fd", X_OK) == 0;
     return can;
 }
 
@@ -65,7 +66,7 @@ bool CreateCopyTemp(const std::string& folder, const std::string& dst, mode_t mo
                     TempFile& temp) {
 #ifdef O_TMPFILE
     if (CanLinkUnnamed()) {
-        temp.fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        temp.fd = System().open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
         if (temp.fd >= 0) {
             temp.unnamed = true;
             return true;
@@ -84,7 +85,8 @@ bool NameCopyTemp(const std::string& dst, TempFile& temp) {
     const std::string proc = "/proc/self/fd/" + std::to_string(temp.fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = PrivateName(dst);
-        if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        if (System().linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, name.c_str(),
+                            AT_SYMLINK_FOLLOW) == 0) {
             temp.name = name;
             return true;
         }
@@ -106,30 +108,30 @@ bool StageCopy(const FileCopy& file, StagedCopy& copy) {
     copy.dst = SystemPath(file.dst);
     // Non-blocking, so that a pipe or device never holds the program up;
     // only regular files are copied.
-    const int in = ::open(sys_src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int in = System().open(sys_src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
     if (in < 0) return false;
     struct stat st;
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(in);
+    if (System().fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        System().close(in);
         return false;
     }
     // The destination entry itself, a link not followed: the source file
     // (the destination folder is the log folder) is never replaced, and only
     // a file or a link is ever replaced.
     struct stat dst_st;
-    if (::lstat(copy.dst.c_str(), &dst_st) == 0 &&
+    if (System().lstat(copy.dst.c_str(), &dst_st) == 0 &&
         ((dst_st.st_dev == st.st_dev && dst_st.st_ino == st.st_ino) ||
          !(S_ISREG(dst_st.st_mode) || S_ISLNK(dst_st.st_mode)))) {
-        ::close(in);
+        System().close(in);
         return false;
     }
     const bool ok =
         CreateCopyTemp(FolderOfSystemPath(copy.dst), copy.dst, st.st_mode & 0777, copy.temp) &&
         CopyContent(in, copy.temp.fd);
-    ::close(in);
+    System().close(in);
     if (!ok && copy.temp.fd >= 0) {
-        ::close(copy.temp.fd);
-        if (!copy.temp.name.empty()) ::unlink(copy.temp.name.c_str());
+        System().close(copy.temp.fd);
+        if (!copy.temp.name.empty()) System().unlink(copy.temp.name.c_str());
     }
     return ok;
 }
@@ -147,16 +149,16 @@ std::size_t CopyFiles(const std::vector<FileCopy>& files) {
     // The disk writes all copies at once; the flushes that follow then wait
     // for one write, not one after the other.
     for (const StagedCopy& copy : staged) {
-        ::sync_file_range(copy.temp.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        System().sync_file_range(copy.temp.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     }
     std::size_t done = 0;
     bool ok = true;
     for (StagedCopy& copy : staged) {
         ok = ok && Flush(copy.temp.fd) && NameCopyTemp(copy.dst, copy.temp);
-        ok = (::close(copy.temp.fd) == 0) && ok;
-        ok = ok && ::rename(copy.temp.name.c_str(), copy.dst.c_str()) == 0;
+        ok = (System().close(copy.temp.fd) == 0) && ok;
+        ok = ok && System().rename(copy.temp.name.c_str(), copy.dst.c_str()) == 0;
         // A copy that is not in place is worth nothing; do not leave it behind.
-        if (!ok && !copy.temp.name.empty()) ::unlink(copy.temp.name.c_str());
+        if (!ok && !copy.temp.name.empty()) System().unlink(copy.temp.name.c_str());
         if (ok) ++done;
     }
     return done;

@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/file_helpers.h"
+#include "platform/posix/system_calls.h"
 
 namespace qb {
 
@@ -22,9 +23,9 @@ int Fd(OpenFolder folder) { return static_cast<int>(folder.value); }
 // A folder opened to be told apart; one that cannot be read can still be
 // told apart by its identity.
 int OpenFolderFd(const std::string& sys_path) {
-    const int fd = ::open(sys_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = System().open(sys_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (fd >= 0 || errno != EACCES) return fd;
-    return ::open(sys_path.c_str(), kLookOnly | O_DIRECTORY | O_CLOEXEC);
+    return System().open(sys_path.c_str(), kLookOnly | O_DIRECTORY | O_CLOEXEC, 0);
 }
 
 // For each mount of this process, whether what it mounts is a folder below
@@ -76,7 +77,7 @@ bool MountsSubfolder(unsigned long long id) {
 bool IsMountedSubfolder(int fd) {
 #if defined(STATX_ATTR_MOUNT_ROOT) && defined(STATX_MNT_ID)
     struct statx sx;
-    if (::statx(fd, "", AT_EMPTY_PATH, STATX_MNT_ID, &sx) != 0) return true;
+    if (System().statx(fd, "", AT_EMPTY_PATH, STATX_MNT_ID, &sx) != 0) return true;
     if ((sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) == 0) return true;
     if ((sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) == 0) return false;
     if ((sx.stx_mask & STATX_MNT_ID) == 0) return true;
@@ -99,7 +100,7 @@ FolderId IdOf(const struct stat& st) {
 bool IsMountRoot(int fd, const struct stat& st, dev_t parent) {
 #ifdef STATX_ATTR_MOUNT_ROOT
     struct statx sx;
-    if (::statx(fd, "", AT_EMPTY_PATH, 0, &sx) == 0 &&
+    if (System().statx(fd, "", AT_EMPTY_PATH, 0, &sx) == 0 &&
         (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0)
         return (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
 #else
@@ -114,35 +115,35 @@ bool OpenFolderByPath(const std::string& path, OpenFolder& folder) {
 }
 
 void CloseFolder(OpenFolder folder) {
-    if (folder.value >= 0) ::close(Fd(folder));
+    if (folder.value >= 0) System().close(Fd(folder));
 }
 
 bool FolderIdOf(OpenFolder folder, FolderId& id) {
     struct stat st;
-    if (::fstat(Fd(folder), &st) != 0) return false;
+    if (System().fstat(Fd(folder), &st) != 0) return false;
     id = IdOf(st);
     return true;
 }
 
 bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain) {
     chain.clear();
-    int fd = ::openat(Fd(folder), ".", kLookOnly | O_DIRECTORY | O_CLOEXEC);
+    int fd = System().openat(Fd(folder), ".", kLookOnly | O_DIRECTORY | O_CLOEXEC, 0);
     while (fd >= 0) {
         struct stat st;
-        if (::fstat(fd, &st) != 0) break;
+        if (System().fstat(fd, &st) != 0) break;
         const FolderId id = IdOf(st);
         // The root of the file system is its own parent.
         if (!chain.empty() && chain.back() == id) {
-            ::close(fd);
+            System().close(fd);
             return true;
         }
         chain.push_back(id);
         if (IsMountedSubfolder(fd)) break;
-        const int parent = ::openat(fd, "..", kLookOnly | O_DIRECTORY | O_CLOEXEC);
-        ::close(fd);
+        const int parent = System().openat(fd, "..", kLookOnly | O_DIRECTORY | O_CLOEXEC, 0);
+        System().close(fd);
         fd = parent;
     }
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) System().close(fd);
     return false;
 }
 
@@ -151,10 +152,10 @@ bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain) {
 // root: nothing is emptied on a guess.
 bool IsVolumeRoot(OpenFolder folder, const std::string&) {
     struct stat st, up;
-    if (::fstat(Fd(folder), &st) != 0) return true;
-    const int parent = ::openat(Fd(folder), "..", kLookOnly | O_DIRECTORY | O_CLOEXEC);
-    const bool known = parent >= 0 && ::fstat(parent, &up) == 0;
-    if (parent >= 0) ::close(parent);
+    if (System().fstat(Fd(folder), &st) != 0) return true;
+    const int parent = System().openat(Fd(folder), "..", kLookOnly | O_DIRECTORY | O_CLOEXEC, 0);
+    const bool known = parent >= 0 && System().fstat(parent, &up) == 0;
+    if (parent >= 0) System().close(parent);
     if (!known) return true;
     if (st.st_dev == up.st_dev && st.st_ino == up.st_ino) return true;
     return IsMountRoot(Fd(folder), st, up.st_dev);

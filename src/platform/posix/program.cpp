@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/encoding.h"
+#include "platform/posix/system_calls.h"
 
 namespace qb {
 
@@ -15,7 +16,7 @@ std::vector<std::string> SystemArguments(int argc, char** argv) {
 
 bool ProgramPath(std::string& path) {
     char buffer[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    const ssize_t n = System().readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (n <= 0) {
         path.clear();
         return true;

@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/file_helpers.h"
+#include "platform/posix/system_calls.h"
 
 namespace qb {
 
@@ -51,7 +52,7 @@ int Fd(FileHandle file) { return static_cast<int>(file.value); }
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
+        const ssize_t n = System().write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -62,7 +63,7 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-bool Flush(int fd) { return ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS; }
+bool Flush(int fd) { return System().fsync(fd) == 0 || errno == EINVAL || errno == EROFS; }
 
 std::string FolderOfSystemPath(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -78,9 +79,9 @@ std::string PrivateName(const std::string& path) {
 int CreatePrivate(const std::string& path, mode_t mode, std::string& name) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = PrivateName(path);
-        const int fd = ::open(name.c_str(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK,
-                              mode);
+        const int fd =
+            System().open(name.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, mode);
         if (fd >= 0 || errno != EEXIST) {
             if (fd < 0) name.clear();
             return fd;
@@ -94,20 +95,20 @@ int CreatePrivate(const std::string& path, mode_t mode, std::string& name) {
 // Text is read from regular files only: a pipe or device could block the
 // program or feed it without end. Opened without blocking, read blocking.
 FileHandle OpenForRead(const std::string& path) {
-    const int fd = ::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = System().open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
     if (fd < 0) RaiseLastError();
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (System().fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        System().close(fd);
         RaiseInOutError(kIoAccessDenied);
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    System().fcntl(fd, F_SETFL, System().fcntl(fd, F_GETFL, 0) & ~O_NONBLOCK);
     return FileHandle{fd};
 }
 
 std::size_t ReadFile(FileHandle file, char* buffer, std::size_t size) {
     for (;;) {
-        const ssize_t n = ::read(Fd(file), buffer, size);
+        const ssize_t n = System().read(Fd(file), buffer, size);
         if (n >= 0) return static_cast<std::size_t>(n);
         if (errno != EINTR) RaiseLastError();
     }
@@ -122,26 +123,26 @@ void FlushFile(FileHandle file) {
 }
 
 void CloseFile(FileHandle file) {
-    if (::close(Fd(file)) != 0) RaiseLastError();
+    if (System().close(Fd(file)) != 0) RaiseLastError();
 }
 
 void ReplaceFile(const std::string& src, const std::string& dst) {
-    if (::rename(SystemPath(src).c_str(), SystemPath(dst).c_str()) != 0) {
+    if (System().rename(SystemPath(src).c_str(), SystemPath(dst).c_str()) != 0) {
         RaiseLastError();
     }
 }
 
 void DiscardFile(FileHandle file, const std::string& path) {
-    if (file.value >= 0) ::close(Fd(file));
-    ::unlink(SystemPath(path).c_str());
+    if (file.value >= 0) System().close(Fd(file));
+    System().unlink(SystemPath(path).c_str());
 }
 
 std::string FinalFilePath(const std::string& path) {
     const std::string sys = SystemPath(path);
     struct stat st;
-    if (::lstat(sys.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    if (System().lstat(sys.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
     char resolved[PATH_MAX];
-    if (::realpath(sys.c_str(), resolved) == nullptr) {
+    if (System().realpath(sys.c_str(), resolved) == nullptr) {
         // A dangling link: the entry itself is what a rewrite replaces.
         if (errno == ENOENT) return path;
         RaiseLastError();
@@ -153,12 +154,12 @@ std::string FinalFilePath(const std::string& path) {
 }
 
 FileHandle OpenExistingForWrite(const std::string& path) {
-    const int fd = ::open(SystemPath(path).c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = System().open(SystemPath(path).c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK, 0);
     // ENXIO: a pipe without a reader.
     if (fd < 0) RaiseInOutError(errno == ENXIO ? kIoAccessDenied : WindowsErrorCode(errno));
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (System().fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        System().close(fd);
         RaiseInOutError(kIoAccessDenied);
     }
     return FileHandle{fd};
@@ -176,26 +177,26 @@ FileHandle CreatePrivateFile(const std::string& path, std::string& name) {
 
 void CopyPermissions(const std::string& model, FileHandle file) {
     struct stat st;
-    if (::stat(SystemPath(model).c_str(), &st) != 0) RaiseLastError();
+    if (System().stat(SystemPath(model).c_str(), &st) != 0) RaiseLastError();
     // The owner and group too where this user may give them (root, or a
     // group of its own); the mode afterwards, since a change of owner can
     // clear some of its bits.
-    if (::fchown(Fd(file), st.st_uid, st.st_gid) != 0) {
+    if (System().fchown(Fd(file), st.st_uid, st.st_gid) != 0) {
         // Not allowed: the new file stays this user's, with the old mode.
     }
-    if (::fchmod(Fd(file), st.st_mode & 07777) != 0) RaiseLastError();
+    if (System().fchmod(Fd(file), st.st_mode & 07777) != 0) RaiseLastError();
 }
 
 void ReserveFileSpace(FileHandle file, std::uint64_t size) {
     if (size == 0) return;
-    if (::fallocate(Fd(file), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0 &&
+    if (System().fallocate(Fd(file), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0 &&
         errno != EOPNOTSUPP && errno != ENOSYS) {
         RaiseLastError();
     }
 }
 
 void SetFileLength(FileHandle file, std::uint64_t size) {
-    if (::ftruncate(Fd(file), static_cast<off_t>(size)) != 0) RaiseLastError();
+    if (System().ftruncate(Fd(file), static_cast<off_t>(size)) != 0) RaiseLastError();
 }
 
 }  // namespace qb

@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/file_helpers.h"
+#include "platform/posix/system_calls.h"
 
 namespace qb {
 
@@ -27,18 +28,18 @@ struct Entry {
 // The entries of the folder open as `fd`, read in full before anything is
 // removed; `fd` itself stays open and unmoved.
 bool ReadEntries(int fd, std::vector<Entry>& entries) {
-    const int own = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int own = System().openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (own < 0) return false;
-    DIR* d = ::fdopendir(own);
+    DIR* d = System().fdopendir(own);
     if (d == nullptr) {
-        ::close(own);
+        System().close(own);
         return false;
     }
-    while (const dirent* e = ::readdir(d)) {
+    while (const dirent* e = System().readdir(d)) {
         if (IsHiddenOrDot(e->d_name)) continue;
         entries.push_back(Entry{e->d_name, e->d_type});
     }
-    ::closedir(d);
+    System().closedir(d);
     return true;
 }
 
@@ -74,7 +75,7 @@ public:
                 display_.resize(level.mark);
                 levels.pop_back();
                 const std::string& done = levels.back().entries[levels.back().next - 1].name;
-                if (::unlinkat(fd, done.c_str(), AT_REMOVEDIR) != 0) Report(done, true);
+                if (System().unlinkat(fd, done.c_str(), AT_REMOVEDIR) != 0) Report(done, true);
                 continue;
             }
             const Entry& entry = level.entries[level.next++];
@@ -82,25 +83,26 @@ public:
             bool is_folder = entry.type == DT_DIR;
             if (entry.type == DT_UNKNOWN) {
                 struct stat st;
-                is_folder = ::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                is_folder = System().fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
                             S_ISDIR(st.st_mode);
             }
             if (!is_folder) {
                 // Files and links of every kind: a link is removed, never followed.
-                if (::unlinkat(fd, name, 0) != 0) Report(entry.name, false);
+                if (System().unlinkat(fd, name, 0) != 0) Report(entry.name, false);
                 continue;
             }
-            const int child = ::openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            const int child =
+                System().openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0);
             struct stat child_st;
-            const bool opened = child >= 0 && ::fstat(child, &child_st) == 0;
+            const bool opened = child >= 0 && System().fstat(child, &child_st) == 0;
             // (A folder that cannot be opened is looked at by its name.)
             if (opened ? IsKept(child_st)
-                       : ::fstatat(fd, name, &child_st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                       : System().fstatat(fd, name, &child_st, AT_SYMLINK_NOFOLLOW) == 0 &&
                              S_ISDIR(child_st.st_mode) && IsKept(child_st)) {
                 // A folder that must stay, reached from inside the root (the
                 // log folder through a drive letter, say): neither entered
                 // nor removed, and named once.
-                if (child >= 0) ::close(child);
+                if (child >= 0) System().close(child);
                 Report(entry.name, true);
                 continue;
             }
@@ -112,7 +114,7 @@ public:
             Level down;
             if (opened && !IsMountRoot(child, child_st, level.dev) &&
                 ReadEntries(child, down.entries)) {
-                ::close(fd);
+                System().close(fd);
                 fd = child;
                 down.dev = child_st.st_dev;
                 down.ino = child_st.st_ino;
@@ -122,10 +124,10 @@ public:
                 levels.push_back(std::move(down));  // `level` and `entry` are not used again
                 continue;
             }
-            if (child >= 0) ::close(child);
-            if (::unlinkat(fd, name, AT_REMOVEDIR) != 0) Report(entry.name, true);
+            if (child >= 0) System().close(child);
+            if (System().unlinkat(fd, name, AT_REMOVEDIR) != 0) Report(entry.name, true);
         }
-        ::close(fd);
+        System().close(fd);
     }
 
     // Whether the folder `st` describes is one that must stay.
@@ -153,11 +155,13 @@ private:
     // The parent of the folder open as `child`, when it still is the folder
     // `dev`/`ino`; `child` is closed.
     static int ReopenParent(int child, dev_t dev, ino_t ino) {
-        const int fd = ::openat(child, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        ::close(child);
+        const int fd = System().openat(child, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+        System().close(child);
         struct stat st;
-        if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_dev == dev && st.st_ino == ino) return fd;
-        if (fd >= 0) ::close(fd);
+        if (fd >= 0 && System().fstat(fd, &st) == 0 && st.st_dev == dev && st.st_ino == ino) {
+            return fd;
+        }
+        if (fd >= 0) System().close(fd);
         return -1;
     }
 
@@ -174,16 +178,17 @@ private:
 
 void EmptyOpenFolder(OpenFolder folder, const std::string& display_root,
                      const std::vector<FolderId>& kept, EmptyingListener& listener) {
-    const int fd = ::openat(static_cast<int>(folder.value), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = System().openat(static_cast<int>(folder.value), ".",
+                                   O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     struct stat self;
     if (fd < 0) return;
     Emptier emptier(display_root, kept, listener);
-    if (::fstat(fd, &self) != 0) {
-        ::close(fd);
+    if (System().fstat(fd, &self) != 0) {
+        System().close(fd);
         return;
     }
     if (emptier.IsKept(self)) {
-        ::close(fd);
+        System().close(fd);
         listener.CannotRemove(display_root, true);
         return;
     }

@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/file_helpers.h"
+#include "platform/posix/system_calls.h"
 
 namespace qb {
 
@@ -34,23 +35,23 @@ std::vector<Held>& HeldLocks() {
 
 RunLock TakeRunLock(const std::string& settings_path) {
     const std::string folder = FolderOfSystemPath(SystemPath(settings_path));
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = System().open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     struct stat st;
-    if (fd < 0 || ::fstat(fd, &st) != 0) {
-        if (fd >= 0) ::close(fd);
+    if (fd < 0 || System().fstat(fd, &st) != 0) {
+        if (fd >= 0) System().close(fd);
         return RunLock{};
     }
     std::vector<Held>& held = HeldLocks();
     for (std::size_t i = 0; i < held.size(); ++i) {
         if (held[i].count > 0 && held[i].dev == st.st_dev && held[i].ino == st.st_ino) {
             ++held[i].count;
-            ::close(fd);
+            System().close(fd);
             return RunLock{static_cast<std::intptr_t>(i)};
         }
     }
-    while (::flock(fd, LOCK_EX) != 0) {
+    while (System().flock(fd, LOCK_EX) != 0) {
         if (errno != EINTR) {
-            ::close(fd);
+            System().close(fd);
             return RunLock{};
         }
     }
@@ -61,7 +62,7 @@ RunLock TakeRunLock(const std::string& settings_path) {
 void ReleaseRunLock(RunLock lock) {
     if (lock.value < 0) return;
     Held& held = HeldLocks()[static_cast<std::size_t>(lock.value)];
-    if (--held.count == 0) ::close(held.fd);  // closing the descriptor drops the lock
+    if (--held.count == 0) System().close(held.fd);  // closing the descriptor drops the lock
 }
 
 }  // namespace qb

@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/file_helpers.h"
+#include "platform/posix/system_calls.h"
 
 namespace qb {
 
@@ -43,7 +44,7 @@ bool IsPrivateNameOf(const std::string& name, const std::string& base, pid_t& pi
 }
 
 // A process of another user answers EPERM: it runs.
-bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
+bool ProcessRuns(pid_t pid) { return System().kill(pid, 0) == 0 || errno != ESRCH; }
 
 }  // namespace
 
@@ -51,15 +52,15 @@ void RemoveStaleTemporaries(const std::string& path) {
     const std::string sys = SystemPath(path);
     const std::string folder = FolderOfSystemPath(sys);
     const std::string base = sys.substr(sys.rfind('/') == std::string::npos ? 0 : sys.rfind('/') + 1);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = System().open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (fd < 0) return;
-    DIR* d = ::fdopendir(fd);
+    DIR* d = System().fdopendir(fd);
     if (d == nullptr) {
-        ::close(fd);
+        System().close(fd);
         return;
     }
     std::vector<std::string> stale;
-    while (const dirent* e = ::readdir(d)) {
+    while (const dirent* e = System().readdir(d)) {
         pid_t pid = 0;
         if (IsPrivateNameOf(e->d_name, base, pid) && pid != ::getpid() && !ProcessRuns(pid)) {
             stale.push_back(e->d_name);
@@ -67,11 +68,12 @@ void RemoveStaleTemporaries(const std::string& path) {
     }
     for (const std::string& name : stale) {
         struct stat st;
-        if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
-            ::unlinkat(fd, name.c_str(), 0);
+        if (System().fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode)) {
+            System().unlinkat(fd, name.c_str(), 0);
         }
     }
-    ::closedir(d);
+    System().closedir(d);
 }
 
 }  // namespace qb

@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/encoding.h"
+#include "platform/posix/system_calls.h"
 
 namespace qb {
 
@@ -43,7 +44,7 @@ bool ReadAnswer(std::string& line) {
     line.clear();
     char c;
     for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+        const ssize_t n = System().read(STDIN_FILENO, &c, 1);
         if (n <= 0) return !line.empty();
         if (c == '\n') break;
         line += c;

@@ -1,0 +1,276 @@
+// Failures of the system during whole runs, made through the POSIX
+// platform's system-call table so that they happen for every user, root
+// included. For each: what the user sees, the exit code, and that nothing
+// is lost (the settings file and the log folder byte-identical unless the
+// run succeeded, an earlier copy whole, no temporary file left).
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <functional>
+#include <map>
+
+#include "app/run_driver.h"
+#include "support/sandbox.h"
+#include "support/settings_text.h"
+#include "support/system_faults.h"
+
+namespace {
+
+using namespace qbtest;
+using Texts = std::vector<std::string>;
+using Tree = std::map<std::string, std::string>;
+
+const char* kUrl = "http://sv.5ch.net/test/read.cgi/news/123";
+const std::string kPosts(200000, 'd');
+
+class SystemFaultTest : public ::testing::Test {
+protected:
+    SystemFaultTest() {
+        box.AddThread({"sv.5ch.net", "news", "123", kPosts, "TITLE=t\r\n"});
+    }
+
+    // Generation 1, no title; with handle 5 a new browser run (none is
+    // found now), so that a whole copy rewrites the file.
+    std::string SettingsBytes(const std::string& handle = "5") const {
+        return SettingsText(box.logs()).Generation("1").ShowTitle("0").Handle(handle).Bytes() +
+               "User=keep me\r\n";
+    }
+
+    std::string Copies() const { return box.root() + "/sv.5ch.net/news"; }
+
+    Sandbox box;
+};
+
+// The one box of `run`: the failure report with `message`.
+void ExpectFailureReport(const Sandbox& run, const std::string& message) {
+    ASSERT_EQ(run.ui.boxes.size(), 1u) << testing::PrintToString(run.Texts());
+    EXPECT_EQ(Utf8(run.ui.boxes[0].caption), "アプリケーション エラー");
+    EXPECT_EQ(run.ui.boxes[0].style, kFailureReportStyle);
+    const std::string text = run.Texts()[0];
+    EXPECT_EQ(text.rfind("EInOutErrorがモジュール Quenbrook の ", 0), 0u) << text;
+    EXPECT_NE(text.find(" で発生しました。\n" + message), std::string::npos) << text;
+}
+
+// The copy fails: the notice, exit code 0, the earlier copy whole, the
+// settings file unchanged (the handle is saved only after a whole copy).
+TEST_F(SystemFaultTest, ACopyThatFailsLeavesTheEarlierCopyWhole) {
+    struct Case {
+        const char* what;
+        std::function<void(SystemFaults&, const std::string& copies)> fault;
+        bool dat_replaced;  // the .inf failed after the .dat was in place
+    };
+    const Case cases[] = {
+        {"disk full", [](SystemFaults& f, const std::string& c) { f.FillDisk(c); }, false},
+        {"I/O error on the flush",
+         [](SystemFaults& f, const std::string& c) { f.Fail(Call::kFlush, c, EIO); }, false},
+        {"new files refused",
+         [](SystemFaults& f, const std::string& c) { f.Fail(Call::kCreate, c, EACCES); }, false},
+        {"the copy cannot be named",
+         [](SystemFaults& f, const std::string& c) { f.Fail(Call::kLink, c, EIO); }, false},
+        {"rename refused",
+         [](SystemFaults& f, const std::string& c) { f.Fail(Call::kRename, c + "/123.inf", EIO); },
+         true},
+    };
+    WriteBytes(box.ini(), SettingsBytes());
+    const std::string before = ReadBytes(box.ini());
+    const Tree source = Snapshot(box.logs());
+    MakeFolders(Copies());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(Copies() + "/123.dat", "the earlier copy");
+        WriteBytes(Copies() + "/123.inf", "TITLE=earlier");
+        SystemFaults faults;
+        c.fault(faults, Copies());
+        EXPECT_EQ(box.Run({box.root(), kUrl}), 0);
+        EXPECT_GT(faults.failures(), 0);
+        // Asked first, since the root holds the earlier copy (and answered no).
+        EXPECT_EQ(box.Texts(), (Texts{"ログをコピーする前に、コピー先フォルダ '" + box.root() +
+                                          "' の中身を空にしますか？",
+                                      "ログファイルのコピー中に、エラーが発生しました。"}));
+        ASSERT_EQ(box.ui.boxes.size(), 2u);
+        EXPECT_EQ(box.ui.boxes[1].style, kErrorStyle);
+        EXPECT_EQ(ListNames(Copies()), (Texts{"123.dat", "123.inf"}));  // no half-written copy
+        EXPECT_EQ(ReadBytes(Copies() + "/123.dat"), c.dat_replaced ? kPosts : "the earlier copy");
+        EXPECT_EQ(ReadBytes(Copies() + "/123.inf"), "TITLE=earlier");
+        EXPECT_EQ(ReadBytes(box.ini()), before);
+        EXPECT_EQ(Snapshot(box.logs()), source);
+    }
+}
+
+// The handle write-back fails after a whole copy: the failure report, exit
+// code 1, the copy made, the settings file byte-identical, no temporary file.
+TEST_F(SystemFaultTest, AFailedWriteBackLeavesTheSettingsFileAsItWas) {
+    // Lines ending in a lone CR grow when they come back with CR LF, so that
+    // the file rewritten in place needs room that a full disk does not have.
+    std::string lone_cr = SettingsBytes();
+    std::replace(lone_cr.begin(), lone_cr.end(), '\n', '\r');
+    lone_cr.erase(std::unique(lone_cr.begin(), lone_cr.end(),
+                              [](char a, char b) { return a == '\r' && b == '\r'; }),
+                  lone_cr.end());
+    lone_cr += std::string(50, '\r') + std::string(4030 - lone_cr.size(), 'x');
+    struct Case {
+        const char* what;
+        std::string settings;
+        std::function<void(SystemFaults&, const std::string& prog)> fault;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"settings file read-only", SettingsBytes(),
+         [](SystemFaults& f, const std::string& p) {
+             f.Fail(Call::kOpenToWrite, p + "/Quenbrook.ini", EPERM);
+         },
+         "ファイルへのアクセスが拒否されました."},
+        {"disk full", SettingsBytes(),
+         [](SystemFaults& f, const std::string& p) { f.FillDisk(p); }, "ディスクがいっぱいです."},
+        {"disk full, rewritten in place", lone_cr,
+         [](SystemFaults& f, const std::string& p) {
+             f.FillDisk(p);
+             f.Fail(Call::kCreate, p + "/", EACCES);
+         },
+         "ディスクがいっぱいです."},
+        // Without the room made sure of, the write stops where the old
+        // bytes end: they are put back.
+        {"disk full, rewritten in place, no room reserved", lone_cr,
+         [](SystemFaults& f, const std::string& p) {
+             f.FillDisk(p);
+             f.Fail(Call::kCreate, p + "/", EACCES);
+             f.Fail(Call::kReserve, p + "/", EOPNOTSUPP);
+         },
+         "ディスクがいっぱいです."},
+        // The new content is shorter (handle 0 for 12345): without the cut,
+        // old bytes would stay after it; all of them are put back.
+        {"the cut refused, rewritten in place", SettingsBytes("12345"),
+         [](SystemFaults& f, const std::string& p) {
+             f.Fail(Call::kCreate, p + "/", EACCES);
+             f.Fail(Call::kCut, p + "/", EIO);
+         },
+         "I/O エラー (1117)."},
+        {"I/O error on the write", SettingsBytes(),
+         [](SystemFaults& f, const std::string& p) { f.Fail(Call::kWrite, p + "/", EIO); },
+         "I/O エラー (1117)."},
+        {"rename refused", SettingsBytes(),
+         [](SystemFaults& f, const std::string& p) {
+             f.Fail(Call::kRename, p + "/Quenbrook.ini", EIO);
+         },
+         "I/O エラー (1117)."},
+        // Never taken for missing and replaced by the template.
+        {"the settings file cannot be looked at", SettingsBytes(),
+         [](SystemFaults& f, const std::string& p) {
+             f.Fail(Call::kLookAt, p + "/Quenbrook.ini", EIO);
+         },
+         "I/O エラー (1117)."},
+    };
+    const std::string prog = box.dir / "prog";
+    const Tree source = Snapshot(box.logs());
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(box.ini(), c.settings);
+        const std::string root = box.dir / ("dest" + std::to_string(++n));
+        MakeFolders(root);
+        SystemFaults faults;
+        c.fault(faults, prog);
+        EXPECT_EQ(box.Run({root, kUrl}), 1);
+        EXPECT_GT(faults.failures(), 0);
+        ExpectFailureReport(box, c.message);
+        EXPECT_TRUE(ReadBytes(box.ini()) == c.settings);  // whole, and never printed: 4 KB
+        EXPECT_EQ(ListNames(prog), Texts{"Quenbrook.ini"});
+        EXPECT_EQ(ReadBytes(root + "/sv.5ch.net/news/123.dat"), kPosts);
+        EXPECT_EQ(Snapshot(box.logs()), source);
+    }
+}
+
+TEST_F(SystemFaultTest, AProgramFolderThatRefusesNewFilesOnAFirstRun) {
+    SystemFaults faults;
+    faults.Fail(Call::kCreate, box.dir / "prog/", EACCES);
+    EXPECT_EQ(box.Run({}), 1);
+    ExpectFailureReport(box, "ファイルへのアクセスが拒否されました.");
+    EXPECT_EQ(ListNames(box.dir / "prog"), Texts{});
+}
+
+// The settings rewrite keeps everything after the lines searched, rewrites a
+// link at its target with its mode, leaves a read-only file as it was and
+// rewrites the file in place in a folder that refuses new files. The modes
+// are set for real; the seam refuses what they would refuse any user but
+// root.
+TEST_F(SystemFaultTest, TheSettingsRewriteKeepsWhatIsThere) {
+    std::string filler;
+    for (int i = 0; i < 55; ++i) filler += "Line" + std::to_string(i) + "\r\n";
+    const std::string tail = filler + "\x1A" "after the end\r\x1A" + std::string(1, '\0') + "bytes";
+    struct Case {
+        const char* name;
+        bool link;
+        mode_t file_mode;
+        mode_t folder_mode;
+        int exit_code;
+    };
+    const Case cases[] = {
+        {"tail", false, 0644, 0755, 0},
+        {"link", true, 0600, 0755, 0},
+        {"read-only", false, 0444, 0755, 1},
+        {"closed folder", false, 0644, 0555, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Sandbox run;
+        run.AddThread({"sv.5ch.net", "news", "123", kPosts, "TITLE=t\r\n"});
+        std::string file = run.ini();
+        if (c.link) {
+            MakeFolders(run.dir / "conf");
+            file = run.dir / "conf/real.ini";
+            ASSERT_EQ(::symlink(file.c_str(), run.ini().c_str()), 0);
+        }
+        const auto settings = [&](const std::string& handle) {
+            return SettingsText(run.logs()).Generation("1").ShowTitle("0").Handle(handle).Bytes() +
+                   "User=keep me\r\n" + tail;
+        };
+        WriteBytes(file, settings("5"));
+        ASSERT_EQ(::chmod(file.c_str(), c.file_mode), 0);
+        ASSERT_EQ(::chmod((run.dir / "prog").c_str(), c.folder_mode), 0);
+        SystemFaults faults;
+        if ((c.file_mode & 0200) == 0) faults.Fail(Call::kOpenToWrite, file, EACCES);
+        if ((c.folder_mode & 0200) == 0) faults.Fail(Call::kCreate, run.dir / "prog/", EACCES);
+        const int exit_code = run.Run({run.root(), kUrl});
+        ::chmod((run.dir / "prog").c_str(), 0755);
+        EXPECT_EQ(exit_code, c.exit_code);
+        if (c.exit_code == 1) {
+            ExpectFailureReport(run, "ファイルへのアクセスが拒否されました.");
+            EXPECT_EQ(ReadBytes(file), settings("5"));
+        } else {
+            EXPECT_EQ(run.Texts(), Texts{});
+            EXPECT_EQ(ReadBytes(file), settings("0"));
+        }
+        struct stat st;
+        ASSERT_EQ(::lstat(run.ini().c_str(), &st), 0);
+        EXPECT_EQ(S_ISLNK(st.st_mode), c.link);
+        ASSERT_EQ(::stat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.file_mode);
+        EXPECT_EQ(ListNames(run.dir / "prog"), Texts{"Quenbrook.ini"});
+        EXPECT_EQ(ReadBytes(run.root() + "/sv.5ch.net/news/123.dat"), kPosts);
+    }
+}
+
+// A folder in the root that can be read but not searched stays with its
+// notice, and the emptying goes on with the entries after it.
+TEST_F(SystemFaultTest, AFolderThatCannotBeSearchedStopsNothingElse) {
+    WriteBytes(box.ini(), SettingsBytes());
+    MakeFolders(box.root() + "/a/inner");
+    // Listing order is the file system's: with 40 entries beside it, some
+    // come after the folder.
+    for (int i = 0; i < 40; ++i) WriteBytes(box.root() + "/f" + std::to_string(i), "x");
+    SystemFaults faults;
+    faults.Fail(Call::kOpenToRead, box.root() + "/a/.", EACCES);  // opened, never entered
+    box.ui.answers = {true};
+    EXPECT_EQ(box.Run({box.root(), kUrl}), 0);
+    EXPECT_EQ(box.Texts(),
+              (Texts{"ログをコピーする前に、コピー先フォルダ '" + box.root() +
+                         "' の中身を空にしますか？",
+                     "フォルダ '" + box.root() + "/a' を削除できませんでした。"}));
+    EXPECT_EQ(ListNames(box.root()), (Texts{"a", "sv.5ch.net"}));
+}
+
+}  // namespace
