@@ -13,12 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string pattern(reinterpret_cast<const char*>(data + 1), split);
     const std::string text(reinterpret_cast<const char*>(data + 1 + split), size - 1 - split);
     const std::size_t pos = qb::FindText(text, pattern);
-    if (pos != 0) {
-        QB_CHECK(pos - 1 + pattern.size() <= text.size());
-        QB_CHECK(text.compare(pos - 1, pattern.size(), pattern) == 0);
-        QB_CHECK(!qb::IsTrailByteAt(text, pos - 1));  // never inside a character
+    if (pos != std::string::npos) {
+        QB_CHECK(pos + pattern.size() <= text.size());
+        QB_CHECK(text.compare(pos, pattern.size(), pattern) == 0);
+        QB_CHECK(!qb::IsTrailByteAt(text, pos));  // never inside a character
         // Nothing earlier on a character boundary matches.
-        for (std::size_t i = 0; i + 1 < pos; ++i) {
+        for (std::size_t i = 0; i < pos; ++i) {
             if (!qb::IsTrailByteAt(text, i)) QB_CHECK(text.compare(i, pattern.size(), pattern) != 0);
         }
     } else {

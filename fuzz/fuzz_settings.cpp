@@ -3,6 +3,7 @@
 // UTF-8 mark and every byte after the lines searched.
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "base/text_file.h"
@@ -63,10 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string folder = qbfuzz::ScratchFolder();
     const std::string ini = folder + "/Quenbrook.ini";
     qbtest::WriteBytes(ini, bytes);
-    qb::RunState state;
-    state.ProgramFolder = folder;
     qbfuzz::RecordingUserFacing ui;
-    const bool loaded = qb::LoadSettings(state, ui);
+    const std::optional<qb::Settings> settings = qb::LoadSettings(ini, ui);
+    const bool loaded = settings.has_value();
     QB_CHECK(loaded == ui.boxes.empty());
     QB_CHECK(ui.boxes.size() <= 1);
 
@@ -77,12 +77,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (encoding == qb::SettingsEncoding::kUtf16) QB_CHECK(!loaded);
     CheckPlainForm(lines);
     if (!loaded) return 0;
-    QB_CHECK(state.BrowserVer == 1 || state.BrowserVer == 2);
+    QB_CHECK(settings->generation == 1 || settings->generation == 2);
     // The write-back changes the handle line and nothing else.
-    const std::vector<std::string> before = state.IniLines;
+    const std::vector<std::string>& before = lines;
     const std::string rest_before = Rest(ini);
-    state.SavedWnd = 4294967295u;
-    qb::SaveWindowHandle(state);
+    qb::SaveWindowHandle(ini, 4294967295u);
     const std::vector<std::string> after = qb::ReadTextLines(ini, qb::kSettingLinesSearched);
     QB_CHECK(Rest(ini) == rest_before);
     QB_CHECK(after.size() == before.size());
@@ -95,9 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                           std::string("hwVelmWnd=4294967295")));
     }
     QB_CHECK(qb::DetectSettingsEncoding(qbtest::ReadBytes(ini)) == encoding);
-    qb::RunState again;
-    again.ProgramFolder = folder;
-    QB_CHECK(qb::LoadSettings(again, ui));
-    QB_CHECK(again.SavedWnd == 4294967295u);
+    const std::optional<qb::Settings> again = qb::LoadSettings(ini, ui);
+    QB_CHECK(again && again->saved_handle == 4294967295u);
     return 0;
 }

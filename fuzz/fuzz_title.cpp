@@ -9,17 +9,18 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    qb::RunState state;
-    state.CopyDir = qbfuzz::ScratchFolder();
-    state.ThreadKey = "1";
-    state.BoardName = "b";
-    qbtest::WriteBytes(state.CopyDir + "/1.inf", bytes);
+    qb::Places places;
+    places.destination_inf = qbfuzz::ScratchFolder() + "/1.inf";
+    qb::ThreadUrl url;
+    url.key = "1";
+    url.board = "b";
+    qbtest::WriteBytes(places.destination_inf, bytes);
     qbfuzz::RecordingUserFacing ui;
-    qb::ShowThreadTitle(state, ui);
+    qb::ShowThreadTitle(places, url, ui);
     QB_CHECK(ui.boxes.size() == 1);
     const std::string& text = ui.boxes[0].text;
     QB_CHECK(ui.boxes[0].caption == qb::FillText(qb::msg::kTitleBoxCaption, {"1"}));
-    QB_CHECK(ui.boxes[0].style == 0x00010000u);
+    QB_CHECK(ui.boxes[0].style == (qb::kBoxOk | qb::kBoxSetForeground));
     // The box is the title between what comes before {1} and after it.
     const std::string box = qb::FillText(qb::msg::kTitleBox, {"{1}", "b"});
     const std::string open = box.substr(0, box.find("{1}"));

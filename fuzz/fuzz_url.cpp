@@ -59,27 +59,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int generation = (data[0] & 1) + 1;
     const bool underscore = (data[0] & 2) != 0;
     const std::string url(reinterpret_cast<const char*>(data + 1), size - 1);
-    qb::RunState state;
-    state.BrowserVer = generation;
-    state.AddUnderscore = underscore;
-    state.LogDir = "/log";
-    state.CopyDir = "/root";
-    QB_CHECK(qb::SplitThreadUrl(state, url));
-    const std::size_t pieces = state.ServerName.size() + state.BoardHost.size() +
-                               state.BoardName.size() + state.ThreadKey.size();
-    QB_CHECK(pieces <= url.size());
-    if (qb::PiecesAreUnusable(state)) return 0;
+    qb::Settings settings;
+    settings.generation = generation;
+    settings.underscore_folders = underscore;
+    settings.log_folder = "/log";
+    const qb::ThreadUrl pieces = qb::SplitThreadUrl(url);
+    QB_CHECK(pieces.server.size() + pieces.board_host.size() + pieces.board.size() +
+                 pieces.key.size() <= url.size());
+    if (qb::PiecesAreUnusable(pieces)) return 0;
     // Once the check has passed, no piece climbs out of its folder...
-    QB_CHECK(DepthAfterWalk(state.ServerName + "." + state.BoardHost) >= 0);
-    QB_CHECK(DepthAfterWalk(state.BoardName) >= 0);
-    QB_CHECK(DepthAfterWalk(state.ThreadKey) >= 0);
-    QB_CHECK(qb::BuildFolderPaths(state));
-    // ...and the derived folders stay under their roots, the log file below.
-    QB_CHECK(state.CopyRoot == "/root" && state.LogRoot == "/log");
-    QB_CHECK(state.LogDir.compare(0, 5, "/log/") == 0);
-    QB_CHECK(state.CopyDir.compare(0, 6, "/root/") == 0);
-    QB_CHECK(DepthAfterWalk(state.LogDir.substr(5)) >= 0);
-    QB_CHECK(DepthAfterWalk(state.CopyDir.substr(6)) >= 0);
-    QB_CHECK(DepthAfterWalk(qb::JoinPath(state.LogDir, state.ThreadKey + ".dat").substr(5)) >= 1);
+    QB_CHECK(DepthAfterWalk(pieces.server + "." + pieces.board_host) >= 0);
+    QB_CHECK(DepthAfterWalk(pieces.board) >= 0);
+    QB_CHECK(DepthAfterWalk(pieces.key) >= 0);
+    const qb::Places places = qb::DerivePlaces(settings, pieces, "/root", "/prog");
+    // ...and the derived folders stay under their roots, the log files below.
+    QB_CHECK(places.root == "/root" && places.log_folder == "/log");
+    QB_CHECK(places.source_folder.compare(0, 5, "/log/") == 0);
+    QB_CHECK(places.destination_folder.compare(0, 6, "/root/") == 0);
+    QB_CHECK(DepthAfterWalk(places.source_folder.substr(5)) >= 0);
+    QB_CHECK(DepthAfterWalk(places.destination_folder.substr(6)) >= 0);
+    QB_CHECK(DepthAfterWalk(places.source_dat.substr(5)) >= 1);
+    QB_CHECK(DepthAfterWalk(places.destination_inf.substr(6)) >= 1);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "app/failure_report.h"
 
 #include "base/messages.h"
+#include "platform/errors.h"
 
 namespace qb {
 

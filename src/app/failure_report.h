@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/desktop.h"
 
 namespace qb {
 

@@ -4,7 +4,8 @@
 
 #include "app/command_line.h"
 #include "app/run_driver.h"
-#include "platform/platform.h"
+#include "platform/desktop.h"
+#include "platform/program.h"
 
 namespace {
 

@@ -10,20 +10,19 @@ bool IsTrailByteAt(const std::string& text, std::size_t pos) {
     return i != pos;
 }
 
-std::size_t FindText(const std::string& text, const std::string& pattern) {
-    if (pattern.empty()) return 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (text.compare(i, pattern.size(), pattern) == 0) return i + 1;
+std::size_t FindText(const std::string& text, const std::string& pattern, std::size_t from) {
+    if (pattern.empty()) return std::string::npos;
+    for (std::size_t i = from; i < text.size();) {
+        if (text.compare(i, pattern.size(), pattern) == 0) return i;
         i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
     }
-    return 0;
+    return std::string::npos;
 }
 
 void ReplaceFirst(std::string& text, const std::string& pattern,
                   const std::string& replacement) {
     const std::size_t pos = FindText(text, pattern);
-    if (pos != 0) text.replace(pos - 1, pattern.size(), replacement);
+    if (pos != std::string::npos) text.replace(pos, pattern.size(), replacement);
 }
 
 }  // namespace qb

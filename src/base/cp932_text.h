@@ -15,9 +15,11 @@ inline bool IsLeadByte(unsigned char c) {
 // True when `pos` (0-based) is the second byte of a double-byte character.
 bool IsTrailByteAt(const std::string& text, std::size_t pos);
 
-// 1-based position of the first occurrence of `pattern` in `text` that starts
-// on a character boundary; 0 when there is none (or the pattern is empty).
-std::size_t FindText(const std::string& text, const std::string& pattern);
+// The 0-based position of the first occurrence of `pattern` in `text`, at
+// or after `from`, that starts on a character boundary; std::string::npos
+// when there is none (or the pattern is empty). `from` must itself be on a
+// character boundary, as every position FindText returns is.
+std::size_t FindText(const std::string& text, const std::string& pattern, std::size_t from = 0);
 
 // Replaces the first occurrence found by FindText; no change when absent.
 void ReplaceFirst(std::string& text, const std::string& pattern,

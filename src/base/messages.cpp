@@ -10,10 +10,9 @@ std::string FillText(const char* text, const std::vector<std::string>& values) {
     std::size_t from = 0;
     while (from < pattern.size()) {
         // `from` is always on a character boundary: it starts at 0 and only
-        // moves past whole characters, so FindText sees the rest as text.
-        const std::size_t found = FindText(pattern.substr(from), "{");
-        if (found == 0) break;
-        const std::size_t brace = from + found - 1;
+        // moves past whole characters.
+        const std::size_t brace = FindText(pattern, "{", from);
+        if (brace == std::string::npos) break;
         filled.append(pattern, from, brace - from);
         const char digit = brace + 1 < pattern.size() ? pattern[brace + 1] : '\0';
         const bool placeholder = digit >= '1' && digit <= '9' &&

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/desktop.h"
 
 namespace qb {
 

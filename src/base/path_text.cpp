@@ -1,7 +1,7 @@
 #include "base/path_text.h"
 
 #include "base/cp932_text.h"
-#include "platform/platform.h"
+#include "platform/files.h"
 
 namespace qb {
 

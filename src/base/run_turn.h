@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 namespace qb {
 

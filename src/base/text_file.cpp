@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/files.h"
+
 namespace qb {
 
 namespace {

@@ -11,50 +11,44 @@ namespace qb {
 
 namespace {
 
-// The open destination root, closed however the check ends.
+// The open destination root, closed however the offer ends.
 struct RootFolder {
     OpenFolder folder;
     ~RootFolder() { CloseFolder(folder); }
 };
 
-// True when, since this run loaded its settings, another run of the same
-// browser run has saved the handle this run found: that run has copied into
-// the root already, and emptying it now would delete its copy.
-bool HandleSavedMeanwhile(const RunState& state) {
+// True when, since this run looked, another run of the same browser run has
+// saved the handle this run found: that run has copied into the root
+// already, and emptying it now would delete its copy.
+bool HandleSavedMeanwhile(const Settings& settings, const BrowserRun& run) {
     std::uint32_t saved = 0;
-    return ReadSavedHandle(state.ProgramFolder, saved) && saved == state.SavedWnd;
+    return ReadSavedHandle(settings.file, saved) && saved == run.found_handle;
 }
 
 }  // namespace
 
-bool NoticeNewBrowserRun(RunState& state, UserFacing& ui) {
-    // The handle as the settings file holds it now: the run that had its
-    // turn before this one may have saved it since this run loaded its
-    // settings. (The loaded one stays when the line is gone or unreadable.)
-    ReadSavedHandle(state.ProgramFolder, state.SavedWnd);
-    const std::uint32_t handle = ui.FindTopWindow(BrowserWindowClass(state.BrowserVer));
-    state.WndChanged = handle != state.SavedWnd;
-    state.SavedWnd = handle;
-    return state.WndChanged;
+BrowserRun NoticeBrowserRun(const Settings& settings, UserFacing& ui) {
+    BrowserRun run;
+    run.saved_handle = settings.saved_handle;
+    ReadSavedHandle(settings.file, run.saved_handle);
+    run.found_handle = ui.FindTopWindow(BrowserWindowClass(settings.generation));
+    run.is_new = run.found_handle != run.saved_handle;
+    return run;
 }
 
-void OfferToEmptyRoot(const RunState& state, UserFacing& ui) {
-    if (!FolderHasEntries(state.CopyRoot)) return;
+void OfferToEmptyRoot(const Places& places, const Settings& settings, const BrowserRun& run,
+                      UserFacing& ui) {
+    if (!FolderHasEntries(places.root)) return;
     // The root is opened once: what is checked is what gets emptied,
     // whatever becomes of its name in between.
     RootFolder root;
-    if (!OpenFolderByPath(state.CopyRoot, root.folder)) return;
-    if (!RootMayBeEmptied(state, root.folder, ui)) return;
-    const std::vector<FolderId> kept = FoldersKept(state);
-    const std::string question = FillText(msg::kEmptyQuestion, {state.CopyRoot});
+    if (!OpenFolderByPath(places.root, root.folder)) return;
+    if (!RootMayBeEmptied(places, root.folder, ui)) return;
+    const std::vector<FolderId> kept = FoldersKept(places, settings.file);
+    const std::string question = FillText(msg::kEmptyQuestion, {places.root});
     if (!AskYesNo(ui, question, msg::kCaption)) return;
-    if (HandleSavedMeanwhile(state)) return;
-    EmptyFolder(root.folder, state.CopyRoot, kept, ui);
-}
-
-bool CheckBrowserRun(RunState& state, UserFacing& ui) {
-    if (NoticeNewBrowserRun(state, ui)) OfferToEmptyRoot(state, ui);
-    return true;
+    if (HandleSavedMeanwhile(settings, run)) return;
+    EmptyFolder(root.folder, places.root, kept, ui);
 }
 
 }  // namespace qb

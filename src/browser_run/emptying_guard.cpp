@@ -6,7 +6,7 @@
 #include "base/messages.h"
 #include "base/notices.h"
 #include "base/path_text.h"
-#include "settings/settings_file.h"
+#include "platform/text_files.h"
 
 namespace qb {
 
@@ -19,7 +19,7 @@ void Warn(UserFacing& ui, const char* text, const std::vector<std::string>& valu
 // Whether a folder of the user or the system is the root or lies inside it.
 // A walk up from such a folder that stopped short (a bind mount above it)
 // still shows the root when the root lies below the stop.
-bool HoldsSystemFolder(const FolderPlace& root, const RunState& state, UserFacing& ui) {
+bool HoldsSystemFolder(const FolderPlace& root, const Places& places, UserFacing& ui) {
     std::vector<NamedFolder> folders = OpenSystemFolders();
     const NamedFolder* held = nullptr;
     for (const NamedFolder& folder : folders) {
@@ -28,47 +28,47 @@ bool HoldsSystemFolder(const FolderPlace& root, const RunState& state, UserFacin
             held = &folder;
         }
     }
-    if (held != nullptr) Warn(ui, msg::kOverlapSystemFolder, {state.CopyRoot, held->path});
+    if (held != nullptr) Warn(ui, msg::kOverlapSystemFolder, {places.root, held->path});
     for (const NamedFolder& folder : folders) CloseFolder(folder.folder);
     return held != nullptr;
 }
 
 }  // namespace
 
-bool RootMayBeEmptied(const RunState& state, OpenFolder root, UserFacing& ui) {
+bool RootMayBeEmptied(const Places& places, OpenFolder root, UserFacing& ui) {
     const FolderPlace place = PlaceOf(root);
     // The log folder in any relation: emptying a folder inside it would
     // delete logs too, and one that holds it would delete them all.
-    if (Relate(place, PlaceOf(state.LogRoot)) != Relation::kApart) {
-        Warn(ui, msg::kOverlapLogFolder, {state.CopyRoot, state.LogRoot});
+    if (Relate(place, PlaceOf(places.log_folder)) != Relation::kApart) {
+        Warn(ui, msg::kOverlapLogFolder, {places.root, places.log_folder});
         return false;
     }
     // A root inside the program's folder holds neither the program nor its
     // settings file, which sit in its parent.
-    const Relation to_program = Relate(place, PlaceOf(state.ProgramFolder));
+    const Relation to_program = Relate(place, PlaceOf(places.program_folder));
     if (to_program != Relation::kApart && to_program != Relation::kInside) {
-        Warn(ui, msg::kOverlapProgramFolder, {state.CopyRoot, state.ProgramFolder});
+        Warn(ui, msg::kOverlapProgramFolder, {places.root, places.program_folder});
         return false;
     }
-    if (IsVolumeRoot(root, state.CopyRoot)) {
-        Warn(ui, msg::kRootIsDriveRoot, {state.CopyRoot});
+    if (IsVolumeRoot(root, places.root)) {
+        Warn(ui, msg::kRootIsDriveRoot, {places.root});
         return false;
     }
-    return !HoldsSystemFolder(place, state, ui);
+    return !HoldsSystemFolder(place, places, ui);
 }
 
-std::vector<FolderId> FoldersKept(const RunState& state) {
+std::vector<FolderId> FoldersKept(const Places& places, const std::string& settings_file) {
     std::vector<std::string> paths;
     // The source folder, then each folder above it up to the log folder.
-    for (std::string dir = state.LogDir; dir.size() > state.LogRoot.size();) {
+    for (std::string dir = places.source_folder; dir.size() > places.log_folder.size();) {
         paths.push_back(dir);
         const std::string up = FolderOf(dir);
         if (up.size() >= dir.size()) break;
         dir = up;
     }
-    paths.push_back(state.LogRoot);
-    paths.push_back(state.ProgramFolder);
-    paths.push_back(FolderOf(FinalFilePath(SettingsPath(state.ProgramFolder))));
+    paths.push_back(places.log_folder);
+    paths.push_back(places.program_folder);
+    paths.push_back(FolderOf(FinalFilePath(settings_file)));
     std::vector<FolderId> kept;
     for (const std::string& path : paths) {
         FolderId id;

@@ -1,10 +1,12 @@
 // What the emptying of the destination root must never reach.
 #pragma once
 
+#include <string>
 #include <vector>
 
-#include "base/run_state.h"
-#include "platform/platform.h"
+#include "locate/folder_paths.h"
+#include "platform/desktop.h"
+#include "platform/folders.h"
 
 namespace qb {
 
@@ -12,13 +14,13 @@ namespace qb {
 // must not be emptied: it is, holds or lies inside the log folder (or their
 // relation cannot be told); it is or holds the program's folder; it is the
 // root of a volume; it is or holds a folder of the user or the system.
-bool RootMayBeEmptied(const RunState& state, OpenFolder root, UserFacing& ui);
+bool RootMayBeEmptied(const Places& places, OpenFolder root, UserFacing& ui);
 
 // The identities of the folders the emptying leaves as they are however it
 // reaches them (another drive letter, a folder link): the log folder and
 // each folder from it down to this thread's source folder, the program's
-// folder, and the folder that holds the settings file's final target.
-// Raises InOutError when the settings file's target cannot be found.
-std::vector<FolderId> FoldersKept(const RunState& state);
+// folder, and the folder that holds the final target of the settings file
+// `settings_file`. Raises InOutError when that target cannot be found.
+std::vector<FolderId> FoldersKept(const Places& places, const std::string& settings_file);
 
 }  // namespace qb

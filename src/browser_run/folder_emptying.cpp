@@ -4,6 +4,7 @@
 
 #include "base/messages.h"
 #include "base/notices.h"
+#include "platform/files.h"
 
 namespace qb {
 

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/desktop.h"
+#include "platform/folders.h"
 
 namespace qb {
 

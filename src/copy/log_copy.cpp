@@ -1,20 +1,12 @@
 #include "copy/log_copy.h"
 
-#include <algorithm>
-#include <vector>
-
-#include "base/folder_chain.h"
 #include "base/folder_creator.h"
+#include "base/folder_identity.h"
 #include "base/messages.h"
 #include "base/notices.h"
 #include "base/path_text.h"
-#include "copy/source_checks.h"
 
 namespace qb {
-
-std::string CopiedLogPath(const RunState& state, const char* extension) {
-    return JoinPath(state.CopyDir, state.ThreadKey + extension);
-}
 
 namespace {
 
@@ -29,65 +21,62 @@ std::string NearestFolder(std::string path) {
     return path;
 }
 
-// Whether the folder that `path` (or its nearest existing parent) names is
-// the folder `outer` or lies inside it. Decided by what the system says
-// identifies a folder, so that links on the way count where they lead;
-// unknown when either cannot be opened, or when the walk up from `path`
-// stops short without meeting `outer` (on Linux, a bind mount on the way).
-enum class Inside { kYes, kNo, kUnknown };
-Inside InsideOf(const std::string& path, const std::string& outer) {
-    std::vector<FolderId> outer_chain;
-    FolderChainAt(outer, outer_chain);
-    const std::string nearest = NearestFolder(path);
-    if (outer_chain.empty() || nearest.empty()) return Inside::kUnknown;
-    std::vector<FolderId> chain;
-    const bool complete = FolderChainAt(nearest, chain);
-    if (std::find(chain.begin(), chain.end(), outer_chain.front()) != chain.end()) {
-        return Inside::kYes;
-    }
-    return complete ? Inside::kNo : Inside::kUnknown;
+// Whether `outer` is `place` itself or one of its parents.
+bool FoundIn(const FolderPlace& place, const FolderPlace& outer) {
+    const Relation relation = Relate(place, outer);
+    return relation == Relation::kSame || relation == Relation::kInside;
+}
+
+// Whether `place` may be `outer` or lie inside it: unless it is ruled out,
+// because `place` holds `outer`, or because the walk up from `place`
+// reached the top without meeting `outer`.
+bool MayLieIn(const FolderPlace& place, const FolderPlace& outer) {
+    if (FoundIn(place, outer)) return true;
+    if (Relate(place, outer) == Relation::kHolds) return false;
+    return !place.complete || outer.chain.empty();
 }
 
 // True when the destination folder is, or would be created, inside the log
-// folder, where the browser keeps its own logs, however it is reached: a
-// link on the way would lead the copies over another thread's log. Where
-// the user put the destination root itself in the log folder, the copies go
-// there, as the overlap warning promises, but only inside the root: a link
-// in it back into the browser's folders is refused the same way. Links
-// elsewhere are followed, as every copy tool does: a folder link in the root
-// to another drive is the user's own. A folder whose place cannot be told
-// counts as inside.
-bool CopyFolderForbidden(const RunState& state) {
-    if (InsideOf(state.CopyDir, state.LogRoot) == Inside::kNo) return false;
-    return InsideOf(state.CopyRoot, state.LogRoot) != Inside::kYes ||
-           InsideOf(state.CopyDir, state.CopyRoot) != Inside::kYes;
+// folder (`log`), where the browser keeps its own logs, however it is
+// reached: a link on the way would lead the copies over another thread's
+// log. Where the user put the destination root itself in the log folder, the
+// copies go there, as the overlap warning promises, but only inside the
+// root: a link in it back into the browser's folders is refused the same
+// way. Links elsewhere are followed, as every copy tool does: a folder link
+// in the root to another drive is the user's own. Decided by identity; a
+// place that cannot be told counts as inside the log folder.
+bool CopyFolderForbidden(const Places& places, const FolderPlace& log) {
+    const FolderPlace destination = PlaceOf(NearestFolder(places.destination_folder));
+    if (!MayLieIn(destination, log)) return false;
+    const FolderPlace root = PlaceOf(places.root);
+    return !FoundIn(root, log) || !FoundIn(destination, root);
 }
 
 }  // namespace
 
-bool EnsureCopyFolder(const RunState& state, UserFacing& ui) {
-    if (CopyFolderForbidden(state)) {
+bool EnsureCopyFolder(const Places& places, UserFacing& ui) {
+    const FolderPlace log = PlaceOf(places.log_folder);
+    if (CopyFolderForbidden(places, log)) {
         ShowNotice(ui, msg::kCopyFailed, NoticeKind::Error);
         return false;
     }
-    const FolderState folder = EnsureFolder(state.CopyDir);
+    const FolderState folder = EnsureFolder(places.destination_folder);
     if (folder == FolderState::kExisted) return true;
     if (folder == FolderState::kCreated) {
         // A link put on the way meanwhile may have led the creation elsewhere.
-        if (!CopyFolderForbidden(state)) return true;
+        if (!CopyFolderForbidden(places, log)) return true;
         ShowNotice(ui, msg::kCopyFailed, NoticeKind::Error);
         return false;
     }
-    ShowNotice(ui, FillText(msg::kCopyFolderFailed, {state.CopyDir}),
+    ShowNotice(ui, FillText(msg::kCopyFolderFailed, {places.destination_folder}),
                NoticeKind::Error);
     return false;
 }
 
-bool CopyLogFiles(const RunState& state, UserFacing& ui) {
+bool CopyLogFiles(const Places& places, UserFacing& ui) {
     // The .inf only after the .dat; a failed .inf leaves the .dat copy.
-    const bool copied =
-        CopyFiles({{SourceLogPath(state, ".dat"), CopiedLogPath(state, ".dat")},
-                   {SourceLogPath(state, ".inf"), CopiedLogPath(state, ".inf")}}) == 2;
+    const bool copied = CopyFiles({{places.source_dat, places.destination_dat},
+                                   {places.source_inf, places.destination_inf}}) == 2;
     if (!copied) ShowNotice(ui, msg::kCopyFailed, NoticeKind::Error);
     return copied;
 }

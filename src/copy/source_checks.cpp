@@ -2,27 +2,21 @@
 
 #include "base/messages.h"
 #include "base/notices.h"
-#include "base/path_text.h"
+#include "platform/files.h"
 
 namespace qb {
 
-std::string SourceLogPath(const RunState& state, const char* extension) {
-    return JoinPath(state.LogDir, state.ThreadKey + extension);
-}
-
-bool CheckSourceFolder(const RunState& state, UserFacing& ui) {
-    if (FolderExists(state.LogDir)) return true;
-    ShowNotice(ui, FillText(msg::kSourceFolderMissing, {state.LogDir}),
+bool CheckSourceFolder(const Places& places, UserFacing& ui) {
+    if (FolderExists(places.source_folder)) return true;
+    ShowNotice(ui, FillText(msg::kSourceFolderMissing, {places.source_folder}),
                NoticeKind::Error);
     return false;
 }
 
-bool CheckSourceFiles(const RunState& state, UserFacing& ui) {
-    for (const char* extension : {".dat", ".inf"}) {
-        const std::string path = SourceLogPath(state, extension);
-        if (!FileIsPresent(path)) {
-            ShowNotice(ui, FillText(msg::kSourceFileMissing, {path}),
-                       NoticeKind::Error);
+bool CheckSourceFiles(const Places& places, UserFacing& ui) {
+    for (const std::string* path : {&places.source_dat, &places.source_inf}) {
+        if (!FileIsPresent(*path)) {
+            ShowNotice(ui, FillText(msg::kSourceFileMissing, {*path}), NoticeKind::Error);
             return false;
         }
     }

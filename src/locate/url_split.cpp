@@ -10,9 +10,9 @@ namespace {
 // together with them; empty (and `s` unchanged) when `sep` is absent.
 std::string CutBefore(std::string& s, const char* sep) {
     const std::size_t p = FindText(s, sep);
-    if (p == 0) return std::string();
-    std::string head = s.substr(0, p - 1);
-    s.erase(0, p);
+    if (p == std::string::npos) return std::string();
+    std::string head = s.substr(0, p);
+    s.erase(0, p + 1);
     return head;
 }
 
@@ -30,19 +30,18 @@ std::string DropAfterKey(const std::string& url) {
     static const char kPathForm[] = "test/read.cgi/";
     static const char kBoardParameter[] = "bbs/read.pl?BBS=";
     static const char kKeyParameter[] = "&KEY=";
-    std::size_t p = FindText(url, kPathForm);
-    if (p != 0) {
-        const std::size_t board_slash = url.find('/', p - 1 + sizeof kPathForm - 1);
+    const std::size_t path_form = FindText(url, kPathForm);
+    if (path_form != std::string::npos) {
+        const std::size_t board_slash = url.find('/', path_form + sizeof kPathForm - 1);
         if (board_slash == std::string::npos) return url;
         return url.substr(0, url.find_first_of("/?&#", board_slash + 1));
     }
-    p = FindText(url, kKeyParameter);
-    if (p == 0) return url;
-    const std::size_t key = p - 1;
+    const std::size_t key = FindText(url, kKeyParameter);
+    if (key == std::string::npos) return url;
     std::string kept = url.substr(0, url.find_first_of("&#", key + sizeof kKeyParameter - 1));
     const std::size_t board = FindText(kept, kBoardParameter);
-    if (board != 0 && board - 1 < key) {
-        const std::size_t board_end = kept.find('&', board - 1 + sizeof kBoardParameter - 1);
+    if (board < key) {
+        const std::size_t board_end = kept.find('&', board + sizeof kBoardParameter - 1);
         if (board_end < key) kept.erase(board_end, key - board_end);
     }
     return kept;
@@ -50,28 +49,28 @@ std::string DropAfterKey(const std::string& url) {
 
 }  // namespace
 
-bool SplitThreadUrl(RunState& state, const std::string& url) {
+ThreadUrl SplitThreadUrl(const std::string& url) {
     std::string s = DropAfterKey(url);
     // The secure scheme where the URL has it, else the plain one.
-    ReplaceFirst(s, FindText(s, "https://") != 0 ? "https://" : "http://", "");
+    ReplaceFirst(s, FindText(s, "https://") != std::string::npos ? "https://" : "http://", "");
     ReplaceFirst(s, "test/read.cgi/", "");
     ReplaceFirst(s, "bbs/read.pl?BBS=", "");
     ReplaceFirst(s, "&KEY=", "/");
-    state.BoardHost = CutBefore(s, "/");
-    state.ServerName = CutBefore(state.BoardHost, ".");
-    state.BoardName = CutBefore(s, "/");
-    state.ThreadKey = s;
-    return true;
+    ThreadUrl pieces;
+    pieces.board_host = CutBefore(s, "/");
+    pieces.server = CutBefore(pieces.board_host, ".");
+    pieces.board = CutBefore(s, "/");
+    pieces.key = s;
+    return pieces;
 }
 
-bool PiecesAreUnusable(const RunState& state) {
+bool PiecesAreUnusable(const ThreadUrl& url) {
     // The server name holds no dot (it is what precedes the host's first
     // "."), so it is checked as part of the full host name, which generation
     // 1 uses as one folder name: "a\" + "." + "." joins into "..".
-    return state.BoardHost.empty() || state.BoardName.empty() || state.ThreadKey.empty() ||
-           HoldsDotSegment(state.BoardHost) || HoldsDotSegment(state.BoardName) ||
-           HoldsDotSegment(state.ThreadKey) ||
-           HoldsDotSegment(state.ServerName + "." + state.BoardHost);
+    return url.board_host.empty() || url.board.empty() || url.key.empty() ||
+           HoldsDotSegment(url.board_host) || HoldsDotSegment(url.board) ||
+           HoldsDotSegment(url.key) || HoldsDotSegment(url.server + "." + url.board_host);
 }
 
 bool HoldsDotSegment(const std::string& piece) {

@@ -9,9 +9,8 @@
 
 namespace qb {
 
-bool ReadSavedHandle(const std::string& program_folder, std::uint32_t& handle) {
-    const std::vector<std::string> lines =
-        ReadTextLines(SettingsPath(program_folder), kSettingLinesSearched);
+bool ReadSavedHandle(const std::string& file, std::uint32_t& handle) {
+    const std::vector<std::string> lines = ReadTextLines(file, kSettingLinesSearched);
     std::string value;
     return FindKeyValue(lines, kKeyHwVelmWnd, value) && HandleFromValue(value, handle);
 }

@@ -7,11 +7,10 @@
 
 namespace qb {
 
-// Reads the settings file beside the executable again and finds the handle
-// as the loader does (the hwVelmWnd line FindKeyLine finds among the first
-// 50, its value as written there).
-// False when there is no such line or its value is no handle. Raises
-// InOutError when the file cannot be read.
-bool ReadSavedHandle(const std::string& program_folder, std::uint32_t& handle);
+// Reads the settings file `file` again and finds the handle as the loader
+// does (the hwVelmWnd line FindKeyLine finds among the first 50, its value
+// as written there). False when there is no such line or its value is no
+// handle. Raises InOutError when the file cannot be read.
+bool ReadSavedHandle(const std::string& file, std::uint32_t& handle);
 
 }  // namespace qb

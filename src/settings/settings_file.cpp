@@ -26,13 +26,11 @@ const std::vector<std::string>& SettingsTemplate() {
     return lines;
 }
 
-bool EnsureSettingsFile(const RunState& state, UserFacing& ui) {
-    const std::string path = SettingsPath(state.ProgramFolder);
-    if (FileIsPresent(path)) return true;
-    WriteTextFileReplacing(path, SettingsTemplate());
-    ShowNotice(ui,
-               FillText(msg::kTemplateWritten, {state.ProgramFolder}),
-               NoticeKind::Error);
+bool EnsureSettingsFile(const std::string& file, const std::string& program_folder,
+                        UserFacing& ui) {
+    if (FileIsPresent(file)) return true;
+    WriteTextFileReplacing(file, SettingsTemplate());
+    ShowNotice(ui, FillText(msg::kTemplateWritten, {program_folder}), NoticeKind::Error);
     return false;
 }
 

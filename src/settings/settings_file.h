@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "base/run_state.h"
-#include "platform/platform.h"
+#include "platform/desktop.h"
 
 namespace qb {
 
@@ -28,8 +27,10 @@ std::string SettingsPath(const std::string& program_folder);
 // The template's nine lines; written with a CR LF after each.
 const std::vector<std::string>& SettingsTemplate();
 
-// True when the settings file exists. Otherwise writes the template,
-// announces it and returns false. Raises InOutError when it cannot write.
-bool EnsureSettingsFile(const RunState& state, UserFacing& ui);
+// True when the settings file `file` (in `program_folder`) exists.
+// Otherwise writes the template, announces it and returns false. Raises
+// InOutError when it cannot write.
+bool EnsureSettingsFile(const std::string& file, const std::string& program_folder,
+                        UserFacing& ui);
 
 }  // namespace qb

@@ -4,6 +4,7 @@
 #include "base/notices.h"
 #include "base/path_text.h"
 #include "base/text_file.h"
+#include "platform/program.h"
 #include "settings/integer_conversion.h"
 #include "settings/settings_file.h"
 
@@ -26,9 +27,9 @@ SettingsEncoding ReadSettingsLines(const std::string& path, std::vector<std::str
     return detector.Encoding();
 }
 
-bool GetSettingValue(const RunState& state, UserFacing& ui, const std::string& key,
-                     SettingsEncoding encoding, std::string& value) {
-    if (!FindKeyValue(state.IniLines, key, value)) {
+bool GetSettingValue(const std::vector<std::string>& lines, SettingsEncoding encoding,
+                     const std::string& key, UserFacing& ui, std::string& value) {
+    if (!FindKeyValue(lines, key, value)) {
         ShowNotice(ui, FillText(msg::kKeyMissing, {key}), NoticeKind::Error);
         return false;
     }
@@ -47,45 +48,46 @@ bool GetSettingValue(const RunState& state, UserFacing& ui, const std::string& k
     return true;
 }
 
-bool LoadSettings(RunState& state, UserFacing& ui) {
+std::optional<Settings> LoadSettings(const std::string& file, UserFacing& ui) {
     // Only the lines searched are held, as the file has them; a rewrite
-    // carries the rest over as bytes, so memory does not grow with the file.
-    const SettingsEncoding encoding =
-        ReadSettingsLines(SettingsPath(state.ProgramFolder), state.IniLines);
+    // reads the file again.
+    std::vector<std::string> lines;
+    const SettingsEncoding encoding = ReadSettingsLines(file, lines);
     if (encoding == SettingsEncoding::kUtf16) {
         ShowNotice(ui, msg::kSettingsUtf16, NoticeKind::Error);
-        return false;
+        return std::nullopt;
     }
-    if (state.IniLines.empty()) {
+    if (lines.empty()) {
         ShowNotice(ui, msg::kSettingsEmpty, NoticeKind::Error);
-        return false;
+        return std::nullopt;
     }
-    std::string version, add_underscore, show_title, handle;
-    if (!GetSettingValue(state, ui, kKeyVelmVer, encoding, version) ||
-        !GetSettingValue(state, ui, kKeyVelmLogDir, encoding, state.LogDir) ||
-        !GetSettingValue(state, ui, kKeyAddUdrScr, encoding, add_underscore) ||
-        !GetSettingValue(state, ui, kKeyShowTitle, encoding, show_title) ||
-        !GetSettingValue(state, ui, kKeyHwVelmWnd, encoding, handle)) {
-        return false;
+    std::string version, log_folder, add_underscore, show_title, handle;
+    if (!GetSettingValue(lines, encoding, kKeyVelmVer, ui, version) ||
+        !GetSettingValue(lines, encoding, kKeyVelmLogDir, ui, log_folder) ||
+        !GetSettingValue(lines, encoding, kKeyAddUdrScr, ui, add_underscore) ||
+        !GetSettingValue(lines, encoding, kKeyShowTitle, ui, show_title) ||
+        !GetSettingValue(lines, encoding, kKeyHwVelmWnd, ui, handle)) {
+        return std::nullopt;
     }
-    state.LogDir = RemoveTrailingSeparator(state.LogDir);
-    state.BrowserVer = ToInt32OrMinusOne(version);
-    if (state.BrowserVer != 1 && state.BrowserVer != 2) {
+    Settings settings;
+    settings.file = file;
+    settings.log_folder = RemoveTrailingSeparator(log_folder);
+    settings.generation = ToInt32OrMinusOne(version);
+    if (settings.generation != 1 && settings.generation != 2) {
         ShowNotice(ui, msg::kVelmVerInvalid, NoticeKind::Error);
-        return false;
+        return std::nullopt;
     }
-    if (!FolderExists(state.LogDir)) {
-        ShowNotice(ui, FillText(msg::kLogDirInvalid, {state.LogDir}),
-                   NoticeKind::Error);
-        return false;
+    if (!FolderExists(settings.log_folder)) {
+        ShowNotice(ui, FillText(msg::kLogDirInvalid, {settings.log_folder}), NoticeKind::Error);
+        return std::nullopt;
     }
-    state.AddUnderscore = add_underscore == "1";
-    state.ShowTitleOn = show_title != "0";
-    if (!HandleFromValue(handle, state.SavedWnd)) {
+    settings.underscore_folders = add_underscore == "1";
+    settings.title_on = show_title != "0";
+    if (!HandleFromValue(handle, settings.saved_handle)) {
         ShowNotice(ui, msg::kHandleInvalid, NoticeKind::Error);
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return settings;
 }
 
 bool HandleFromValue(const std::string& value, std::uint32_t& handle) {

@@ -1,12 +1,13 @@
-// Reading the settings file into the run state and checking each setting.
+// Reading the settings file and checking each setting.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "base/run_state.h"
-#include "platform/platform.h"
+#include "platform/desktop.h"
+#include "settings/settings.h"
 #include "settings/settings_syntax.h"
 
 namespace qb {
@@ -16,17 +17,17 @@ namespace qb {
 // not grow with the file). Raises InOutError when it cannot be read.
 SettingsEncoding ReadSettingsLines(const std::string& path, std::vector<std::string>& lines);
 
-// The value of `key` from `state.IniLines` as FindKeyValue finds it, in code
-// page 932: a value of a UTF-8 file is converted exactly. Shows a notice and
-// returns false when there is no such line, its value is empty, or it holds
-// a character that code page 932 has no form for.
-bool GetSettingValue(const RunState& state, UserFacing& ui, const std::string& key,
-                     SettingsEncoding encoding, std::string& value);
+// The value of `key` in `lines` as FindKeyValue finds it, in code page 932:
+// a value of a UTF-8 file is converted exactly. Shows a notice and returns
+// false when there is no such line, its value is empty, or it holds a
+// character that code page 932 has no form for.
+bool GetSettingValue(const std::vector<std::string>& lines, SettingsEncoding encoding,
+                     const std::string& key, UserFacing& ui, std::string& value);
 
-// Fills BrowserVer, LogDir, AddUnderscore, ShowTitleOn, SavedWnd and IniLines;
-// false after a notice on a UTF-16 file or the first missing, empty or
-// invalid setting.
-bool LoadSettings(RunState& state, UserFacing& ui);
+// The settings of the file at `file`; nothing, after a notice, for a UTF-16
+// file or at the first missing, empty or invalid setting. Raises InOutError
+// when the file cannot be read.
+std::optional<Settings> LoadSettings(const std::string& file, UserFacing& ui);
 
 // The window handle a "hwVelmWnd" value holds: false unless it converts and
 // lies within 0 to 4294967295.

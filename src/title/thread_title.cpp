@@ -3,7 +3,7 @@
 #include "base/messages.h"
 #include "base/notices.h"
 #include "base/text_file.h"
-#include "copy/log_copy.h"
+#include "platform/files.h"
 
 namespace qb {
 
@@ -27,8 +27,8 @@ std::string ReadTitle(const std::string& inf) {
 
 }  // namespace
 
-void ShowThreadTitle(const RunState& state, UserFacing& ui) {
-    const std::string inf = CopiedLogPath(state, ".inf");
+void ShowThreadTitle(const Places& places, const ThreadUrl& url, UserFacing& ui) {
+    const std::string& inf = places.destination_inf;
     if (!FileIsPresent(inf)) {
         ShowNotice(ui, FillText(msg::kTitleFileMissing, {inf}), NoticeKind::Error,
                    msg::kTitleCaption);
@@ -36,8 +36,8 @@ void ShowThreadTitle(const RunState& state, UserFacing& ui) {
     }
     std::string title = ReadTitle(inf);
     if (title.empty()) title = msg::kTitleEmpty;
-    ShowNotice(ui, FillText(msg::kTitleBox, {title, state.BoardName}), NoticeKind::Plain,
-               FillText(msg::kTitleBoxCaption, {state.ThreadKey}));
+    ShowNotice(ui, FillText(msg::kTitleBox, {title, url.board}), NoticeKind::Plain,
+               FillText(msg::kTitleBoxCaption, {url.key}));
 }
 
 }  // namespace qb

@@ -19,8 +19,8 @@
 #include <map>
 #include <thread>
 
-#include "base/run_state.h"
 #include "e2e/program_runner.h"
+#include "platform/errors.h"
 #include "support/fake_user_facing.h"
 #include "support/settings_text.h"
 #include "support/temp_folder.h"
@@ -151,19 +151,20 @@ TEST_F(FaultTest, SourceDatThatCannotBeRead) {
 // The copied .inf gone, or replaced by something that is no file, between
 // the copy and the title.
 TEST_F(FaultTest, InfThatVanishesBeforeTheTitle) {
-    qb::RunState state;
-    state.CopyDir = dir / "dest";
-    state.ThreadKey = "123";
-    state.BoardName = "news";
+    qb::Places places;
+    places.destination_inf = dir / "dest/123.inf";
+    qb::ThreadUrl url;
+    url.key = "123";
+    url.board = "news";
     FakeUserFacing ui;
-    qb::ShowThreadTitle(state, ui);
+    qb::ShowThreadTitle(places, url, ui);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(Utf8(ui.boxes[0].caption), "Quenbrook - タイトルの表示");
     EXPECT_EQ(Utf8(ui.boxes[0].text), "ファイル '" + dir.path() + "/dest/123.inf' が、見つかりません。");
     EXPECT_EQ(ui.boxes[0].style, kErrorStyle);
     ASSERT_EQ(::mkfifo((dir / "dest/123.inf").c_str(), 0644), 0);
     try {
-        qb::ShowThreadTitle(state, ui);
+        qb::ShowThreadTitle(places, url, ui);
         FAIL() << "no failure raised";
     } catch (const qb::InOutError& e) {
         EXPECT_EQ(e.code, 5u);

@@ -22,9 +22,17 @@ void Sandbox::AddThread(const ThreadLog& thread) {
                 thread.inf);
 }
 
+int RunQuenbrook(const std::vector<std::string>& args, const std::string& program_path,
+                 qb::UserFacing& ui) {
+    qb::ProgramInput input;
+    input.args = args;
+    input.program_path = program_path;
+    return qb::RunQuenbrook(input, ui);
+}
+
 int Sandbox::Run(const std::vector<std::string>& args) {
     ui.boxes.clear();
-    return qb::RunQuenbrook(args, program(), ui);
+    return RunQuenbrook(args, program(), ui);
 }
 
 std::vector<std::string> Sandbox::Texts() const {

@@ -19,6 +19,11 @@ struct ThreadLog {
     std::string inf;
 };
 
+// Runs the program logic once with these arguments, every text exact, as
+// the program at `program_path` would; returns the exit code.
+int RunQuenbrook(const std::vector<std::string>& args, const std::string& program_path,
+                 qb::UserFacing& ui);
+
 class Sandbox {
 public:
     Sandbox();

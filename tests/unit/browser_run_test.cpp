@@ -222,7 +222,7 @@ TEST_F(BrowserRunTest, ARootOverlappingTheProgramFolderIsNeverEmptied) {
         WriteBytes(bin + "/Quenbrook.ini", ReadBytes(box.ini()));
         box.ui.answers = {true};
         box.ui.boxes.clear();
-        EXPECT_EQ(qb::RunQuenbrook({root, kUrl}, bin + "/Quenbrook", box.ui), 0);
+        EXPECT_EQ(RunQuenbrook({root, kUrl}, bin + "/Quenbrook", box.ui), 0);
         EXPECT_EQ(box.Texts(), Texts{"コピー先フォルダ '" + root +
                                      "' は、\r\nプログラムのフォルダ '" + bin +
                                      "' と重なっているので、\r\n中身を空にせずにコピーします。"})
@@ -340,7 +340,7 @@ TEST_F(BrowserRunTest, AYesAfterAnotherRunSavedTheHandleDeletesNothing) {
         qbtest::FakeUserFacing second;
         second.window = 42;
         second.answers = {true};
-        EXPECT_EQ(qb::RunQuenbrook({box.root(), kUrl}, box.program(), second), 0);
+        EXPECT_EQ(RunQuenbrook({box.root(), kUrl}, box.program(), second), 0);
         EXPECT_EQ(second.boxes.size(), 1u);  // its own question
         second_ran = true;
     };

@@ -17,24 +17,28 @@ TEST(FindTextTest, NeverMatchesOnASecondByte) {
         std::string text, pattern;
         std::size_t expected;
     };
+    const std::size_t none = std::string::npos;
     const Case cases[] = {
-        {"abc", "b", 2},
-        {"abc", "d", 0},
-        {"abc", "", 0},
-        {"", "a", 0},
-        {kHyou + "\\", "\\", 3},                 // the trail byte is skipped
-        {kHyou, "\\", 0},
-        {kSo + kSo + "/x", "\\", 0},
-        {"\x81" "/" "/", "/", 3},                // trail byte '/' (0x2F)
-        {"\x81" "." "a.b", ".", 4},              // trail byte '.'
-        {"a" + kHyou + "b", kHyou, 2},          // a whole character matches
-        {"\x95" + kHyou, "\\", 3},              // 0x95 0x95 pairs up, the '\\' stands alone
-        {"ab" "\x95", "\x95", 3},               // lone lead byte at the end
-        {"http://x/http://", "http://", 1},
+        {"abc", "b", 1},
+        {"abc", "d", none},
+        {"abc", "", none},
+        {"", "a", none},
+        {kHyou + "\\", "\\", 2},                 // the trail byte is skipped
+        {kHyou, "\\", none},
+        {kSo + kSo + "/x", "\\", none},
+        {"\x81" "/" "/", "/", 2},                // trail byte '/' (0x2F)
+        {"\x81" "." "a.b", ".", 3},              // trail byte '.'
+        {"a" + kHyou + "b", kHyou, 1},          // a whole character matches
+        {"\x95" + kHyou, "\\", 2},              // 0x95 0x95 pairs up, the '\\' stands alone
+        {"ab" "\x95", "\x95", 2},               // lone lead byte at the end
+        {"http://x/http://", "http://", 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FindText(c.text, c.pattern), c.expected) << c.text << " / " << c.pattern;
     }
+    // From a later character boundary on.
+    EXPECT_EQ(FindText("http://x/http://", "http://", 1), 9u);
+    EXPECT_EQ(FindText(kHyou + "\\" + kHyou + "\\", "\\", 3), 5u);
 }
 
 TEST(FindTextTest, ReplaceFirstReplacesOnlyTheFirst) {

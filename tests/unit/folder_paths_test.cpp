@@ -7,15 +7,12 @@ namespace {
 
 using namespace qb;
 
-RunState Derive(const std::string& url, int generation, bool underscore) {
-    RunState state;
-    state.LogDir = "/log";
-    state.CopyDir = "/root";
-    state.BrowserVer = generation;
-    state.AddUnderscore = underscore;
-    SplitThreadUrl(state, url);
-    EXPECT_TRUE(BuildFolderPaths(state));
-    return state;
+Places Derive(const std::string& url, int generation, bool underscore) {
+    Settings settings;
+    settings.log_folder = "/log";
+    settings.generation = generation;
+    settings.underscore_folders = underscore;
+    return DerivePlaces(settings, SplitThreadUrl(url), "/root", "/prog");
 }
 
 TEST(FolderPathsTest, TheFourLayouts) {
@@ -32,12 +29,17 @@ TEST(FolderPathsTest, TheFourLayouts) {
         {2, true, "/log/5ch/news", "/root/_5ch/_news"},
     };
     for (const Case& c : cases) {
-        const RunState s = Derive("http://sv.5ch.net/test/read.cgi/news/1", c.generation,
-                                  c.underscore);
-        EXPECT_EQ(s.LogDir, c.log);
-        EXPECT_EQ(s.CopyDir, c.copy);
-        EXPECT_EQ(s.CopyRoot, "/root");
-        EXPECT_EQ(s.LogRoot, "/log");
+        const Places s = Derive("http://sv.5ch.net/test/read.cgi/news/1", c.generation,
+                                c.underscore);
+        EXPECT_EQ(s.source_folder, c.log);
+        EXPECT_EQ(s.destination_folder, c.copy);
+        EXPECT_EQ(s.root, "/root");
+        EXPECT_EQ(s.log_folder, "/log");
+        EXPECT_EQ(s.program_folder, "/prog");
+        EXPECT_EQ(s.source_dat, std::string(c.log) + "/1.dat");
+        EXPECT_EQ(s.source_inf, std::string(c.log) + "/1.inf");
+        EXPECT_EQ(s.destination_dat, std::string(c.copy) + "/1.dat");
+        EXPECT_EQ(s.destination_inf, std::string(c.copy) + "/1.inf");
     }
 }
 
@@ -55,13 +57,13 @@ TEST(FolderPathsTest, GenerationTwoAliasesAndSiteFolders) {
         {"http://a.example.org/test/read.cgi/b/1", "/log/example/b"},    // not in the table
         {"http://localhost/test/read.cgi/b/1", "/log//b"},               // no dot: empty site
     };
-    for (const Case& c : cases) EXPECT_EQ(Derive(c.url, 2, false).LogDir, c.log) << c.url;
+    for (const Case& c : cases) EXPECT_EQ(Derive(c.url, 2, false).source_folder, c.log) << c.url;
 }
 
 TEST(FolderPathsTest, GenerationOneKeepsTheServer) {
-    EXPECT_EQ(Derive("http://one.5ch.net/test/read.cgi/b/1", 1, false).LogDir,
+    EXPECT_EQ(Derive("http://one.5ch.net/test/read.cgi/b/1", 1, false).source_folder,
               "/log/one.5ch.net/b");
-    EXPECT_EQ(Derive("http://kanto.machi.to/bbs/read.pl?BBS=b&KEY=1", 1, false).LogDir,
+    EXPECT_EQ(Derive("http://kanto.machi.to/bbs/read.pl?BBS=b&KEY=1", 1, false).source_folder,
               "/log/kanto.machi.to/b");
 }
 

@@ -44,14 +44,13 @@ TEST(MessagesTest, EveryTextIsWholeAndItsPlaceholdersAreNumberedInOrder) {
         EXPECT_FALSE(IsTrailByteAt(text, text.size())) << name << ": ends inside a character";
         unsigned highest = 0;
         bool used[10] = {};
-        for (std::size_t from = 0; const std::size_t found = FindText(text.substr(from), "{");) {
-            const std::size_t at = from + found - 1;
+        for (std::size_t at = FindText(text, "{"); at != std::string::npos;
+             at = FindText(text, "{", at + 3)) {
             ASSERT_LT(at + 2, text.size()) << name;
             const char digit = text[at + 1];
             ASSERT_TRUE(digit >= '1' && digit <= '9' && text[at + 2] == '}') << name;
             used[digit - '0'] = true;
             if (static_cast<unsigned>(digit - '0') > highest) highest = digit - '0';
-            from = at + 3;
         }
         for (unsigned n = 1; n <= highest; ++n) EXPECT_TRUE(used[n]) << name << ": no {" << n << "}";
         for (std::size_t cr = text.find('\r'); cr != std::string::npos; cr = text.find('\r', cr + 1)) {

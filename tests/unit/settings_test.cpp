@@ -21,10 +21,7 @@ using qbtest::Utf8;
 
 class SettingsTest : public ::testing::Test {
 protected:
-    SettingsTest() {
-        state.ProgramFolder = dir.path();
-        qbtest::MakeFolders(dir / "logs");
-    }
+    SettingsTest() { qbtest::MakeFolders(dir / "logs"); }
 
     std::string Ini() const { return dir / "Quenbrook.ini"; }
 
@@ -38,10 +35,8 @@ protected:
     std::string Load(const std::string& content) {
         qbtest::WriteBytes(Ini(), content);
         ui = FakeUserFacing();
-        state = RunState();
-        state.ProgramFolder = dir.path();
-        const bool ok = LoadSettings(state, ui);
-        EXPECT_EQ(ok, ui.boxes.empty());
+        loaded = LoadSettings(Ini(), ui);
+        EXPECT_EQ(loaded.has_value(), ui.boxes.empty());
         if (ui.boxes.empty()) return "";
         EXPECT_EQ(ui.boxes.size(), 1u);
         EXPECT_EQ(ui.boxes[0].caption, "Quenbrook");
@@ -50,12 +45,12 @@ protected:
     }
 
     TempFolder dir;
-    RunState state;
+    std::optional<qb::Settings> loaded;
     FakeUserFacing ui;
 };
 
 TEST_F(SettingsTest, FirstRunWritesTheTemplateAndStops) {
-    EXPECT_FALSE(EnsureSettingsFile(state, ui));
+    EXPECT_FALSE(EnsureSettingsFile(Ini(), dir.path(), ui));
     EXPECT_EQ(qbtest::ReadBytes(Ini()), kSettingsTemplate);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(Utf8(ui.boxes[0].text),
@@ -64,7 +59,7 @@ TEST_F(SettingsTest, FirstRunWritesTheTemplateAndStops) {
     EXPECT_EQ(ui.boxes[0].style, qbtest::kErrorStyle);
     // Present now, whatever its content: nothing is shown or written again.
     qbtest::WriteBytes(Ini(), "");
-    EXPECT_TRUE(EnsureSettingsFile(state, ui));
+    EXPECT_TRUE(EnsureSettingsFile(Ini(), dir.path(), ui));
     EXPECT_EQ(qbtest::ReadBytes(Ini()), "");
     EXPECT_EQ(ui.boxes.size(), 1u);
 }
@@ -72,7 +67,7 @@ TEST_F(SettingsTest, FirstRunWritesTheTemplateAndStops) {
 TEST_F(SettingsTest, AFolderNamedLikeTheFileCannotBeReplaced) {
     qbtest::MakeFolders(Ini());
     try {
-        EnsureSettingsFile(state, ui);
+        EnsureSettingsFile(Ini(), dir.path(), ui);
         FAIL() << "no failure raised";
     } catch (const InOutError& e) {
         EXPECT_EQ(e.code, 5u);
@@ -120,7 +115,7 @@ TEST_F(SettingsTest, EachFaultGetsItsOneNoticeInTheFixedOrder) {
     for (const Case& c : cases) EXPECT_EQ(Load(c.content), c.notice) << c.content;
 }
 
-TEST_F(SettingsTest, ValidValuesFillTheRunState) {
+TEST_F(SettingsTest, ValidValuesAreLoaded) {
     struct Case {
         std::string version;
         std::int32_t generation;
@@ -138,8 +133,9 @@ TEST_F(SettingsTest, ValidValuesFillTheRunState) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Load(Settings(c.version, c.handle)), "") << c.version << " " << c.handle;
-        EXPECT_EQ(state.BrowserVer, c.generation);
-        EXPECT_EQ(state.SavedWnd, c.saved);
+        EXPECT_EQ(loaded->generation, c.generation);
+        EXPECT_EQ(loaded->saved_handle, c.saved);
+        EXPECT_EQ(loaded->file, Ini());
     }
 }
 
@@ -160,9 +156,9 @@ TEST_F(SettingsTest, FlagsAndTheLogFolder) {
         const std::string content = "VelmVer=2\r\nVelmLogDir=" + log + "/\r\nAddUdrScr=" + c.add +
                                     "\r\nShowTitle=" + c.show + "\r\nhwVelmWnd=0";
         ASSERT_EQ(Load(content), "");
-        EXPECT_EQ(state.AddUnderscore, c.underscore) << c.add;
-        EXPECT_EQ(state.ShowTitleOn, c.title) << c.show;
-        EXPECT_EQ(state.LogDir, log);  // one trailing separator removed
+        EXPECT_EQ(loaded->underscore_folders, c.underscore) << c.add;
+        EXPECT_EQ(loaded->title_on, c.title) << c.show;
+        EXPECT_EQ(loaded->log_folder, log);  // one trailing separator removed
     }
 }
 
@@ -170,7 +166,9 @@ TEST_F(SettingsTest, OnlyTheFirstFiftyLinesAreSearched) {
     std::string filler;
     for (int i = 0; i < 45; ++i) filler += "Other=" + std::to_string(i) + "\r\n";
     EXPECT_EQ(Load(Settings() + filler + "Extra=1\r\n"), "");  // 51 lines, keys in the first 5
-    EXPECT_EQ(state.IniLines.size(), 50u);  // only the lines searched are held
+    std::vector<std::string> held;
+    ReadSettingsLines(Ini(), held);
+    EXPECT_EQ(held.size(), 50u);  // only the lines searched are held
     // VelmVer on line 49, VelmLogDir on 50, AddUdrScr on 51.
     EXPECT_EQ(Load(filler + "A\r\nB\r\nC\r\n" + Settings()),
               "設定ファイル内に AddUdrScr が、見つかりませんでした。");
@@ -251,8 +249,7 @@ TEST_F(SettingsTest, WriteBackReplacesTheHandleAndKeepsEveryOtherLine) {
         "IniVer=101\r\n" + Settings("2", "12") + "\r\n hwVelmWnd=5\r\nhwVelmWnd=6\rLF\nx\r\n" +
         filler + "last\rwithout end";
     ASSERT_EQ(Load(content), "");
-    state.SavedWnd = 4294967295u;
-    EXPECT_TRUE(SaveWindowHandle(state));
+    SaveWindowHandle(Ini(), 4294967295u);
     // The first 50 lines come back with CR LF, the rest byte for byte.
     std::string expected = content;
     expected.replace(expected.find("hwVelmWnd=12"), 12, "hwVelmWnd=4294967295");
@@ -260,10 +257,9 @@ TEST_F(SettingsTest, WriteBackReplacesTheHandleAndKeepsEveryOtherLine) {
     EXPECT_EQ(qbtest::ReadBytes(Ini()), expected);
     EXPECT_EQ(qbtest::ListNames(dir.path()), (std::vector<std::string>{"Quenbrook.ini", "logs"}));
 
-    state.SavedWnd = 0;
-    SaveWindowHandle(state);
+    SaveWindowHandle(Ini(), 0);
     ASSERT_EQ(Load(qbtest::ReadBytes(Ini())), "");
-    EXPECT_EQ(state.SavedWnd, 0u);
+    EXPECT_EQ(loaded->saved_handle, 0u);
     EXPECT_EQ(qbtest::SavedHandle(Ini()), "0");
 }
 
@@ -271,10 +267,8 @@ TEST_F(SettingsTest, WriteBackReadsTheFileAsItIsNow) {
     ASSERT_EQ(Load(Settings("2", "12")), "");
     // Changed since it was loaded: the change is kept, only the handle is new.
     qbtest::WriteBytes(Ini(), "User=1\r\n" + Settings("2", "99") + "\x1A" "after\r\nend");
-    state.SavedWnd = 7;
-    EXPECT_TRUE(SaveWindowHandle(state));
+    SaveWindowHandle(Ini(), 7);
     EXPECT_EQ(qbtest::ReadBytes(Ini()), "User=1\r\n" + Settings("2", "7") + "\x1A" "after\r\nend");
-    EXPECT_EQ(state.IniLines[4], "hwVelmWnd=7");
 }
 
 }  // namespace

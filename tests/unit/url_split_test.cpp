@@ -19,9 +19,8 @@ std::ostream& operator<<(std::ostream& os, const Pieces& p) {
 }
 
 Pieces Split(const std::string& url) {
-    RunState state;
-    EXPECT_TRUE(SplitThreadUrl(state, url));
-    return {state.ServerName, state.BoardHost, state.BoardName, state.ThreadKey};
+    const ThreadUrl pieces = SplitThreadUrl(url);
+    return {pieces.server, pieces.board_host, pieces.board, pieces.key};
 }
 
 TEST(UrlSplitTest, WhatFollowsTheKeyIsDroppedInBothFormsSchemesAndGenerations) {
@@ -47,14 +46,13 @@ TEST(UrlSplitTest, WhatFollowsTheKeyIsDroppedInBothFormsSchemesAndGenerations) {
                 const std::string url = std::string(scheme) + form.head + suffix;
                 EXPECT_EQ(Split(url), form.pieces) << url;
                 for (int generation : {1, 2}) {
-                    RunState state;
-                    state.BrowserVer = generation;
-                    state.LogDir = "/log";
-                    state.CopyDir = "/root";
-                    SplitThreadUrl(state, url);
-                    EXPECT_FALSE(PiecesAreUnusable(state)) << url;
-                    BuildFolderPaths(state);
-                    EXPECT_EQ(state.LogDir, form.log[generation - 1]) << url;
+                    Settings settings;
+                    settings.generation = generation;
+                    settings.log_folder = "/log";
+                    const ThreadUrl pieces = SplitThreadUrl(url);
+                    EXPECT_FALSE(PiecesAreUnusable(pieces)) << url;
+                    EXPECT_EQ(DerivePlaces(settings, pieces, "/root", "/prog").source_folder,
+                              form.log[generation - 1]) << url;
                 }
             }
         }

@@ -2,7 +2,7 @@
 
 #include <iconv.h>
 
-#include "platform/platform.h"
+#include "platform/program.h"
 
 #include <cerrno>
 

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/folders.h"
 
 namespace qb {
 

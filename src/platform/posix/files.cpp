@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/system_calls.h"
 

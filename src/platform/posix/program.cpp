@@ -2,7 +2,7 @@
 #include <limits.h>
 #include <unistd.h>
 
-#include "platform/platform.h"
+#include "platform/program.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/system_calls.h"
 

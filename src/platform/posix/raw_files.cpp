@@ -8,7 +8,8 @@
 
 #include <cerrno>
 
-#include "platform/platform.h"
+#include "platform/errors.h"
+#include "platform/text_files.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/file_helpers.h"
 #include "platform/posix/system_calls.h"

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/program.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/file_helpers.h"
 #include "platform/posix/system_calls.h"

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/file_helpers.h"
 #include "platform/posix/system_calls.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/desktop.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/system_calls.h"
 

@@ -2,7 +2,7 @@
 // private temporary file beside the destination, flushed, then moved over it.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "platform/win32/encoding.h"
 #include "platform/win32/file_helpers.h"
 

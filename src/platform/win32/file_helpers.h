@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/folders.h"
 
 namespace qb {
 

@@ -1,7 +1,8 @@
 // Folder queries and listing over the wide Win32 API.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/program.h"
 #include "platform/win32/encoding.h"
 #include "platform/win32/file_helpers.h"
 

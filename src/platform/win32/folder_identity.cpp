@@ -5,7 +5,8 @@
 
 #include <knownfolders.h>
 
-#include "platform/platform.h"
+#include "platform/folders.h"
+#include "platform/program.h"
 #include "platform/win32/encoding.h"
 #include "platform/win32/file_helpers.h"
 

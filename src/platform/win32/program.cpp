@@ -1,7 +1,7 @@
 // The executable's own location and its command line on Windows.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/program.h"
 #include "platform/win32/encoding.h"
 
 namespace qb {

@@ -5,7 +5,9 @@
 // The platform's own names, not the Win32 macros.
 #undef ReplaceFile
 
-#include "platform/platform.h"
+#include "platform/errors.h"
+#include "platform/program.h"
+#include "platform/text_files.h"
 #include "platform/win32/encoding.h"
 #include "platform/win32/file_helpers.h"
 

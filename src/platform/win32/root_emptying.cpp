@@ -3,7 +3,8 @@
 // no name is ever read back through code page 932 and depth is no limit.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/folders.h"
+#include "platform/program.h"
 #include "platform/win32/encoding.h"
 #include "platform/win32/file_helpers.h"
 

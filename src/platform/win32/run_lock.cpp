@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "platform/win32/encoding.h"
 #include "platform/win32/file_helpers.h"
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "platform/win32/encoding.h"
 #include "platform/win32/file_helpers.h"
 

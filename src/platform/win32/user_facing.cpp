@@ -1,7 +1,7 @@
 // Message boxes and the window lookup on the desktop.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/desktop.h"
 #include "platform/win32/encoding.h"
 
 namespace qb {

@@ -1,0 +1,82 @@
+// Files and folders by path: queries, listing, creation, the copy, the
+// cleaning up after killed runs, and the lock of runs taking turns.
+//
+// All texts are code-page-932 byte strings. Paths use '\' as separator; on
+// the POSIX build '/' separates folders as well. Conversion to the system's
+// own encoding happens only inside the implementations (win32/, posix/),
+// which the build picks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qb {
+
+// The byte that joins path pieces on this platform.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// '\' separates folders; on the POSIX build '/' does too.
+inline bool IsPathSeparator(char c) {
+#ifdef _WIN32
+    return c == '\\';
+#else
+    return c == '\\' || c == '/';
+#endif
+}
+
+bool FolderExists(const std::string& path);
+// An entry of exactly this name exists and is not a folder.
+bool FileIsPresent(const std::string& path);
+
+struct FolderEntry {
+    std::string name;
+    bool is_folder;  // the directory bit, as the listing reports it
+    bool is_link;    // a symbolic link, junction or other reparse point
+};
+// Entries of `dir`, never "." or "..", hidden and system entries skipped.
+// False when the folder cannot be listed.
+bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries);
+
+bool CreateFolder(const std::string& path);
+struct FileCopy {
+    std::string src;
+    std::string dst;
+};
+// Copies each whole file, in order, to a new temporary file beside its `dst`,
+// flushes it and moves it over `dst` in one step: a link at `dst` is
+// replaced, never written through, and an earlier copy stays whole until its
+// replacement is complete. A copy fails (no temporary file is left, and no
+// later file is copied) on any failure, when `dst` is the source file itself,
+// or when `dst` is a folder or another entry that is no file. Returns the
+// number of files copied, the first ones.
+std::size_t CopyFiles(const std::vector<FileCopy>& files);
+
+// The lock that runs sharing one settings file take in turn. The system
+// releases it however the process ends, so nothing is left to clean up after
+// a crash, and a lock whose holder ended without giving it back counts as
+// free. The process that holds it may take it again (it is then held until
+// given back as often).
+struct RunLock {
+    std::intptr_t value = -1;
+};
+// Waits, showing nothing, until this run holds the lock of the settings file
+// at `settings_path` (Windows: a named mutex of the session whose name comes
+// from the file's full path, letter case folded; POSIX: flock on the folder
+// that holds the file). Where the system gives no lock, the run goes on
+// without one: the value stays -1.
+RunLock TakeRunLock(const std::string& settings_path);
+void ReleaseRunLock(RunLock lock);
+
+// Removes what killed runs left beside `path`: regular files named `path` +
+// "." + process id + "-" + number + ".tmp" (the names CreatePrivateFile and
+// the copy give) whose process no longer runs. Nothing else is ever removed;
+// a file that cannot be removed is let be.
+void RemoveStaleTemporaries(const std::string& path);
+
+}  // namespace qb
