@@ -42,4 +42,11 @@ bool FolderIdAt(const std::string& path, FolderId& id) {
     return known;
 }
 
+FolderPlace FolderAlone(const std::string& path) {
+    FolderPlace place;
+    FolderId id;
+    if (FolderIdAt(path, id)) place.chain.push_back(id);
+    return place;
+}
+
 }  // namespace qb

@@ -36,4 +36,9 @@ Relation Relate(const FolderPlace& a, const FolderPlace& b);
 // cannot be opened.
 bool FolderIdAt(const std::string& path, FolderId& id);
 
+// The folder at `path` without its parents (a place whose walk stopped at
+// the folder itself): enough to find it among another folder's parents, for
+// one look instead of a walk. Empty when it cannot be opened.
+FolderPlace FolderAlone(const std::string& path);
+
 }  // namespace qb

@@ -55,7 +55,9 @@ bool CopyFolderForbidden(const Places& places, const FolderPlace& log) {
 }  // namespace
 
 bool EnsureCopyFolder(const Places& places, UserFacing& ui) {
-    const FolderPlace log = PlaceOf(places.log_folder);
+    // Whether the log folder is among the destination's parents needs only
+    // its own identity, not its parents.
+    const FolderPlace log = FolderAlone(places.log_folder);
     if (CopyFolderForbidden(places, log)) {
         ShowNotice(ui, msg::kCopyFailed, NoticeKind::Error);
         return false;

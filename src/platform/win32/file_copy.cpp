@@ -10,25 +10,41 @@ namespace qb {
 
 namespace {
 
-// The file information of an entry; with `entry_itself`, a link is not
-// followed. False when there is no such entry.
-bool EntryInformation(const std::wstring& path, bool entry_itself,
-                      BY_HANDLE_FILE_INFORMATION& info) {
+// An entry opened to look at it; with `entry_itself`, a link is not
+// followed. INVALID_HANDLE_VALUE when there is no such entry.
+HANDLE OpenEntry(const std::wstring& path, bool entry_itself) {
     const DWORD flags =
         FILE_FLAG_BACKUP_SEMANTICS | (entry_itself ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    const HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, flags, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    const bool ok = GetFileInformationByHandle(h, &info) != 0;
-    CloseHandle(h);
-    return ok;
+    return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                       flags, nullptr);
 }
 
-// The same file: the same volume and the same file index.
-bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+// Whether a copy from `src` to `dst` may be made: the source is a file, and
+// the destination entry itself (a link not followed) is no folder and not
+// the source file (the destination folder is the log folder), so that a log
+// is never replaced by itself.
+bool MayCopy(const std::wstring& src, const std::wstring& dst) {
+    const HANDLE source = OpenEntry(src, false);
+    if (source == INVALID_HANDLE_VALUE) return false;
+    DWORD attributes = 0;
+    std::uint64_t index = 0;
+    bool may = AttributesOf(source, attributes) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+               FileIndexOf(source, index);
+    const HANDLE target = may ? OpenEntry(dst, true) : INVALID_HANDLE_VALUE;
+    if (target != INVALID_HANDLE_VALUE) {
+        if (AttributesOf(target, attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            may = false;
+        }
+        FolderId source_id;
+        // The costly question of the volume only when the indexes agree.
+        std::uint64_t target_index = 0;
+        if (may && FileIndexOf(target, target_index) && target_index == index) {
+            may = !(IdOf(source, source_id) && IsSame(target, source_id));
+        }
+        CloseHandle(target);
+    }
+    CloseHandle(source);
+    return may;
 }
 
 // Flushes a closed file's data to the disk. A read-only file (the copy of a
@@ -56,19 +72,7 @@ bool FlushByName(const std::wstring& path) {
 bool CopyOne(const std::string& src, const std::string& dst) {
     const std::wstring wide_src = Wide(src);
     const std::wstring wide_dst = Wide(dst);
-    BY_HANDLE_FILE_INFORMATION src_info;
-    if (!EntryInformation(wide_src, false, src_info) ||
-        (src_info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return false;
-    }
-    // The destination entry itself, a link not followed: the source file
-    // (the destination folder is the log folder) is never replaced, and a
-    // folder never.
-    BY_HANDLE_FILE_INFORMATION dst_info;
-    if (EntryInformation(wide_dst, true, dst_info) &&
-        (SameFile(src_info, dst_info) || (dst_info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))) {
-        return false;
-    }
+    if (!MayCopy(wide_src, wide_dst)) return false;
     // The system's own copy into a new file of a private name; an existing
     // entry of that name is never touched, the next name is tried instead.
     std::wstring temp;

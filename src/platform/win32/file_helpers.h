@@ -27,9 +27,20 @@ DWORD Attributes(const std::string& path);
 // followed.
 HANDLE OpenForIdentity(const std::wstring& path);
 
-// The 128-bit file ID where the file system gives it, else the 64-bit index,
-// with the volume serial number.
+// The file index of an open file or folder (a cheap query).
+bool FileIndexOf(HANDLE h, std::uint64_t& index);
+// The serial number of the volume it is on (a costly query under Wine).
+bool VolumeSerialOf(HANDLE h, std::uint64_t& serial);
+// Its attributes (a cheap query).
+bool AttributesOf(HANDLE h, DWORD& attributes);
+
+// Its identity: the volume's serial number and the file index. (The 64-bit
+// index: on a file system where it may not be unique, two files may seem one
+// and a check errs on the safe side, never the other way.)
 bool IdOf(HANDLE h, FolderId& id);
+// Whether it is the file or folder `id`, the costly query made only when
+// the file indexes agree.
+bool IsSame(HANDLE h, const FolderId& id);
 
 // The open file's or folder's own full path in the long form ("\\?\C:\..." or
 // "\\?\UNC\server\share\..."), as the system resolved it.

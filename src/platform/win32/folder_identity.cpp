@@ -5,6 +5,8 @@
 
 #include <knownfolders.h>
 
+#include <algorithm>
+
 #include "platform/folders.h"
 #include "platform/program.h"
 #include "platform/win32/encoding.h"
@@ -17,9 +19,24 @@ namespace {
 HANDLE Handle(OpenFolder folder) { return reinterpret_cast<HANDLE>(folder.value); }
 
 bool IsFolderHandle(HANDLE h) {
-    BY_HANDLE_FILE_INFORMATION info;
-    return GetFileInformationByHandle(h, &info) &&
-           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    DWORD attributes = 0;
+    return AttributesOf(h, attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The serial number of the volume whose root a final path begins with
+// (`root`, "\\?\C:\" or "\\?\UNC\server\share"), asked of `h`, a folder on it,
+// once a process for each such root.
+bool RootVolumeSerial(const std::wstring& root, HANDLE h, std::uint64_t& serial) {
+    static std::vector<std::pair<std::wstring, std::uint64_t>> known;
+    for (const auto& entry : known) {
+        if (entry.first == root) {
+            serial = entry.second;
+            return true;
+        }
+    }
+    if (!VolumeSerialOf(h, serial)) return false;
+    known.emplace_back(root, serial);
+    return true;
 }
 
 // Where the walk up the parents stops: the root of a drive ("\\?\C:\") or a
@@ -127,25 +144,6 @@ HANDLE OpenForIdentity(const std::wstring& path) {
                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-bool IdOf(HANDLE h, FolderId& id) {
-    FILE_ID_INFO wide_id;
-    if (GetFileInformationByHandleEx(h, FileIdInfo, &wide_id, sizeof wide_id)) {
-        id.volume = wide_id.VolumeSerialNumber;
-        std::uint64_t halves[2];
-        static_assert(sizeof halves == sizeof wide_id.FileId.Identifier, "128-bit file ID");
-        CopyMemory(halves, wide_id.FileId.Identifier, sizeof halves);
-        id.index_low = halves[0];
-        id.index_high = halves[1] | (std::uint64_t{1} << 63);  // never equal to a 64-bit index
-        return true;
-    }
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(h, &info)) return false;
-    id.volume = info.dwVolumeSerialNumber;
-    id.index_high = 0;
-    id.index_low = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    return true;
-}
-
 bool FinalPath(HANDLE h, std::wstring& path) {
     path.assign(MAX_PATH, L'\0');
     for (;;) {
@@ -174,29 +172,74 @@ void CloseFolder(OpenFolder folder) {
     if (Handle(folder) != INVALID_HANDLE_VALUE) CloseHandle(Handle(folder));
 }
 
+// The folder, then each folder that its final path passes through, a file
+// index each; the volume's serial number is asked once for each volume the
+// path passes through. A final path holds no link but where a volume is
+// mounted in a folder, and such a folder is a reparse point: the folders
+// above it are on another volume (the folder itself, followed, is the
+// mounted volume's root). Any other reparse point there only costs a
+// second question.
 bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain) {
     chain.clear();
-    FolderId id;
     std::wstring path;
-    if (!IdOf(Handle(folder), id) || !FinalPath(Handle(folder), path)) return false;
-    chain.push_back(id);
+    if (!FinalPath(Handle(folder), path)) return false;
     const std::size_t root_length = VolumeRootLength(path);
+    std::size_t segment = 0;  // where the levels on the current volume begin
+    HANDLE h = Handle(folder);
     for (;;) {
+        std::uint64_t index = 0;
+        if (!FileIndexOf(h, index)) break;
+        chain.push_back(FolderId{0, 0, index});
+        const bool top = path.size() <= root_length;
+        const DWORD seen = GetFileAttributesW(path.c_str());
+        const bool mounted_here = seen != INVALID_FILE_ATTRIBUTES &&
+                                  (seen & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if (top || mounted_here) {
+            std::uint64_t serial = 0;
+            const bool known = top ? RootVolumeSerial(path.substr(0, root_length), h, serial)
+                                   : VolumeSerialOf(h, serial);
+            if (!known) break;
+            for (std::size_t i = segment; i < chain.size(); ++i) chain[i].volume = serial;
+            segment = chain.size();
+        }
+        if (h != Handle(folder)) CloseHandle(h);
+        h = INVALID_HANDLE_VALUE;
+        if (top) return true;
         std::size_t cut = path.find_last_of(L'\\');
-        if (cut == std::wstring::npos || path.size() <= root_length) return true;
+        if (cut == std::wstring::npos) break;
         if (cut < root_length) cut = root_length;  // the volume's root keeps its '\'
         path.resize(cut);
         if (path.back() == L':') path += L'\\';
-        const HANDLE parent = OpenForIdentity(path);
-        if (parent == INVALID_HANDLE_VALUE) return false;
-        const bool known = IdOf(parent, id);
-        CloseHandle(parent);
-        if (!known) return false;
-        chain.push_back(id);
+        h = OpenForIdentity(path);
+        if (h == INVALID_HANDLE_VALUE) break;
     }
+    if (h != INVALID_HANDLE_VALUE && h != Handle(folder)) CloseHandle(h);
+    chain.resize(segment);  // only levels whose volume is known
+    return false;
 }
 
-bool FolderIdOf(OpenFolder folder, FolderId& id) { return IdOf(Handle(folder), id); }
+// The folder's own identity, its volume's serial number asked once a
+// process for each volume a final path begins with, unless the path passes
+// a folder where a volume is mounted (a reparse point: see FolderChain).
+bool FolderIdOf(OpenFolder folder, FolderId& id) {
+    const HANDLE h = Handle(folder);
+    std::uint64_t index = 0;
+    std::wstring path;
+    if (!FileIndexOf(h, index) || !FinalPath(h, path)) return false;
+    const std::size_t root_length = VolumeRootLength(path);
+    bool mounted_on_the_way = false;
+    while (path.size() > root_length && !mounted_on_the_way) {
+        const DWORD seen = GetFileAttributesW(path.c_str());
+        mounted_on_the_way = seen == INVALID_FILE_ATTRIBUTES || (seen & FILE_ATTRIBUTE_REPARSE_POINT);
+        path.resize(std::max(path.find_last_of(L'\\'), root_length));
+    }
+    std::uint64_t serial = 0;
+    const bool known = mounted_on_the_way ? VolumeSerialOf(h, serial)
+                                          : RootVolumeSerial(path.substr(0, root_length), h, serial);
+    if (!known) return false;
+    id = FolderId{serial, 0, index};
+    return true;
+}
 
 bool IsVolumeRoot(OpenFolder folder, const std::string& path) {
     // As the path names it, after "." and ".." (a drive letter may lead

@@ -124,9 +124,9 @@ FileHandle OpenExistingForWrite(const std::string& path) {
     if (h == INVALID_HANDLE_VALUE) RaiseLastError();
     // Windows refuses to open a read-only file for writing; the attribute is
     // also checked here, for file systems where the opening alone succeeds.
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+    DWORD attributes = 0;
+    if (GetFileType(h) != FILE_TYPE_DISK || !AttributesOf(h, attributes) ||
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
         CloseHandle(h);
         RaiseInOutError(kIoAccessDenied);
     }

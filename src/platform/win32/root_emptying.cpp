@@ -38,12 +38,11 @@ public:
         std::vector<Level> levels(1);
         levels[0].held = Hold(root);
         if (levels[0].held == INVALID_HANDLE_VALUE) return;
-        FolderId id;
-        if (!IdOf(levels[0].held, id) || !(id == checked)) {
+        if (!IsSame(levels[0].held, checked)) {
             CloseHandle(levels[0].held);
             return;
         }
-        if (IsKept(id)) {
+        if (IsKept(levels[0].held)) {
             CloseHandle(levels[0].held);
             listener_.CannotRemove(display_, true);
             return;
@@ -76,8 +75,7 @@ public:
                 if (!RemoveDirectoryW(full.c_str())) Report(entry.name, true);
                 continue;
             }
-            FolderId held_id;
-            if (IdOf(held, held_id) && IsKept(held_id)) {
+            if (IsKept(held)) {
                 // A folder that must stay, reached from inside the root (the
                 // log folder through a drive letter, say): neither entered
                 // nor removed, and named once.
@@ -109,9 +107,11 @@ private:
         std::size_t display_mark = 0;
     };
 
-    bool IsKept(const FolderId& id) const {
+    // Whether the open folder is one that must stay (the costly question of
+    // its volume asked only when its file index is one of theirs).
+    bool IsKept(HANDLE h) const {
         for (const FolderId& k : kept_) {
-            if (k == id) return true;
+            if (IsSame(h, k)) return true;
         }
         return false;
     }
@@ -125,10 +125,9 @@ private:
                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                      nullptr);
         if (h == INVALID_HANDLE_VALUE) return h;
-        BY_HANDLE_FILE_INFORMATION info;
-        if (GetFileInformationByHandle(h, &info) &&
-            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        DWORD attributes = 0;
+        if (AttributesOf(h, attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+            (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
             return h;
         CloseHandle(h);
         return INVALID_HANDLE_VALUE;

@@ -8,38 +8,31 @@
 
 #include "platform/files.h"
 #include "platform/win32/encoding.h"
-#include "platform/win32/file_helpers.h"
 
 namespace qb {
 
 namespace {
 
-// The settings file's full path as the system resolved its folder (so that
-// another spelling of the same folder, an 8.3 name or a second drive letter,
-// names the same lock), else as Windows completes it.
-std::wstring ResolvedPath(const std::string& settings_path) {
-    std::wstring full(MAX_PATH, L'\0');
+// The settings file's full path, as Windows completes it.
+std::wstring FullPath(const std::string& settings_path) {
     const std::wstring wide = Wide(settings_path);
-    const DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), &full[0],
-                                     nullptr);
-    if (n == 0 || n >= full.size()) return wide;
-    full.resize(n);
-    const std::size_t cut = full.find_last_of(L'\\');
-    if (cut == std::wstring::npos) return full;
-    const HANDLE folder = OpenForIdentity(full.substr(0, cut + 1));
-    if (folder == INVALID_HANDLE_VALUE) return full;
-    std::wstring resolved;
-    const bool known = FinalPath(folder, resolved);
-    CloseHandle(folder);
-    if (!known) return full;
-    if (resolved.empty() || resolved.back() != L'\\') resolved += L'\\';
-    return resolved + full.substr(cut + 1);
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), &full[0],
+                                         nullptr);
+        if (n == 0) return wide;
+        if (n < full.size()) {
+            full.resize(n);
+            return full;
+        }
+        full.resize(n + 1);
+    }
 }
 
 // "Local\Quenbrook-run-" and 16 hexadecimal digits of a hash of the path,
 // letter case folded: a mutex name may not hold '\'.
 std::wstring LockName(const std::string& settings_path) {
-    std::wstring path = ResolvedPath(settings_path);
+    std::wstring path = FullPath(settings_path);
     if (!path.empty()) CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
     for (const wchar_t c : path) {
