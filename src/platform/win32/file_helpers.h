@@ -23,6 +23,10 @@ bool IsDot(const wchar_t* name);
 // The attributes of the exact name; INVALID_FILE_ATTRIBUTES when there is none.
 DWORD Attributes(const std::string& path);
 
+// The full path Windows makes of `path` ("." and ".." resolved); `path`
+// itself when it cannot.
+std::wstring FullPath(const std::wstring& path);
+
 // Opens a file or folder for its attributes only; a link or junction is
 // followed.
 HANDLE OpenForIdentity(const std::wstring& path);

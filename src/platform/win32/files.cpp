@@ -16,6 +16,20 @@ DWORD Attributes(const std::string& path) {
     return GetFileAttributesW(WidePath(path).c_str());
 }
 
+std::wstring FullPath(const std::wstring& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0],
+                                         nullptr);
+        if (n == 0) return path;
+        if (n < full.size()) {
+            full.resize(n);
+            return full;
+        }
+        full.resize(n + 1);
+    }
+}
+
 bool FolderExists(const std::string& path) {
     const DWORD attributes = Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);

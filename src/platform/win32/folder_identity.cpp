@@ -75,21 +75,6 @@ bool NamesVolumeRoot(std::wstring path) {
     return path.size() <= VolumeRootLength(path);
 }
 
-// The full path Windows makes of `path` ("." and ".." resolved).
-std::wstring FullPath(const std::wstring& path) {
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0],
-                                         nullptr);
-        if (n == 0) return path;
-        if (n < full.size()) {
-            full.resize(n);
-            return full;
-        }
-        full.resize(n + 1);
-    }
-}
-
 // A DLL of the system, loaded from the system folder only, so that no DLL of
 // the same name beside the program is ever loaded in its place.
 HMODULE SystemLibrary(const wchar_t* name) {

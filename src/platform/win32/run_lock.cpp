@@ -8,31 +8,17 @@
 
 #include "platform/files.h"
 #include "platform/win32/encoding.h"
+#include "platform/win32/file_helpers.h"
 
 namespace qb {
 
 namespace {
 
-// The settings file's full path, as Windows completes it.
-std::wstring FullPath(const std::string& settings_path) {
-    const std::wstring wide = Wide(settings_path);
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), &full[0],
-                                         nullptr);
-        if (n == 0) return wide;
-        if (n < full.size()) {
-            full.resize(n);
-            return full;
-        }
-        full.resize(n + 1);
-    }
-}
-
 // "Local\Quenbrook-run-" and 16 hexadecimal digits of a hash of the path,
 // letter case folded: a mutex name may not hold '\'.
 std::wstring LockName(const std::string& settings_path) {
-    std::wstring path = FullPath(settings_path);
+    // The settings file's full path, as Windows completes it.
+    std::wstring path = FullPath(Wide(settings_path));
     if (!path.empty()) CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
     for (const wchar_t c : path) {
