@@ -67,8 +67,9 @@ struct RunLock {
 };
 // Waits, showing nothing, until this run holds the lock of the settings file
 // at `settings_path` (Windows: a named mutex of the session whose name comes
-// from the file's full path, letter case folded; POSIX: flock on the folder
-// that holds the file). Where the system gives no lock, the run goes on
+// from the identity of the folder that holds the file, else from the file's
+// full path, letter case folded; POSIX: flock on the folder that holds the
+// file). Where the system gives no lock, the run goes on
 // without one: the value stays -1.
 RunLock TakeRunLock(const std::string& settings_path);
 void ReleaseRunLock(RunLock lock);

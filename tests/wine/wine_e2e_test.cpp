@@ -625,7 +625,10 @@ TEST_F(WineTest, DriveLettersIntoTheRootAndADriveAsTheRoot) {
 // restart waits for its turn, so the late yes of the first run empties the
 // root before the second copies, and the second, finding the old browser's
 // handle saved, asks for itself. Both copies stay; the new handle is saved.
+// The second is started through a link to the program's folder: the same
+// settings file, however its path is spelt, is the same turn.
 TEST_F(WineTest, ALateYesAcrossABrowserRestartUndoesNothing) {
+    ASSERT_EQ(::symlink((dir / "prog").c_str(), (dir / "proglink").c_str()), 0);
     Thread("sv.5ch.net/news", "123", "first", "TITLE=t\r\n");
     Thread("sv.5ch.net/news", "456", "second", "TITLE=t\r\n");
     MakeFolders(dir / "dest/old");
@@ -640,7 +643,10 @@ TEST_F(WineTest, ALateYesAcrossABrowserRestartUndoesNothing) {
     ASSERT_TRUE(Exists(gate + ".asked"));
     browser->Stop();
     auto restarted = WineSession::StartBrowser("TVelmarisForm", after);
-    std::thread second([&] { next = Run(W("dest") + " http://sv.5ch.net/test/read.cgi/news/456", "N"); });
+    std::thread second([&] {
+        next = WineSession::Run(dir / "proglink/Quenbrook.exe", "Quenbrook.exe " + W("dest") +
+                                    " http://sv.5ch.net/test/read.cgi/news/456", "N");
+    });
     ::sleep(2);
     WriteBytes(gate, "answer now");
     first.join();

@@ -7,7 +7,9 @@
 #include <cstdint>
 
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/win32/encoding.h"
+#include "platform/win32/file_helpers.h"
 
 namespace qb {
 
@@ -29,19 +31,44 @@ std::wstring FullPath(const std::string& settings_path) {
     }
 }
 
-// "Local\Quenbrook-run-" and 16 hexadecimal digits of a hash of the path,
-// letter case folded: a mutex name may not hold '\'.
+// Appends 16 hexadecimal digits of `n`.
+void AppendHex(std::wstring& name, std::uint64_t n) {
+    for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789ABCDEF"[(n >> shift) & 0xF];
+}
+
+// The identity of the folder that holds the settings file: the same however
+// its path is spelt (a folder link, another drive letter, a short name), as
+// the folder that flock locks on POSIX. False when it cannot be opened.
+bool HoldingFolderId(const std::string& settings_path, FolderId& id) {
+    const std::wstring wide = Wide(settings_path);
+    const std::size_t cut = wide.find_last_of(L"\\/:");
+    if (cut == std::wstring::npos) return false;
+    const HANDLE h = OpenForIdentity(wide.substr(0, cut + 1));
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool known = FolderIdOf(OpenFolder{reinterpret_cast<std::intptr_t>(h)}, id);
+    CloseHandle(h);
+    return known;
+}
+
+// "Local\Quenbrook-run-" and the hexadecimal digits of the identity of the
+// settings file's folder; where it cannot be had, of a hash of the file's
+// full path, letter case folded: a mutex name may not hold '\'.
 std::wstring LockName(const std::string& settings_path) {
+    std::wstring name = L"Local\\Quenbrook-run-";
+    FolderId id;
+    if (HoldingFolderId(settings_path, id)) {
+        AppendHex(name, id.volume);
+        name += L'-';
+        AppendHex(name, id.index_low);
+        return name;
+    }
     std::wstring path = FullPath(settings_path);
     if (!path.empty()) CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
     for (const wchar_t c : path) {
         hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ull;
     }
-    std::wstring name = L"Local\\Quenbrook-run-";
-    for (int shift = 60; shift >= 0; shift -= 4) {
-        name += L"0123456789ABCDEF"[(hash >> shift) & 0xF];
-    }
+    AppendHex(name, hash);
     return name;
 }
 
