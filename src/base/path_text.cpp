@@ -44,4 +44,14 @@ std::string FolderOf(const std::string& path) {
     return folder;
 }
 
+std::string FolderAbove(const std::string& path) {
+    std::size_t cut = 0;
+    for (std::size_t i = 0; i < path.size();) {
+        const char c = path[i];
+        if (c == '\\' || c == '/') cut = i;
+        i += IsLeadByte(static_cast<unsigned char>(c)) ? 2 : 1;
+    }
+    return path.substr(0, cut);
+}
+
 }  // namespace qb

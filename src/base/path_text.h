@@ -23,4 +23,10 @@ std::size_t ParentLength(const std::string& path);
 // ("C:\\", "/") keeps it.
 std::string FolderOf(const std::string& path);
 
+// `path` up to its last '\\' or '/' that is not a trail byte (the system
+// takes either for a separator), empty when there is none. A ':' is part of
+// a name here: the folders below a place the program derived (a board "a:b",
+// a key "sub\\123") are walked up name by name.
+std::string FolderAbove(const std::string& path);
+
 }  // namespace qb

@@ -228,24 +228,29 @@ TEST_F(FaultTest, DestinationLinksAreReplacedNeverWrittenThrough) {
     const Blocks copy_failed{"Quenbrook [e] ログファイルのコピー中に、エラーが発生しました。"};
     // Links that lead the destination folder where no copy may go: the log
     // folder itself, and another board's folder there (its thread of the
-    // same key keeps its posts).
+    // same key keeps its posts), also below the destination folder, where a
+    // key holding a separator leads.
     MakeFolders(dir / "logs/sv.5ch.net/other");
     WriteBytes(dir / "logs/sv.5ch.net/other/123.dat", "another board's thread");
+    WriteThread(dir / "logs/sv.5ch.net/news/sub", "123", "posts", "TITLE=t\r\n");
     struct Misled {
         std::string root;
         std::string link;  // below the root
         std::string target;
+        const char* url = kUrl;
     };
     const Misled misled[] = {
         {"into-logs", "sv.5ch.net", dir / "logs/sv.5ch.net"},
         {"into-board", "sv.5ch.net/news", dir / "logs/sv.5ch.net/other"},
+        {"by-key", "sv.5ch.net/news/sub", dir / "logs/sv.5ch.net/other",
+         "http://sv.5ch.net/test/read.cgi/news/sub\\123"},
     };
     const Tree source = Snapshot(dir / "logs");
     for (const Misled& m : misled) {
         const std::string link = dir / (m.root + "/" + m.link);
         MakeFolders(link.substr(0, link.rfind('/')));
         ASSERT_EQ(::symlink(m.target.c_str(), link.c_str()), 0);
-        const ProcessResult r = Run(dir / m.root);
+        const ProcessResult r = RunProgram(program, {dir / m.root, m.url});
         EXPECT_EQ(r.exit_code, 0);
         EXPECT_EQ(NoticeBlocks(r.errors), copy_failed) << m.root;
         EXPECT_EQ(Snapshot(dir / "logs"), source) << m.root;
