@@ -31,7 +31,9 @@ std::size_t ParentLength(const std::string& path) {
             continue;
         }
         ++i;
-        if (IsPathSeparator(c) || c == ':') length = i;
+        // A ':' ends only a drive's name, "C:"; elsewhere it is part of a
+        // name (POSIX) or no path at all (Windows).
+        if (IsPathSeparator(c) || (c == ':' && i == 2)) length = i;
     }
     return length;
 }

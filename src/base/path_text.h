@@ -15,8 +15,8 @@ std::string RemoveTrailingSeparator(const std::string& path);
 // `dir` + separator + `name`.
 std::string JoinPath(const std::string& dir, const std::string& name);
 
-// The length of `path` up to and including its last separator or ':' that
-// is not a trail byte; 0 when there is none.
+// The length of `path` up to and including its last separator that is not a
+// trail byte, or the ':' of a drive ("C:"); 0 when there is none.
 std::size_t ParentLength(const std::string& path);
 
 // The folder part of a file path, without its trailing separator; a root

@@ -74,6 +74,7 @@ TEST(PathTextTest, ParentAndFolder) {
     EXPECT_EQ(ParentLength("abc"), 0u);
     EXPECT_EQ(ParentLength("C:\\" + kHyou), 3u);
     EXPECT_EQ(ParentLength("/tmp/a/b"), 7u);
+    EXPECT_EQ(ParentLength("/tmp/a:b"), 5u);
     EXPECT_EQ(FolderOf("C:\\Tools\\Quenbrook.exe"), "C:\\Tools");
     EXPECT_EQ(FolderOf("C:\\Quenbrook.exe"), "C:\\");
     EXPECT_EQ(FolderOf("/opt/qb/Quenbrook"), "/opt/qb");
