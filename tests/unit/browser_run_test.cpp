@@ -250,6 +250,7 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
         Texts boxes;  // after the question, or the warning alone
         bool asked;
         Texts left;   // what the root holds afterwards
+        std::string board = "news";
     };
     const Case cases[] = {
         {"the settings file is a link to a file in the root",
@@ -267,6 +268,15 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
                     ::symlink((box.root() + "/boardlogs").c_str(), site.c_str()) == 0;
          },
          {"フォルダ 'ROOT/boardlogs' を削除できませんでした。"}, true, {"boardlogs", "sv.5ch.net"}},
+        {"the same, the board's name holding a ':', which names no drive",
+         [](Sandbox& box) {
+             const std::string site = box.logs() + "/sv.5ch.net";
+             MakeFolders(site + "/news");
+             WriteBytes(site + "/news/9.dat", "another board's thread");
+             return ::rename(site.c_str(), (box.root() + "/boardlogs").c_str()) == 0 &&
+                    ::symlink((box.root() + "/boardlogs").c_str(), site.c_str()) == 0;
+         },
+         {"フォルダ 'ROOT/boardlogs' を削除できませんでした。"}, true, {"boardlogs", "sv.5ch.net"}, "a:b"},
         {"a root inside the program's folder is emptied like any other",
          [](Sandbox& box) {
              const std::string inside = box.dir / "prog/copies";
@@ -296,7 +306,7 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Sandbox box;
-        box.AddThread({"sv.5ch.net", "news", "123", "posts", "TITLE=t"});
+        box.AddThread({"sv.5ch.net", c.board, "123", "posts", "TITLE=t"});
         MakeFolders(box.root() + "/old/deeper");
         WriteBytes(box.root() + "/top.txt", "x");
         box.Settings(1, "0", "0", "1");
@@ -305,7 +315,7 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
             continue;
         }
         box.ui.answers = {true};
-        EXPECT_EQ(box.Run({box.root(), kUrl}), 0);
+        EXPECT_EQ(box.Run({box.root(), "http://sv.5ch.net/test/read.cgi/" + c.board + "/123"}), 0);
         ::setenv("HOME", home.c_str(), 1);
         Texts expected;
         if (c.asked) {
@@ -320,8 +330,8 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
         }
         EXPECT_EQ(box.Texts(), expected);
         EXPECT_EQ(ListNames(box.root()), c.left);
-        EXPECT_EQ(ReadBytes(box.logs() + "/sv.5ch.net/news/123.dat"), "posts");
-        EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/news/123.dat"), "posts");
+        EXPECT_EQ(ReadBytes(box.logs() + "/sv.5ch.net/" + c.board + "/123.dat"), "posts");
+        EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/" + c.board + "/123.dat"), "posts");
         EXPECT_EQ(SavedHandle(box.ini()), "0");
         ::umount2(box.root().c_str(), MNT_DETACH);
     }
