@@ -3,6 +3,7 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <functional>
@@ -10,6 +11,7 @@
 
 #include "app/run_driver.h"
 #include "base/folder_identity.h"
+#include "browser_run/emptying_guard.h"
 #include "support/sandbox.h"
 #include "support/settings_text.h"
 #include "support/system_faults.h"
@@ -335,6 +337,22 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
         EXPECT_EQ(SavedHandle(box.ini()), "0");
         ::umount2(box.root().c_str(), MNT_DETACH);
     }
+}
+
+// A key holding a separator leads the log files below the board's folder:
+// the folders on the way are kept too, wherever a link there leads.
+TEST(EmptyingGuardTest, TheFoldersDownToTheLogFilesAreKept) {
+    TempFolder dir;
+    MakeFolders(dir / "logs/5ch/news/sub");
+    qb::Places places;
+    places.log_folder = dir / "logs";
+    places.program_folder = dir.path();
+    places.source_folder = dir / "logs/5ch/news";
+    places.source_dat = dir / "logs/5ch/news/sub\\123.dat";
+    const std::vector<qb::FolderId> kept = qb::FoldersKept(places, dir / "Quenbrook.ini");
+    qb::FolderId sub;
+    ASSERT_TRUE(qb::FolderIdAt(dir / "logs/5ch/news/sub", sub));
+    EXPECT_NE(std::find(kept.begin(), kept.end(), sub), kept.end());
 }
 
 // Two runs in the same browser run: the first asks and waits; the second
