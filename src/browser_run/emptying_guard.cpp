@@ -74,6 +74,14 @@ std::vector<FolderId> FoldersKept(const Places& places, const std::string& setti
         FolderId id;
         if (FolderIdAt(path, id)) kept.push_back(id);
     }
+    // The user's and the system's folders too: one that the walk up from it
+    // did not show inside the root (a bind mount, a drive letter on the way)
+    // is still found on the way down.
+    for (const NamedFolder& folder : OpenSystemFolders()) {
+        FolderId id;
+        if (FolderIdOf(folder.folder, id)) kept.push_back(id);
+        CloseFolder(folder.folder);
+    }
     return kept;
 }
 

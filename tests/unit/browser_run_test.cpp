@@ -304,6 +304,15 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
              return true;
          },
          {overlap + "ドライブのルートなので、" + no_emptying}, false, {"sv.5ch.net", "top.txt"}},
+        {"$HOME inside the root, named through a bind mount elsewhere, whose walk up stops",
+         [](Sandbox& box) {
+             MakeFolders(box.dir / "bind");
+             return ::mount((box.root() + "/old").c_str(), (box.dir / "bind").c_str(), nullptr,
+                            MS_BIND, nullptr) == 0 &&
+                    ::setenv("HOME", (box.dir / "bind/deeper").c_str(), 1) == 0;
+         },
+         {"フォルダ 'ROOT/old/deeper' を削除できませんでした。",
+          "フォルダ 'ROOT/old' を削除できませんでした。"}, true, {"old", "sv.5ch.net"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -336,6 +345,7 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
         EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/" + c.board + "/123.dat"), "posts");
         EXPECT_EQ(SavedHandle(box.ini()), "0");
         ::umount2(box.root().c_str(), MNT_DETACH);
+        ::umount2((box.dir / "bind").c_str(), MNT_DETACH);
     }
 }
 
