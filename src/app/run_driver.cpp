@@ -39,9 +39,10 @@ void Run(const ProgramInput& input, UserFacing& ui) {
     if (!CheckSourceFolder(places, ui) || !CheckSourceFiles(places, ui)) return;
     {
         // From the look at the browser's window to the saved handle, runs
-        // that share the settings file take turns: none empties the root
-        // while another copies into it or is about to save its handle.
-        const RunTurn turn(settings->file);
+        // that share the settings file or the root take turns: none empties
+        // the root while another copies into it or is about to save its
+        // handle.
+        const RunTurn turn(program_folder, *root);
         const BrowserRun run = NoticeBrowserRun(*settings, ui);
         if (run.is_new) OfferToEmptyRoot(places, *settings, run, ui);
         if (!EnsureCopyFolder(places, ui) || !CopyLogFiles(places, ui)) return;

@@ -31,7 +31,9 @@ std::size_t ParentLength(const std::string& path) {
             continue;
         }
         ++i;
-        if (IsPathSeparator(c) || c == ':') length = i;
+        // A ':' ends only a drive's name, "C:"; elsewhere it is part of a
+        // name (POSIX) or no path at all (Windows).
+        if (IsPathSeparator(c) || (c == ':' && i == 2)) length = i;
     }
     return length;
 }
@@ -42,6 +44,16 @@ std::string FolderOf(const std::string& path) {
     const bool is_root = n == 1 || (n >= 2 && folder[n - 2] == ':');
     if (n > 0 && IsPathSeparator(folder.back()) && !is_root) folder.pop_back();
     return folder;
+}
+
+std::string FolderAbove(const std::string& path) {
+    std::size_t cut = 0;
+    for (std::size_t i = 0; i < path.size();) {
+        const char c = path[i];
+        if (c == '\\' || c == '/') cut = i;
+        i += IsLeadByte(static_cast<unsigned char>(c)) ? 2 : 1;
+    }
+    return path.substr(0, cut);
 }
 
 }  // namespace qb

@@ -15,12 +15,18 @@ std::string RemoveTrailingSeparator(const std::string& path);
 // `dir` + separator + `name`.
 std::string JoinPath(const std::string& dir, const std::string& name);
 
-// The length of `path` up to and including its last separator or ':' that
-// is not a trail byte; 0 when there is none.
+// The length of `path` up to and including its last separator that is not a
+// trail byte, or the ':' of a drive ("C:"); 0 when there is none.
 std::size_t ParentLength(const std::string& path);
 
 // The folder part of a file path, without its trailing separator; a root
 // ("C:\\", "/") keeps it.
 std::string FolderOf(const std::string& path);
+
+// `path` up to its last '\\' or '/' that is not a trail byte (the system
+// takes either for a separator), empty when there is none. A ':' is part of
+// a name here: the folders below a place the program derived (a board "a:b",
+// a key "sub\\123") are walked up name by name.
+std::string FolderAbove(const std::string& path);
 
 }  // namespace qb

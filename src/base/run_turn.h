@@ -1,4 +1,5 @@
-// This run's turn among the runs that share a settings file.
+// This run's turn among the runs that share its settings file or its
+// destination root.
 #pragma once
 
 #include <string>
@@ -7,18 +8,22 @@
 
 namespace qb {
 
-// Waits, showing nothing, until no other run that shares the settings file
-// at `settings_path` holds the turn; gives it back when it goes out of scope
-// (and the system, should the process end first).
+// Waits, showing nothing, until no other run holds the program's folder
+// (where the settings file is) or the destination root; gives both back when
+// it goes out of scope (and the system, should the process end first). So
+// runs of one installation take turns, and so do runs of two installations
+// that copy into one root. The two locks are always taken in the order of
+// the folders' identities, so that two runs never wait for each other.
 class RunTurn {
 public:
-    explicit RunTurn(const std::string& settings_path) : lock_(TakeRunLock(settings_path)) {}
-    ~RunTurn() { ReleaseRunLock(lock_); }
+    RunTurn(const std::string& program_folder, const std::string& root);
+    ~RunTurn();
     RunTurn(const RunTurn&) = delete;
     RunTurn& operator=(const RunTurn&) = delete;
 
 private:
-    RunLock lock_;
+    RunLock first_;
+    RunLock second_;
 };
 
 }  // namespace qb

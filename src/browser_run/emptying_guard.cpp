@@ -59,12 +59,12 @@ bool RootMayBeEmptied(const Places& places, OpenFolder root, UserFacing& ui) {
 
 std::vector<FolderId> FoldersKept(const Places& places, const std::string& settings_file) {
     std::vector<std::string> paths;
-    // The source folder, then each folder above it up to the log folder.
-    for (std::string dir = places.source_folder; dir.size() > places.log_folder.size();) {
+    // The log files' folder, then each folder above it up to the log folder,
+    // name by name: a ':' in a board's name is no drive's, and a key may
+    // lead through folders of its own.
+    for (std::string dir = FolderAbove(places.source_dat); dir.size() > places.log_folder.size();
+         dir = FolderAbove(dir)) {
         paths.push_back(dir);
-        const std::string up = FolderOf(dir);
-        if (up.size() >= dir.size()) break;
-        dir = up;
     }
     paths.push_back(places.log_folder);
     paths.push_back(places.program_folder);
@@ -73,6 +73,14 @@ std::vector<FolderId> FoldersKept(const Places& places, const std::string& setti
     for (const std::string& path : paths) {
         FolderId id;
         if (FolderIdAt(path, id)) kept.push_back(id);
+    }
+    // The user's and the system's folders too: one that the walk up from it
+    // did not show inside the root (a bind mount, a drive letter on the way)
+    // is still found on the way down.
+    for (const NamedFolder& folder : OpenSystemFolders()) {
+        FolderId id;
+        if (FolderIdOf(folder.folder, id)) kept.push_back(id);
+        CloseFolder(folder.folder);
     }
     return kept;
 }

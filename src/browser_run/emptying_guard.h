@@ -18,9 +18,10 @@ bool RootMayBeEmptied(const Places& places, OpenFolder root, UserFacing& ui);
 
 // The identities of the folders the emptying leaves as they are however it
 // reaches them (another drive letter, a folder link): the log folder and
-// each folder from it down to this thread's source folder, the program's
-// folder, and the folder that holds the final target of the settings file
-// `settings_file`. Raises InOutError when that target cannot be found.
+// each folder from it down to the folder of this thread's log files, the
+// program's folder, the folder that holds the final target of the settings
+// file `settings_file`, and the folders of the user and the system. Raises
+// InOutError when that target cannot be found.
 std::vector<FolderId> FoldersKept(const Places& places, const std::string& settings_file);
 
 }  // namespace qb

@@ -11,12 +11,12 @@ namespace qb {
 namespace {
 
 // The nearest of `path` and its parents that exists: while the destination
-// folder does not exist, that is where its folders would be created.
+// folder does not exist, that is where its folders would be created. Walked
+// up name by name: a ':' in a board's name is no drive's.
 std::string NearestFolder(std::string path) {
     while (!FolderExists(path)) {
-        const std::string parent = FolderOf(path);
-        if (parent.empty() || parent == path) return std::string();
-        path = parent;
+        path = FolderAbove(path);
+        if (path.empty()) return std::string();
     }
     return path;
 }
@@ -36,17 +36,19 @@ bool MayLieIn(const FolderPlace& place, const FolderPlace& outer) {
     return !place.complete || outer.chain.empty();
 }
 
-// True when the destination folder is, or would be created, inside the log
-// folder (`log`), where the browser keeps its own logs, however it is
-// reached: a link on the way would lead the copies over another thread's
-// log. Where the user put the destination root itself in the log folder, the
-// copies go there, as the overlap warning promises, but only inside the
-// root: a link in it back into the browser's folders is refused the same
-// way. Links elsewhere are followed, as every copy tool does: a folder link
-// in the root to another drive is the user's own. Decided by identity; a
-// place that cannot be told counts as inside the log folder.
+// True when the folder the copies go to (the destination folder, or one
+// below it that a key with a separator leads to) is, or would be created,
+// inside the log folder (`log`), where the browser keeps its own logs,
+// however it is reached: a link on the way would lead the copies over
+// another thread's log. Where the user put the destination root itself in
+// the log folder, the copies go there, as the overlap warning promises, but
+// only inside the root: a link in it back into the browser's folders is
+// refused the same way. Links elsewhere are followed, as every copy tool
+// does: a folder link in the root to another drive is the user's own.
+// Decided by identity; a place that cannot be told counts as inside the log
+// folder.
 bool CopyFolderForbidden(const Places& places, const FolderPlace& log) {
-    const FolderPlace destination = PlaceOf(NearestFolder(places.destination_folder));
+    const FolderPlace destination = PlaceOf(NearestFolder(FolderAbove(places.destination_dat)));
     if (!MayLieIn(destination, log)) return false;
     const FolderPlace root = PlaceOf(places.root);
     return !FoundIn(root, log) || !FoundIn(destination, root);

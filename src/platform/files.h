@@ -57,20 +57,21 @@ struct FileCopy {
 // number of files copied, the first ones.
 std::size_t CopyFiles(const std::vector<FileCopy>& files);
 
-// The lock that runs sharing one settings file take in turn. The system
-// releases it however the process ends, so nothing is left to clean up after
-// a crash, and a lock whose holder ended without giving it back counts as
-// free. The process that holds it may take it again (it is then held until
-// given back as often).
+// The lock of a folder, which runs that use the folder take in turn (the
+// program's folder, where the settings file is, and the destination root).
+// The system releases it however the process ends, so nothing is left to
+// clean up after a crash, and a lock whose holder ended without giving it
+// back counts as free. The process that holds it may take it again (it is
+// then held until given back as often).
 struct RunLock {
     std::intptr_t value = -1;
 };
-// Waits, showing nothing, until this run holds the lock of the settings file
-// at `settings_path` (Windows: a named mutex of the session whose name comes
-// from the file's full path, letter case folded; POSIX: flock on the folder
-// that holds the file). Where the system gives no lock, the run goes on
-// without one: the value stays -1.
-RunLock TakeRunLock(const std::string& settings_path);
+// Waits, showing nothing, until this run holds the lock of `folder`
+// (Windows: a named mutex of the session whose name comes from the folder's
+// identity, else from its full path, letter case folded; POSIX: flock on the
+// folder). Where the system gives no lock, the run goes on without one: the
+// value stays -1.
+RunLock TakeRunLock(const std::string& folder);
 void ReleaseRunLock(RunLock lock);
 
 // Removes what killed runs left beside `path`: regular files named `path` +

@@ -228,24 +228,29 @@ TEST_F(FaultTest, DestinationLinksAreReplacedNeverWrittenThrough) {
     const Blocks copy_failed{"Quenbrook [e] ログファイルのコピー中に、エラーが発生しました。"};
     // Links that lead the destination folder where no copy may go: the log
     // folder itself, and another board's folder there (its thread of the
-    // same key keeps its posts).
+    // same key keeps its posts), also below the destination folder, where a
+    // key holding a separator leads.
     MakeFolders(dir / "logs/sv.5ch.net/other");
     WriteBytes(dir / "logs/sv.5ch.net/other/123.dat", "another board's thread");
+    WriteThread(dir / "logs/sv.5ch.net/news/sub", "123", "posts", "TITLE=t\r\n");
     struct Misled {
         std::string root;
         std::string link;  // below the root
         std::string target;
+        const char* url = kUrl;
     };
     const Misled misled[] = {
         {"into-logs", "sv.5ch.net", dir / "logs/sv.5ch.net"},
         {"into-board", "sv.5ch.net/news", dir / "logs/sv.5ch.net/other"},
+        {"by-key", "sv.5ch.net/news/sub", dir / "logs/sv.5ch.net/other",
+         "http://sv.5ch.net/test/read.cgi/news/sub\\123"},
     };
     const Tree source = Snapshot(dir / "logs");
     for (const Misled& m : misled) {
         const std::string link = dir / (m.root + "/" + m.link);
         MakeFolders(link.substr(0, link.rfind('/')));
         ASSERT_EQ(::symlink(m.target.c_str(), link.c_str()), 0);
-        const ProcessResult r = Run(dir / m.root);
+        const ProcessResult r = RunProgram(program, {dir / m.root, m.url});
         EXPECT_EQ(r.exit_code, 0);
         EXPECT_EQ(NoticeBlocks(r.errors), copy_failed) << m.root;
         EXPECT_EQ(Snapshot(dir / "logs"), source) << m.root;
@@ -408,32 +413,51 @@ TEST_F(FaultTest, RunsTakeTurnsWhileTheRootIsEmptied) {
     EXPECT_EQ(SavedHandle(ini), "0");
 }
 
-// A run waiting for its turn goes on when the run that has it is killed at
-// its question: the system gives the turn back, and nothing was saved, so
-// the waiting run finds a new browser run and asks itself.
-TEST_F(FaultTest, AWaitingRunGoesOnWhenTheHolderIsKilled) {
-    Install(dir / "prog");
-    Settings("0", "5");
-    MakeFolders(dir / "dest/old");
-    Background holder({"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1", program, dir / "dest", kUrl});
-    ASSERT_EQ(holder.ReadLine(), "== Quenbrook [q] ==");
-    std::atomic<bool> done{false};
-    ProcessResult waiting;
-    std::thread run([&] {
-        waiting = RunProgram(program, {dir / "dest", kUrl}, "n\n");
-        done = true;
-    });
-    ::usleep(500000);
-    EXPECT_FALSE(done);  // it waits for its turn
-    holder.Kill();
-    run.join();
-    EXPECT_EQ(waiting.exit_code, 0);
-    const Blocks blocks = NoticeBlocks(waiting.errors);
-    ASSERT_EQ(blocks.size(), 1u) << waiting.errors;
-    EXPECT_EQ(blocks[0].rfind("Quenbrook [q] ", 0), 0u);
-    EXPECT_TRUE(IsFolder(dir / "dest/old"));
-    EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/123.dat"), std::string(200000, 'd'));
-    EXPECT_EQ(SavedHandle(ini), "0");
+// A run waits for its turn while another holds the question: one of the
+// same installation (the same settings file), or of a second installation
+// that copies into the same root. When the holder is killed, the system
+// gives the turn back and nothing was saved, so the waiting run asks
+// itself; when the holder's yes empties the root, the waiting run's copy
+// comes afterwards and stays.
+TEST_F(FaultTest, AWaitingRunGoesOnWhenTheHolderEnds) {
+    WriteThread(dir / "logs/sv.5ch.net/news", "456", "second", "TITLE=t\r\n");
+    for (const bool second_installation : {false, true}) {
+        SCOPED_TRACE(second_installation ? "another installation, holder answers yes"
+                                         : "the same installation, holder killed");
+        Install(dir / "prog2");
+        Settings("0", "5");
+        const std::string other = program;
+        Install(dir / "prog");
+        Settings("0", "5");
+        MakeFolders(dir / "dest/old");
+        Background holder(
+            {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1", program, dir / "dest", kUrl});
+        ASSERT_EQ(holder.ReadLine(), "== Quenbrook [q] ==");
+        std::atomic<bool> done{false};
+        ProcessResult waiting;
+        std::thread run([&] {
+            waiting = RunProgram(second_installation ? other : program,
+                                 {dir / "dest", "http://sv.5ch.net/test/read.cgi/news/456"},
+                                 "n\n");
+            done = true;
+        });
+        ::usleep(500000);
+        EXPECT_FALSE(done);  // it waits for its turn
+        if (second_installation) {
+            holder.Send("y\n");
+            holder.Stop();
+        } else {
+            holder.Kill();
+        }
+        run.join();
+        EXPECT_EQ(waiting.exit_code, 0);
+        const Blocks blocks = NoticeBlocks(waiting.errors);
+        ASSERT_EQ(blocks.size(), 1u) << waiting.errors;
+        EXPECT_EQ(blocks[0].rfind("Quenbrook [q] ", 0), 0u);
+        EXPECT_EQ(IsFolder(dir / "dest/old"), !second_installation);
+        EXPECT_EQ(Exists(dir / "dest/sv.5ch.net/news/123.dat"), second_installation);
+        EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/456.dat"), "second");
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <functional>
@@ -10,6 +11,7 @@
 
 #include "app/run_driver.h"
 #include "base/folder_identity.h"
+#include "browser_run/emptying_guard.h"
 #include "support/sandbox.h"
 #include "support/settings_text.h"
 #include "support/system_faults.h"
@@ -250,6 +252,7 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
         Texts boxes;  // after the question, or the warning alone
         bool asked;
         Texts left;   // what the root holds afterwards
+        std::string board = "news";
     };
     const Case cases[] = {
         {"the settings file is a link to a file in the root",
@@ -267,6 +270,15 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
                     ::symlink((box.root() + "/boardlogs").c_str(), site.c_str()) == 0;
          },
          {"フォルダ 'ROOT/boardlogs' を削除できませんでした。"}, true, {"boardlogs", "sv.5ch.net"}},
+        {"the same, the board's name holding a ':', which names no drive",
+         [](Sandbox& box) {
+             const std::string site = box.logs() + "/sv.5ch.net";
+             MakeFolders(site + "/news");
+             WriteBytes(site + "/news/9.dat", "another board's thread");
+             return ::rename(site.c_str(), (box.root() + "/boardlogs").c_str()) == 0 &&
+                    ::symlink((box.root() + "/boardlogs").c_str(), site.c_str()) == 0;
+         },
+         {"フォルダ 'ROOT/boardlogs' を削除できませんでした。"}, true, {"boardlogs", "sv.5ch.net"}, "a:b"},
         {"a root inside the program's folder is emptied like any other",
          [](Sandbox& box) {
              const std::string inside = box.dir / "prog/copies";
@@ -292,11 +304,20 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
              return true;
          },
          {overlap + "ドライブのルートなので、" + no_emptying}, false, {"sv.5ch.net", "top.txt"}},
+        {"$HOME inside the root, named through a bind mount elsewhere, whose walk up stops",
+         [](Sandbox& box) {
+             MakeFolders(box.dir / "bind");
+             return ::mount((box.root() + "/old").c_str(), (box.dir / "bind").c_str(), nullptr,
+                            MS_BIND, nullptr) == 0 &&
+                    ::setenv("HOME", (box.dir / "bind/deeper").c_str(), 1) == 0;
+         },
+         {"フォルダ 'ROOT/old/deeper' を削除できませんでした。",
+          "フォルダ 'ROOT/old' を削除できませんでした。"}, true, {"old", "sv.5ch.net"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Sandbox box;
-        box.AddThread({"sv.5ch.net", "news", "123", "posts", "TITLE=t"});
+        box.AddThread({"sv.5ch.net", c.board, "123", "posts", "TITLE=t"});
         MakeFolders(box.root() + "/old/deeper");
         WriteBytes(box.root() + "/top.txt", "x");
         box.Settings(1, "0", "0", "1");
@@ -305,7 +326,7 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
             continue;
         }
         box.ui.answers = {true};
-        EXPECT_EQ(box.Run({box.root(), kUrl}), 0);
+        EXPECT_EQ(box.Run({box.root(), "http://sv.5ch.net/test/read.cgi/" + c.board + "/123"}), 0);
         ::setenv("HOME", home.c_str(), 1);
         Texts expected;
         if (c.asked) {
@@ -320,11 +341,28 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
         }
         EXPECT_EQ(box.Texts(), expected);
         EXPECT_EQ(ListNames(box.root()), c.left);
-        EXPECT_EQ(ReadBytes(box.logs() + "/sv.5ch.net/news/123.dat"), "posts");
-        EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/news/123.dat"), "posts");
+        EXPECT_EQ(ReadBytes(box.logs() + "/sv.5ch.net/" + c.board + "/123.dat"), "posts");
+        EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/" + c.board + "/123.dat"), "posts");
         EXPECT_EQ(SavedHandle(box.ini()), "0");
         ::umount2(box.root().c_str(), MNT_DETACH);
+        ::umount2((box.dir / "bind").c_str(), MNT_DETACH);
     }
+}
+
+// A key holding a separator leads the log files below the board's folder:
+// the folders on the way are kept too, wherever a link there leads.
+TEST(EmptyingGuardTest, TheFoldersDownToTheLogFilesAreKept) {
+    TempFolder dir;
+    MakeFolders(dir / "logs/5ch/news/sub");
+    qb::Places places;
+    places.log_folder = dir / "logs";
+    places.program_folder = dir.path();
+    places.source_folder = dir / "logs/5ch/news";
+    places.source_dat = dir / "logs/5ch/news/sub\\123.dat";
+    const std::vector<qb::FolderId> kept = qb::FoldersKept(places, dir / "Quenbrook.ini");
+    qb::FolderId sub;
+    ASSERT_TRUE(qb::FolderIdAt(dir / "logs/5ch/news/sub", sub));
+    EXPECT_NE(std::find(kept.begin(), kept.end(), sub), kept.end());
 }
 
 // Two runs in the same browser run: the first asks and waits; the second

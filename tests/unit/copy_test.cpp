@@ -45,6 +45,8 @@ TEST_F(CopyTest, WholeCopiesOfBothFormsAndGenerations) {
         {2, "0", kForm1, "5ch/news", "5ch/news", "123"},
         {2, "1", kForm2, "machibbs/tokyo", "_machibbs/_tokyo", "456"},
         {1, "0", kForm2, "kanto.machi.to/tokyo", "kanto.machi.to/tokyo", "456"},
+        // A ':' in a board's name names no drive.
+        {2, "0", "http://sv.5ch.net/test/read.cgi/a:b/123", "5ch/a:b", "5ch/a:b", "123"},
     };
     for (const Case& c : cases) {
         const std::string inf = std::string("TITLE=t\r\n") + c.key;

@@ -74,10 +74,15 @@ TEST(PathTextTest, ParentAndFolder) {
     EXPECT_EQ(ParentLength("abc"), 0u);
     EXPECT_EQ(ParentLength("C:\\" + kHyou), 3u);
     EXPECT_EQ(ParentLength("/tmp/a/b"), 7u);
+    EXPECT_EQ(ParentLength("/tmp/a:b"), 5u);
     EXPECT_EQ(FolderOf("C:\\Tools\\Quenbrook.exe"), "C:\\Tools");
     EXPECT_EQ(FolderOf("C:\\Quenbrook.exe"), "C:\\");
     EXPECT_EQ(FolderOf("/opt/qb/Quenbrook"), "/opt/qb");
     EXPECT_EQ(FolderOf("/Quenbrook"), "/");
+    // Name by name: a ':' is part of a name, '/' separates too.
+    EXPECT_EQ(FolderAbove("/l/5ch/a:b"), "/l/5ch");
+    EXPECT_EQ(FolderAbove("C:\\" + kHyou + "\\n/k.dat"), "C:\\" + kHyou + "\\n");
+    EXPECT_EQ(FolderAbove("C:\\" + kHyou), "C:");
     EXPECT_EQ(JoinPath("/a", "b"), "/a/b");
 }
 

@@ -44,6 +44,7 @@ TEST(FolderCreatorTest, EnsureFolderSaysWhatItFoundOrDid) {
         {dir / "there/", FolderState::kExisted},
         {dir / "new/sub", FolderState::kCreated},
         {dir / "new/sub", FolderState::kExisted},  // made by the row before
+        {dir / "colon/a:b", FolderState::kCreated},  // a ':' past a drive's is a name's
         {dir / "file", FolderState::kMissing},     // a file of that name
         {dir / "file/sub", FolderState::kMissing},
         {"zz", FolderState::kMissing},  // counts as present to the creator, yet is not there

@@ -564,34 +564,46 @@ TEST_F(WineTest, TheGuardKnowsAFolderHoweverItIsSpelt) {
     ::unlink(drive.c_str());
 }
 
-// A drive letter is a link in the prefix's dosdevices: Q: is the log folder
-// and P: the program's folder, both kept inside the root. The walk up from
-// "Q:\" or "P:\" ends at the drive's root, so the emptying finds them on its
-// way down by their identity and leaves them whole. "D:\" as the root is a
-// whole drive: never emptied, the copy goes on.
+// A drive letter is a link in the prefix's dosdevices: Q: is the log folder,
+// P: the program's folder and M: the user's Documents, all kept inside the
+// root. The walk up from "Q:\", "P:\" or "M:\" ends at the drive's root, so
+// the emptying finds them on its way down by their identity and leaves them
+// whole. "D:\" as the root is a whole drive: never emptied, the copy goes on.
 TEST_F(WineTest, DriveLettersIntoTheRootAndADriveAsTheRoot) {
     const std::string devices = std::string(std::getenv("WINEPREFIX")) + "/dosdevices/";
-    for (const char* letter : {"q:", "p:", "d:"}) ::unlink((devices + letter).c_str());
+    for (const char* letter : {"q:", "p:", "m:", "d:"}) ::unlink((devices + letter).c_str());
     WriteThread(dir / "dest/logs/sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
     MakeFolders(dir / "dest/prog");
     WriteBytes(dir / "dest/prog/Quenbrook.exe", ReadBytes(exe()));
     MakeFolders(dir / "dest/old");
     WriteBytes(dir / "dest/old/f", "x");
+    MakeFolders(dir / "dest/docs");
+    WriteBytes(dir / "dest/docs/thesis.txt", "the user's own");
     ASSERT_EQ(::symlink((dir / "dest/logs").c_str(), (devices + "q:").c_str()), 0);
     ASSERT_EQ(::symlink((dir / "dest/prog").c_str(), (devices + "p:").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "dest/docs").c_str(), (devices + "m:").c_str()), 0);
+    const auto documents = [](const std::string& to) {
+        return RunProcess({std::getenv("QB_WINE"), "reg", "add",
+                           "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                           "/v", "Personal", "/t", "REG_EXPAND_SZ", "/d", to, "/f"}, "", {}, 60).exit_code;
+    };
+    ASSERT_EQ(documents("M:\\"), 0);
     SettingsText("Q:\\").Generation("1").ShowTitle("0").Handle("5").WriteTo(dir / "dest/prog/Quenbrook.ini");
     const auto logs = Snapshot(dir / "dest/logs");
     WineRun run = WineSession::Run(dir / "dest/prog/Quenbrook.exe",
                                    "P:\\Quenbrook.exe " + W("dest") + " " + kForm1, "Y");
+    EXPECT_EQ(documents("%USERPROFILE%\\Documents"), 0);
     EXPECT_EQ(run.exit_code, 0);
     Lines shown = run.Lines();
     std::sort(shown.begin(), shown.end());
-    EXPECT_EQ(shown, (Lines{"Quenbrook [e] フォルダ '" + W("dest") + "\\logs' を削除できませんでした。",
+    EXPECT_EQ(shown, (Lines{"Quenbrook [e] フォルダ '" + W("dest") + "\\docs' を削除できませんでした。",
+                            "Quenbrook [e] フォルダ '" + W("dest") + "\\logs' を削除できませんでした。",
                             "Quenbrook [e] フォルダ '" + W("dest") + "\\prog' を削除できませんでした。",
                             "Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + W("dest") +
                                 "' の中身を空にしますか？"}));
     EXPECT_EQ(Snapshot(dir / "dest/logs"), logs);
-    EXPECT_EQ(ListNames(dir / "dest"), (Lines{"logs", "prog", "sv.5ch.net"}));
+    EXPECT_EQ(ReadBytes(dir / "dest/docs/thesis.txt"), "the user's own");
+    EXPECT_EQ(ListNames(dir / "dest"), (Lines{"docs", "logs", "prog", "sv.5ch.net"}));
     EXPECT_EQ(ReadBytes(dir / "dest/prog/Quenbrook.exe"), ReadBytes(exe()));
     EXPECT_EQ(SavedHandle(dir / "dest/prog/Quenbrook.ini"), "0");
 
@@ -604,7 +616,7 @@ TEST_F(WineTest, DriveLettersIntoTheRootAndADriveAsTheRoot) {
                                  "中身を空にせずにコピーします。"});
     EXPECT_EQ(ListNames(dir / "drive"), (Lines{"old", "sv.5ch.net"}));
     EXPECT_EQ(SavedHandle(ini()), "0");
-    for (const char* letter : {"q:", "p:", "d:"}) ::unlink((devices + letter).c_str());
+    for (const char* letter : {"q:", "p:", "m:", "d:"}) ::unlink((devices + letter).c_str());
 
     // The user's profile, as Windows names it, reached through drive Z:. (No
     // is the answer, should a question come.)
@@ -625,7 +637,10 @@ TEST_F(WineTest, DriveLettersIntoTheRootAndADriveAsTheRoot) {
 // restart waits for its turn, so the late yes of the first run empties the
 // root before the second copies, and the second, finding the old browser's
 // handle saved, asks for itself. Both copies stay; the new handle is saved.
+// The second is started through a link to the program's folder: the same
+// settings file, however its path is spelt, is the same turn.
 TEST_F(WineTest, ALateYesAcrossABrowserRestartUndoesNothing) {
+    ASSERT_EQ(::symlink((dir / "prog").c_str(), (dir / "proglink").c_str()), 0);
     Thread("sv.5ch.net/news", "123", "first", "TITLE=t\r\n");
     Thread("sv.5ch.net/news", "456", "second", "TITLE=t\r\n");
     MakeFolders(dir / "dest/old");
@@ -640,7 +655,10 @@ TEST_F(WineTest, ALateYesAcrossABrowserRestartUndoesNothing) {
     ASSERT_TRUE(Exists(gate + ".asked"));
     browser->Stop();
     auto restarted = WineSession::StartBrowser("TVelmarisForm", after);
-    std::thread second([&] { next = Run(W("dest") + " http://sv.5ch.net/test/read.cgi/news/456", "N"); });
+    std::thread second([&] {
+        next = WineSession::Run(dir / "proglink/Quenbrook.exe", "Quenbrook.exe " + W("dest") +
+                                    " http://sv.5ch.net/test/read.cgi/news/456", "N");
+    });
     ::sleep(2);
     WriteBytes(gate, "answer now");
     first.join();

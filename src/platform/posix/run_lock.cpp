@@ -1,6 +1,5 @@
-// The lock that runs sharing a settings file take in turn, on POSIX: flock
-// on the folder that holds the file. The kernel drops it when the process
-// ends, however it ends.
+// The locks that runs take in turn, on POSIX: flock on the folder. The
+// kernel drops it when the process ends, however it ends.
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,9 +32,8 @@ std::vector<Held>& HeldLocks() {
 
 }  // namespace
 
-RunLock TakeRunLock(const std::string& settings_path) {
-    const std::string folder = FolderOfSystemPath(SystemPath(settings_path));
-    const int fd = System().open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+RunLock TakeRunLock(const std::string& folder) {
+    const int fd = System().open(SystemPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     struct stat st;
     if (fd < 0 || System().fstat(fd, &st) != 0) {
         if (fd >= 0) System().close(fd);

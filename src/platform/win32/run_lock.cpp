@@ -1,12 +1,13 @@
-// The lock that runs sharing a settings file take in turn, on Windows: a
-// named mutex of the session. The system releases it when the process ends,
-// however it ends; a mutex whose holder ended without releasing it is handed
-// to the next waiter as abandoned, which counts as free.
+// The locks that runs take in turn, on Windows: a named mutex of the session
+// for each folder. The system releases it when the process ends, however it
+// ends; a mutex whose holder ended without releasing it is handed to the
+// next waiter as abandoned, which counts as free.
 #include <windows.h>
 
 #include <cstdint>
 
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/win32/encoding.h"
 #include "platform/win32/file_helpers.h"
 
@@ -14,27 +15,44 @@ namespace qb {
 
 namespace {
 
-// "Local\Quenbrook-run-" and 16 hexadecimal digits of a hash of the path,
-// letter case folded: a mutex name may not hold '\'.
-std::wstring LockName(const std::string& settings_path) {
-    // The settings file's full path, as Windows completes it.
-    std::wstring path = FullPath(Wide(settings_path));
+// Appends 16 hexadecimal digits of `n`.
+void AppendHex(std::wstring& name, std::uint64_t n) {
+    for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789ABCDEF"[(n >> shift) & 0xF];
+}
+
+// "Local\Quenbrook-run-" and the folder's identity, the same however its
+// path is spelt (a folder link, another drive letter, a short name), as the
+// folder that flock locks on POSIX; where it cannot be opened, a hash of its
+// full path, letter case folded. A mutex name may not hold '\'.
+std::wstring LockName(const std::string& folder) {
+    std::wstring name = L"Local\\Quenbrook-run-";
+    OpenFolder open;
+    FolderId id;
+    bool known = false;
+    if (OpenFolderByPath(folder, open)) {
+        known = FolderIdOf(open, id);
+        CloseFolder(open);
+    }
+    if (known) {
+        AppendHex(name, id.volume);
+        name += L'-';
+        AppendHex(name, id.index_low);
+        return name;
+    }
+    std::wstring path = FullPath(WidePath(folder));
     if (!path.empty()) CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
     for (const wchar_t c : path) {
         hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ull;
     }
-    std::wstring name = L"Local\\Quenbrook-run-";
-    for (int shift = 60; shift >= 0; shift -= 4) {
-        name += L"0123456789ABCDEF"[(hash >> shift) & 0xF];
-    }
+    AppendHex(name, hash);
     return name;
 }
 
 }  // namespace
 
-RunLock TakeRunLock(const std::string& settings_path) {
-    const HANDLE mutex = CreateMutexW(nullptr, FALSE, LockName(settings_path).c_str());
+RunLock TakeRunLock(const std::string& folder) {
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, LockName(folder).c_str());
     if (mutex == nullptr) return RunLock{};
     const DWORD waited = WaitForSingleObject(mutex, INFINITE);
     if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
