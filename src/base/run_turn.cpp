@@ -17,8 +17,7 @@ struct LockOrder {
     bool operator<(const LockOrder& o) const {
         if (known != o.known) return known;
         if (!known) return path < o.path;
-        return std::tie(id.volume, id.index_high, id.index_low) <
-               std::tie(o.id.volume, o.id.index_high, o.id.index_low);
+        return std::tie(id.volume, id.index) < std::tie(o.id.volume, o.id.index);
     }
 };
 

@@ -18,11 +18,8 @@ namespace qb {
 // and file ID; POSIX: device and inode).
 struct FolderId {
     std::uint64_t volume = 0;
-    std::uint64_t index_high = 0;
-    std::uint64_t index_low = 0;
-    bool operator==(const FolderId& o) const {
-        return volume == o.volume && index_high == o.index_high && index_low == o.index_low;
-    }
+    std::uint64_t index = 0;
+    bool operator==(const FolderId& o) const { return volume == o.volume && index == o.index; }
 };
 
 // An open folder, held from the identity check to the end of the emptying,

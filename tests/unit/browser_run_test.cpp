@@ -400,7 +400,7 @@ TEST_F(BrowserRunTest, AYesAfterAnotherRunSavedTheHandleDeletesNothing) {
 
 TEST(RelateTest, SameInsideHoldsApartOrUnknown) {
     using qb::Relation;
-    const qb::FolderId a{1, 0, 10}, b{1, 0, 11}, top{1, 0, 2}, other{2, 0, 10};
+    const qb::FolderId a{1, 10}, b{1, 11}, top{1, 2}, other{2, 10};
     const struct {
         qb::FolderPlace x, y;
         Relation relation;

@@ -94,7 +94,7 @@ bool IsMountedSubfolder(int fd) {
 FolderId IdOf(const struct stat& st) {
     FolderId id;
     id.volume = static_cast<std::uint64_t>(st.st_dev);
-    id.index_low = static_cast<std::uint64_t>(st.st_ino);
+    id.index = static_cast<std::uint64_t>(st.st_ino);
     return id;
 }
 

@@ -65,13 +65,13 @@ bool AttributesOf(HANDLE h, DWORD& attributes) {
 bool IdOf(HANDLE h, FolderId& id) {
     std::uint64_t index = 0, serial = 0;
     if (!FileIndexOf(h, index) || !VolumeSerialOf(h, serial)) return false;
-    id = FolderId{serial, 0, index};
+    id = FolderId{serial, index};
     return true;
 }
 
 bool IsSame(HANDLE h, const FolderId& id) {
     std::uint64_t index = 0, serial = 0;
-    return FileIndexOf(h, index) && index == id.index_low && VolumeSerialOf(h, serial) &&
+    return FileIndexOf(h, index) && index == id.index && VolumeSerialOf(h, serial) &&
            serial == id.volume;
 }
 

@@ -174,7 +174,7 @@ bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain) {
     for (;;) {
         std::uint64_t index = 0;
         if (!FileIndexOf(h, index)) break;
-        chain.push_back(FolderId{0, 0, index});
+        chain.push_back(FolderId{0, index});
         const bool top = path.size() <= root_length;
         const DWORD seen = GetFileAttributesW(path.c_str());
         const bool mounted_here = seen != INVALID_FILE_ATTRIBUTES &&
@@ -222,7 +222,7 @@ bool FolderIdOf(OpenFolder folder, FolderId& id) {
     const bool known = mounted_on_the_way ? VolumeSerialOf(h, serial)
                                           : RootVolumeSerial(path.substr(0, root_length), h, serial);
     if (!known) return false;
-    id = FolderId{serial, 0, index};
+    id = FolderId{serial, index};
     return true;
 }
 

@@ -36,7 +36,7 @@ std::wstring LockName(const std::string& folder) {
     if (known) {
         AppendHex(name, id.volume);
         name += L'-';
-        AppendHex(name, id.index_low);
+        AppendHex(name, id.index);
         return name;
     }
     std::wstring path = FullPath(WidePath(folder));
