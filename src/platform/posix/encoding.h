@@ -13,4 +13,7 @@ std::string Utf8ToCp932(const std::string& text);
 // (a real one, never the second byte of a double-byte character) as '/'.
 std::string SystemPath(const std::string& path);
 
+// Closes the converters of this run; the next conversion opens them again.
+void CloseConverters();
+
 }  // namespace qb

@@ -54,10 +54,17 @@ struct TempFile {
     std::string name;      // its name in the folder, once it has one
 };
 
-// Whether an unnamed file can later be given a name through /proc.
+// Whether an unnamed file can later be given a name through /proc, once
+// asked in a run.
+enum class Unnamed { kNotAsked, kCan, kCannot };
+Unnamed unnamed_support = Unnamed::kNotAsked;
+
 bool CanLinkUnnamed() {
-    static const bool can = System().access("/proc/self/fd", X_OK) == 0;
-    return can;
+    if (unnamed_support == Unnamed::kNotAsked) {
+        unnamed_support =
+            System().access("/proc/self/fd", X_OK) == 0 ? Unnamed::kCan : Unnamed::kCannot;
+    }
+    return unnamed_support == Unnamed::kCan;
 }
 
 // The copy's temporary file: unnamed where the file system allows it, so that
@@ -137,6 +144,8 @@ bool StageCopy(const FileCopy& file, StagedCopy& copy) {
 }
 
 }  // namespace
+
+void ForgetUnnamedFileSupport() { unnamed_support = Unnamed::kNotAsked; }
 
 std::size_t CopyFiles(const std::vector<FileCopy>& files) {
     std::vector<StagedCopy> staged;
