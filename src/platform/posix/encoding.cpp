@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include "platform/errors.h"
 #include "platform/program.h"
 #include "platform/posix/system_calls.h"
 
@@ -50,13 +51,16 @@ void Forget(Converter& converter) {
 // and the input moves on by one character of `from`. ASCII text is the same
 // in both encodings and is passed through.
 // `exact`, when given, is cleared at the first character replaced.
+// `failed`, when given, is set when the converter itself fails (it cannot be
+// opened, or it gives an error that is not about the text).
 std::string Convert(Converter& converter, const std::string& text,
                     std::size_t (*char_length)(const std::string&, std::size_t),
-                    bool* exact = nullptr) {
+                    bool* exact = nullptr, bool* failed = nullptr) {
     if (IsAscii(text)) return text;
     const iconv_t cd = Descriptor(converter);
     if (cd == kNoConverter) {
         if (exact != nullptr) *exact = false;
+        if (failed != nullptr) *failed = true;
         return text;
     }
     System().iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -73,6 +77,7 @@ std::string Convert(Converter& converter, const std::string& text,
         out.append(buffer, out_ptr);
         in_pos = text.size() - in_left;
         if (rc == static_cast<std::size_t>(-1) && err != E2BIG) {
+            if (failed != nullptr && err != EILSEQ && err != EINVAL) *failed = true;
             out += '?';
             if (exact != nullptr) *exact = false;
             in_pos += char_length(text, in_pos);
@@ -136,7 +141,10 @@ bool ToCp932(const std::string& text, std::string& out) {
 bool Utf8ToCp932Exact(const std::string& text, std::string& out) { return ToCp932(text, out); }
 
 std::string SystemPath(const std::string& path) {
-    std::string converted = Cp932ToUtf8(path);
+    bool failed = false;
+    std::string converted = Convert(to_utf8, path, Cp932CharLength, nullptr, &failed);
+    // Passed on as it is, the path would name another file.
+    if (failed) RaiseInOutError(kIoPathNotFound);
     for (char& c : converted) {
         if (c == '\\') c = '/';
     }

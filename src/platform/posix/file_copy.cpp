@@ -103,19 +103,18 @@ bool NameCopyTemp(const std::string& dst, TempFile& temp) {
 }
 
 struct StagedCopy {
-    std::string dst;  // system path
+    std::string src;  // system paths
+    std::string dst;
     TempFile temp;
 };
 
 // Copies the source into a new temporary file beside the destination, which
 // stays open for the flush and the move. False, with nothing left behind,
 // when either is not what a copy may use.
-bool StageCopy(const FileCopy& file, StagedCopy& copy) {
-    const std::string sys_src = SystemPath(file.src);
-    copy.dst = SystemPath(file.dst);
+bool StageCopy(StagedCopy& copy) {
     // Non-blocking, so that a pipe or device never holds the program up;
     // only regular files are copied.
-    const int in = System().open(sys_src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
+    const int in = System().open(copy.src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
     if (in < 0) return false;
     struct stat st;
     if (System().fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -148,11 +147,16 @@ bool StageCopy(const FileCopy& file, StagedCopy& copy) {
 void ForgetUnnamedFileSupport() { unnamed_support = Unnamed::kNotAsked; }
 
 std::size_t CopyFiles(const std::vector<FileCopy>& files) {
-    std::vector<StagedCopy> staged;
+    // Every path converted, and what killed runs left removed, before any
+    // copy holds a file open: a conversion that fails leaves nothing open.
+    std::vector<StagedCopy> paths;
     for (const FileCopy& file : files) {
         RemoveStaleTemporaries(file.dst);
-        StagedCopy copy;
-        if (!StageCopy(file, copy)) break;
+        paths.push_back(StagedCopy{SystemPath(file.src), SystemPath(file.dst), TempFile()});
+    }
+    std::vector<StagedCopy> staged;
+    for (StagedCopy& copy : paths) {
+        if (!StageCopy(copy)) break;
         staged.push_back(copy);
     }
     // The disk writes all copies at once; the flushes that follow then wait
