@@ -51,10 +51,11 @@ text=$(iconv -f CP932 -t UTF-8 "$guide" | tr -d "\r")
 check "guide decodes as code page 932" 'iconv -f CP932 -t UTF-8 "$guide" >/dev/null'
 check "guide is not plain UTF-8" '! iconv -f UTF-8 -t UTF-8 "$guide" >/dev/null 2>&1'
 check "guide lines end in CR LF" 'crlf_only "$guide" 100'
-for heading in 概要 動作環境 インストールとアンインストール 使い方 設定項目 注意事項 \
-               メッセージの意味と対処 免責 著作権・ライセンス 更新履歴; do
-  check "guide has the heading $heading" 'grep -qx "■ $heading" <<<"$text"'
-done
+# The headings in the order a first-time user reads them.
+headings="概要 動作環境 インストールとアンインストール 設定項目 使い方 注意事項 リンク、同時実行、強制終了
+          メッセージの意味と対処 免責 著作権・ライセンス 更新履歴"
+check "guide has the headings $(echo $headings), in this order" \
+  '[ "$(sed -n "s/^■ //p" <<<"$text" | tr "\n" " ")" = "$(echo $headings) " ]'
 check "guide explains the settings keys" 'grep -q "AddUdrScr=0" <<<"$text"'
 check "guide shows the question" 'grep -q "中身を空にしますか？" <<<"$text"'
 check "guide names the version of the zip" \
