@@ -47,7 +47,7 @@ bool IdOf(HANDLE h, FolderId& id);
 bool IsSame(HANDLE h, const FolderId& id);
 
 // The open file's or folder's own full path in the long form ("\\?\C:\..." or
-// "\\?\UNC\server\share\..."), as the system resolved it.
+// "\\?\UNC\server\share\..."), as the system resolved it, at any length.
 bool FinalPath(HANDLE h, std::wstring& path);
 
 // `path` + "." + process id + "-" + counter + ".tmp": a name of this run only.

@@ -129,20 +129,6 @@ HANDLE OpenForIdentity(const std::wstring& path) {
                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-bool FinalPath(HANDLE h, std::wstring& path) {
-    path.assign(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetFinalPathNameByHandleW(h, &path[0], static_cast<DWORD>(path.size()),
-                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n == 0) return false;
-        if (n < path.size()) {
-            path.resize(n);
-            return true;
-        }
-        path.resize(n + 1);
-    }
-}
-
 bool OpenFolderByPath(const std::string& path, OpenFolder& folder) {
     const HANDLE h = OpenForIdentity(WidePath(path));
     folder.value = reinterpret_cast<std::intptr_t>(h);

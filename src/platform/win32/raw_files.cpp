@@ -91,18 +91,11 @@ std::string FinalFilePath(const std::string& path) {
         }
         RaiseLastError();
     }
-    std::wstring final_path(MAX_PATH, L'\0');
-    DWORD n = GetFinalPathNameByHandleW(h, &final_path[0], static_cast<DWORD>(final_path.size()),
-                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (n >= final_path.size()) {
-        final_path.resize(n + 1);
-        n = GetFinalPathNameByHandleW(h, &final_path[0], static_cast<DWORD>(final_path.size()),
-                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    }
+    std::wstring final_path;
+    const bool found = FinalPath(h, final_path);
     const DWORD error = GetLastError();
     CloseHandle(h);
-    if (n == 0 || n >= final_path.size()) RaiseInOutError(ErrorCode(error));
-    final_path.resize(n);
+    if (!found) RaiseInOutError(ErrorCode(error));
     // "\\?\C:\..." and "\\?\UNC\server\..." as ordinary paths.
     if (final_path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
         final_path = L"\\\\" + final_path.substr(8);
