@@ -75,6 +75,8 @@ check "manifest asks for asInvoker" '[[ "$hex" == *"$(ascii asInvoker)"* ]]'
 controls='name="Microsoft.Windows.Common-Controls" version="6.0.0.0"'
 check "manifest asks for Common Controls 6.0" '[[ "$hex" == *"$(ascii "$controls")"* ]]'
 check "manifest is DPI aware" '[[ "$hex" == *"$(ascii PerMonitorV2)"* ]]'
+long_paths='<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>'
+check "manifest is long-path aware" '[[ "$hex" == *"$(ascii "$long_paths")"* ]]'
 check "manifest names Windows 10 and 11" '[[ "$hex" == *"$(ascii 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a)"* ]]'
 check "manifest names Windows 7" '[[ "$hex" == *"$(ascii 35138b9a-5d96-4fbd-8e2d-a2440225f93a)"* ]]'
 
