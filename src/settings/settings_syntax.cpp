@@ -98,7 +98,7 @@ std::string SettingValueOf(const std::string& written) {
     if (end - begin >= 2 && written[begin] == '"' && written[end - 1] == '"') {
         return written.substr(begin + 1, end - begin - 2);
     }
-    return written.substr(begin);
+    return written.substr(begin, end - begin);
 }
 
 bool KeyValueOnLine(const std::string& line, const std::string& key, std::string& value) {

@@ -48,10 +48,10 @@ private:
 // The encoding of a file that holds exactly `bytes`.
 SettingsEncoding DetectSettingsEncoding(const std::string& bytes);
 
-// A value as written after "=": blanks and tabs before it are dropped, and
-// when it is wrapped in one pair of double quotes (blanks and tabs may follow
-// the closing one), it is taken without them. Blanks at the end of a value
-// without quotes stay: they may belong to a name.
+// A value as written after "=": blanks and tabs before and after it are
+// dropped, and when it is wrapped in one pair of double quotes, it is taken
+// without them (blanks and tabs inside them stay). A full-width blank is
+// text, not a blank.
 std::string SettingValueOf(const std::string& written);
 
 // When `line` holds `key`, with blanks or tabs allowed before the key and

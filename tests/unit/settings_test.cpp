@@ -101,7 +101,6 @@ TEST_F(SettingsTest, EachFaultGetsItsOneNoticeInTheFixedOrder) {
         {Settings("3"), "設定ファイル内、VelmVer の値が不正です。"},
         {Settings("abc"), "設定ファイル内、VelmVer の値が不正です。"},
         {Settings("1.0"), "設定ファイル内、VelmVer の値が不正です。"},
-        {Settings("2 "), "設定ファイル内、VelmVer の値が不正です。"},
         {Settings("3", "-1"), "設定ファイル内、VelmVer の値が不正です。"},  // version first
         {Settings("2", "4294967296"), "設定ファイル内、hwVelmWnd の値が不正です。"},
         {Settings("2", "-1"), "設定ファイル内、hwVelmWnd の値が不正です。"},
@@ -130,6 +129,7 @@ TEST_F(SettingsTest, ValidValuesAreLoaded) {
         {"$2", 2, "0X10", 16},
         {"x2", 2, "+7", 7},
         {"0x1", 1, "  7", 7},
+        {"2 \t", 2, "7 ", 7},  // blanks after a value are no part of it
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Load(Settings(c.version, c.handle)), "") << c.version << " " << c.handle;
@@ -148,7 +148,8 @@ TEST_F(SettingsTest, FlagsAndTheLogFolder) {
     const Case cases[] = {
         {"1", "0", true, false},
         {"yes", "no", false, true},
-        {"1 ", "0 ", false, true},
+        {"1 ", "0\t", true, false},
+        {"1\x81\x40", "0\x81\x40", false, true},  // a full-width blank is no blank
         {" \"1\"", "\t0", true, false},
         {"0", "1", false, true},
     };
@@ -231,7 +232,8 @@ TEST(SettingsSyntaxTest, TheValueOfAKeyFromALine) {
     const std::pair<std::string, std::string> cases[] = {
         {"K=C:\\Logs", "C:\\Logs"}, {" \tK\t= \tC:\\Logs", "C:\\Logs"},
         {"K=\"C:\\My Logs\"", "C:\\My Logs"}, {"K = \"C:\\x\" \t", "C:\\x"},
-        {"K=\" x \"", " x "}, {"K=x \t", "x \t"},  // blanks in quotes, or at the end, stay
+        {"K=\" x \"", " x "}, {"K=x \t", "x"}, {"K=\"x\" y ", "\"x\" y"},  // in quotes, blanks stay
+        {"K=x\x81\x40", "x\x81\x40"}, {"K=x\xE3\x80\x80", "x\xE3\x80\x80"},  // wide blanks stay
         {"K=\"\"", ""}, {"K= \t", ""}, {"K=\"", "\""}, {"K=\"x", "\"x"}, {"K==x", "=x"},
         {"K=\"\"x\"\"", "\"x\""}, {"K=\x81\x40x", "\x81\x40x"},  // one pair; a wide blank is text
         {"\x81\x40K=x", "-"}, {"KX=1", "-"}, {"k=1", "-"}, {"K", "-"}, {"K 1=2", "-"}, {"x K=1", "-"},
