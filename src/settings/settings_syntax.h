@@ -14,6 +14,11 @@ namespace qb {
 // Only the first lines of the file are searched for settings.
 constexpr std::size_t kSettingLinesSearched = 50;
 
+// Lines end at CR LF or a lone CR, as Notepad saves them; in a file with no
+// CR before its first 0x1A, at LF. The load, the second look at the handle
+// and the rewrite all read the file so.
+constexpr LineEnds kSettingsLineEnds = LineEnds::kCrUnlessLf;
+
 enum class SettingsEncoding { kCp932, kUtf8, kUtf16 };
 
 // The UTF-8 byte-order mark that some editors put at the start of a file.

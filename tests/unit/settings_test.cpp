@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/notices.h"
 #include "base/text_file.h"
 #include "settings/handle_writeback.h"
+#include "settings/saved_handle.h"
 #include "settings/settings_file.h"
 #include "settings/settings_loader.h"
 #include "settings/settings_syntax.h"
@@ -120,6 +123,7 @@ TEST_F(SettingsTest, ValidValuesAreLoaded) {
         std::int32_t generation;
         std::string handle;
         std::uint32_t saved;
+        bool lf = false;  // lines end at LF, not at CR LF
     };
     const Case cases[] = {
         {"2", 2, "0", 0},
@@ -130,12 +134,19 @@ TEST_F(SettingsTest, ValidValuesAreLoaded) {
         {"x2", 2, "+7", 7},
         {"0x1", 1, "  7", 7},
         {"2 \t", 2, "7 ", 7},  // blanks after a value are no part of it
+        {"1", 1, "8", 8, true},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Load(Settings(c.version, c.handle)), "") << c.version << " " << c.handle;
+        std::string content = Settings(c.version, c.handle);
+        if (c.lf) content.erase(std::remove(content.begin(), content.end(), '\r'), content.end());
+        EXPECT_EQ(Load(content), "") << c.version << " " << c.handle;
         EXPECT_EQ(loaded->generation, c.generation);
         EXPECT_EQ(loaded->saved_handle, c.saved);
         EXPECT_EQ(loaded->file, Ini());
+        // The look at the handle inside the run's turn reads it the same way.
+        std::uint32_t again = 0;
+        EXPECT_TRUE(ReadSavedHandle(Ini(), again));
+        EXPECT_EQ(again, c.saved);
     }
 }
 
