@@ -27,8 +27,12 @@ constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 // Tells a settings file's encoding from its bytes, fed from the start in
 // pieces of any size. UTF-16 when the file begins with FF FE or FE FF; UTF-8
 // when it begins with the UTF-8 mark, or when everything before its first
-// 0x1A byte is valid UTF-8 and holds at least one byte above 0x7F; code page
-// 932 otherwise (so a file of plain ASCII reads the same either way).
+// 0x1A byte is valid UTF-8, holds at least one byte above 0x7F, and either
+// holds a sequence of three or four bytes or is not valid code page 932;
+// code page 932 otherwise. So a file of plain ASCII reads the same either
+// way, and pairs of half-width katakana that happen to form two-byte UTF-8
+// sequences stay Shift_JIS: Japanese text in UTF-8 has three bytes a
+// character.
 class EncodingDetector {
 public:
     void Feed(const char* data, std::size_t size);
@@ -45,9 +49,12 @@ private:
     bool ended_ = false;            // a 0x1A was met
     bool invalid_ = false;          // not valid UTF-8
     bool above_ascii_ = false;      // a byte above 0x7F was met
+    bool long_sequence_ = false;    // a sequence of three or four bytes was met
     unsigned pending_ = 0;          // continuation bytes a sequence still needs
     unsigned char next_low_ = 0x80;   // the range the next continuation byte
     unsigned char next_high_ = 0xBF;  // must lie in
+    bool cp932_invalid_ = false;    // not valid code page 932
+    bool cp932_lead_ = false;       // a double-byte character awaits its second byte
 };
 
 // The encoding of a file that holds exactly `bytes`.

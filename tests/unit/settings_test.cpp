@@ -95,8 +95,13 @@ TEST_F(SettingsTest, EachFaultGetsItsOneNoticeInTheFixedOrder) {
         {" VelmVer = \"\" \r\n", "設定ファイル内、VelmVer の値が、空です。"},
         {std::string("\xFF\xFE" "V\0=\0" "2\0", 8) + "\r\n" + Settings(), kUtf16},
         // A UTF-8 file: each value converted exactly, in key order.
-        {"VelmVer=2\r\nVelmLogDir=" + log + "/café¥\r\n",
-         "設定ファイル内、VelmLogDir の値 '" + log + "/caf?" "?' には、扱えない文字が含まれています。"},
+        {"VelmVer=2\r\nVelmLogDir=" + log + "/café¥表\r\n",
+         "設定ファイル内、VelmLogDir の値 '" + log + "/caf?" "?表' には、扱えない文字が含まれています。"},
+        // Half-width katakana that happen to read as two-byte UTF-8: Shift_JIS.
+        {"VelmVer=2\r\nVelmLogDir=" + log + "/\xD0\xB0\r\nAddUdrScr=0\r\nShowTitle=1\r\n"
+         "hwVelmWnd=0\r\n",
+         "設定ファイル内、VelmLogDir の値が不正です。\r\n（フォルダ '" + log +
+             "/ﾐｰ' は、存在しません。）"},
         {"\xEF\xBB\xBFVelmVer=2\xFF\r\nVelmLogDir=\xE3\r\n",  // the mark decides
          "設定ファイル内、VelmVer の値 '2?' には、扱えない文字が含まれています。"},
         {"VelmVer=9\r\nVelmLogDir=" + log + "\r\n",
@@ -226,6 +231,11 @@ TEST(SettingsSyntaxTest, TheEncodingOfTheFileBytesInAnyPieces) {
         // Overlong forms, a surrogate, past U+10FFFF; then the valid edges.
         {"\xC0\xAF", cp932}, {"\xE0\x80\xAF", cp932}, {"\xED\xA0\x80", cp932},
         {"\xF4\x90\x80\x80", cp932}, {"\xF0\x9F\x98\x80\xC2\xA5\xEF\xBF\xBF", utf8},
+        // Two-byte sequences only, and valid code page 932 as well: Shift_JIS.
+        {"D=\xD0\xB0", cp932}, {"D=\xD0\x9B\xD0\xBE", cp932}, {"\xC2\x81@", cp932},
+        {"D=\xD0\xB0\xE5\xB1\xB1", utf8}, {"\xEF\xBB\xBF" "D=\xD0\xB0", utf8},
+        // Not code page 932: no such single byte, a second byte missing or out of range.
+        {"D=\xC2\x80", utf8}, {"D=\xC2\xA0", utf8}, {"D=\xC2\x81", utf8}, {"\xC2\x81\x7F", utf8},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(DetectSettingsEncoding(c.first), c.second) << c.first;

@@ -412,10 +412,10 @@ TEST_F(WineTest, AUtf8SettingsFileNamesAJapaneseLogFolder) {
     EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(), Lines{});
     EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), "posts");
     EXPECT_EQ(ReadBytes(ini()), content.substr(0, content.size() - 3) + "0\r\n");
-    WriteBytes(ini(), SettingsText(W("café¥")).Bytes());
+    WriteBytes(ini(), SettingsText(W("café¥表")).Bytes());
     EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
               Lines{"Quenbrook [e] 設定ファイル内、VelmLogDir の値 '" + W("caf?") +
-                    "?' には、扱えない文字が含まれています。"});
+                    "?表' には、扱えない文字が含まれています。"});
 }
 
 // Another program holds the settings file open for reading and writing and
