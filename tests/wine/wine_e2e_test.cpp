@@ -307,10 +307,20 @@ TEST_F(WineTest, CopyFailuresAndTheOverlapWarning) {
     char attributes[16] = {};
     EXPECT_GT(::getxattr(ini().c_str(), "user.DOSATTRIB", attributes, sizeof attributes - 1), 0);
     EXPECT_EQ(std::strtoul(attributes, nullptr, 16) & 0x2, 0x2u) << attributes;
+    // Without the '_' folders the copies are there already: the warning, and
+    // then the title as after any copy, the handle saved.
+    Settings(1, "0", "1", "78");
+    EXPECT_EQ(Run(W("logs") + " " + kForm1, "Y").Lines(),
+              (Lines{"Quenbrook [w] コピー先フォルダ '" + W("logs") + "' は、\nログフォルダ '" +
+                         W("logs") + "' と重なっているので、\n中身を空にせずにコピーします。",
+                     "123 成功 [n] 「t」 ＠ news"}));
+    EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/news/123.dat"), "posts");
+    EXPECT_EQ(SavedHandle(ini()), "0");
 }
 
 // A hard link at the destination is replaced as an entry: the other log it
-// shared its data with keeps its posts. The source itself there is refused.
+// shared its data with keeps its posts. One of the source itself is the copy
+// already: it stays, and nothing is reported.
 TEST_F(WineTest, AHardLinkAtTheDestinationIsReplacedNeverWrittenThrough) {
     Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
     Thread("sv.5ch.net/news", "999", "another thread's posts", "TITLE=o\r\n");
@@ -324,9 +334,12 @@ TEST_F(WineTest, AHardLinkAtTheDestinationIsReplacedNeverWrittenThrough) {
     EXPECT_EQ(ListNames(dir / "dest/sv.5ch.net/news"), (Lines{"123.dat", "123.inf"}));
     ASSERT_EQ(::unlink(copy.c_str()), 0);
     ASSERT_EQ(::link((dir / "logs/sv.5ch.net/news/123.dat").c_str(), copy.c_str()), 0);
-    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
-              Lines{"Quenbrook [e] ログファイルのコピー中に、エラーが発生しました。"});
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(), Lines{});
     EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/news/123.dat"), "posts");
+    struct stat copy_st, log_st;
+    ASSERT_EQ(::stat(copy.c_str(), &copy_st), 0);
+    ASSERT_EQ(::stat((dir / "logs/sv.5ch.net/news/123.dat").c_str(), &log_st), 0);
+    EXPECT_EQ(copy_st.st_ino, log_st.st_ino);
     EXPECT_EQ(ListNames(dir / "dest/sv.5ch.net/news"), (Lines{"123.dat", "123.inf"}));
 }
 
@@ -412,10 +425,10 @@ TEST_F(WineTest, AUtf8SettingsFileNamesAJapaneseLogFolder) {
     EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(), Lines{});
     EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), "posts");
     EXPECT_EQ(ReadBytes(ini()), content.substr(0, content.size() - 3) + "0\r\n");
-    WriteBytes(ini(), SettingsText(W("café¥")).Bytes());
+    WriteBytes(ini(), SettingsText(W("café¥表")).Bytes());
     EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
               Lines{"Quenbrook [e] 設定ファイル内、VelmLogDir の値 '" + W("caf?") +
-                    "?' には、扱えない文字が含まれています。"});
+                    "?表' には、扱えない文字が含まれています。"});
 }
 
 // Another program holds the settings file open for reading and writing and

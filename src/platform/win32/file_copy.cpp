@@ -18,17 +18,21 @@ HANDLE OpenEntry(const LongPath& path, bool entry_itself) {
                        flags, nullptr);
 }
 
+enum class CopyCheck { kCopy, kInPlace, kRefused };
+
 // Whether a copy from `src` to `dst` may be made: the source is a file, and
-// the destination entry itself (a link not followed) is no folder and not
-// the source file (the destination folder is the log folder), so that a log
+// the destination entry itself (a link not followed) is no folder. When that
+// entry is the source file (the destination folder is the log folder, or the
+// entry a hard link of the log), the copy is already in place, and the log
 // is never replaced by itself.
-bool MayCopy(const LongPath& src, const LongPath& dst) {
+CopyCheck MayCopy(const LongPath& src, const LongPath& dst) {
     const HANDLE source = OpenEntry(src, false);
-    if (source == INVALID_HANDLE_VALUE) return false;
+    if (source == INVALID_HANDLE_VALUE) return CopyCheck::kRefused;
     DWORD attributes = 0;
     std::uint64_t index = 0;
     bool may = AttributesOf(source, attributes) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
                FileIndexOf(source, index);
+    bool in_place = false;
     const HANDLE target = may ? OpenEntry(dst, true) : INVALID_HANDLE_VALUE;
     if (target != INVALID_HANDLE_VALUE) {
         if (AttributesOf(target, attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -38,12 +42,13 @@ bool MayCopy(const LongPath& src, const LongPath& dst) {
         // The costly question of the volume only when the indexes agree.
         std::uint64_t target_index = 0;
         if (may && FileIndexOf(target, target_index) && target_index == index) {
-            may = !(IdOf(source, source_id) && IsSame(target, source_id));
+            in_place = IdOf(source, source_id) && IsSame(target, source_id);
         }
         CloseHandle(target);
     }
     CloseHandle(source);
-    return may;
+    if (!may) return CopyCheck::kRefused;
+    return in_place ? CopyCheck::kInPlace : CopyCheck::kCopy;
 }
 
 // Flushes a closed file's data to the disk. A read-only file (the copy of a
@@ -71,7 +76,9 @@ bool FlushByName(const LongPath& path) {
 bool CopyOne(const std::string& src, const std::string& dst) {
     const LongPath long_src = LongPathOf(src);
     const LongPath long_dst = LongPathOf(dst);
-    if (!MayCopy(long_src, long_dst)) return false;
+    const CopyCheck check = MayCopy(long_src, long_dst);
+    if (check != CopyCheck::kCopy) return check == CopyCheck::kInPlace;
+    RemoveStaleTemporaries(dst);
     // The system's own copy into a new file of a private name; an existing
     // entry of that name is never touched, the next name is tried instead.
     LongPath temp = long_dst;
@@ -126,7 +133,6 @@ bool MoveOver(const LongPath& src, const LongPath& dst) {
 std::size_t CopyFiles(const std::vector<FileCopy>& files) {
     std::size_t done = 0;
     while (done < files.size()) {
-        RemoveStaleTemporaries(files[done].dst);
         if (!CopyOne(files[done].src, files[done].dst)) break;
         ++done;
     }

@@ -47,6 +47,12 @@ std::size_t ReadFile(FileHandle file, char* buffer, std::size_t size) {
     return read;
 }
 
+void RewindFile(FileHandle file) {
+    LARGE_INTEGER start;
+    start.QuadPart = 0;
+    if (!SetFilePointerEx(Handle(file), start, nullptr, FILE_BEGIN)) RaiseLastError();
+}
+
 void WriteFile(FileHandle file, const char* data, std::size_t size) {
     while (size > 0) {
         DWORD written = 0;
