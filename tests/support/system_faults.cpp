@@ -282,6 +282,7 @@ const Entry kEntries[] = {
     EntryOf<&S::close>("close"),
     EntryOf<&S::read>("read"),
     EntryOf<&S::write>("write"),
+    EntryOf<&S::lseek>("lseek"),
     EntryOf<&S::copy_file_range>("copy_file_range"),
     EntryOf<&S::fcntl>("fcntl"),
     EntryOf<&S::fsync>("fsync"),

@@ -307,10 +307,20 @@ TEST_F(WineTest, CopyFailuresAndTheOverlapWarning) {
     char attributes[16] = {};
     EXPECT_GT(::getxattr(ini().c_str(), "user.DOSATTRIB", attributes, sizeof attributes - 1), 0);
     EXPECT_EQ(std::strtoul(attributes, nullptr, 16) & 0x2, 0x2u) << attributes;
+    // Without the '_' folders the copies are there already: the warning, and
+    // then the title as after any copy, the handle saved.
+    Settings(1, "0", "1", "78");
+    EXPECT_EQ(Run(W("logs") + " " + kForm1, "Y").Lines(),
+              (Lines{"Quenbrook [w] コピー先フォルダ '" + W("logs") + "' は、\nログフォルダ '" +
+                         W("logs") + "' と重なっているので、\n中身を空にせずにコピーします。",
+                     "123 成功 [n] 「t」 ＠ news"}));
+    EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/news/123.dat"), "posts");
+    EXPECT_EQ(SavedHandle(ini()), "0");
 }
 
 // A hard link at the destination is replaced as an entry: the other log it
-// shared its data with keeps its posts. The source itself there is refused.
+// shared its data with keeps its posts. One of the source itself is the copy
+// already: it stays, and nothing is reported.
 TEST_F(WineTest, AHardLinkAtTheDestinationIsReplacedNeverWrittenThrough) {
     Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
     Thread("sv.5ch.net/news", "999", "another thread's posts", "TITLE=o\r\n");
@@ -324,9 +334,12 @@ TEST_F(WineTest, AHardLinkAtTheDestinationIsReplacedNeverWrittenThrough) {
     EXPECT_EQ(ListNames(dir / "dest/sv.5ch.net/news"), (Lines{"123.dat", "123.inf"}));
     ASSERT_EQ(::unlink(copy.c_str()), 0);
     ASSERT_EQ(::link((dir / "logs/sv.5ch.net/news/123.dat").c_str(), copy.c_str()), 0);
-    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
-              Lines{"Quenbrook [e] ログファイルのコピー中に、エラーが発生しました。"});
+    EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(), Lines{});
     EXPECT_EQ(ReadBytes(dir / "logs/sv.5ch.net/news/123.dat"), "posts");
+    struct stat copy_st, log_st;
+    ASSERT_EQ(::stat(copy.c_str(), &copy_st), 0);
+    ASSERT_EQ(::stat((dir / "logs/sv.5ch.net/news/123.dat").c_str(), &log_st), 0);
+    EXPECT_EQ(copy_st.st_ino, log_st.st_ino);
     EXPECT_EQ(ListNames(dir / "dest/sv.5ch.net/news"), (Lines{"123.dat", "123.inf"}));
 }
 
@@ -412,10 +425,10 @@ TEST_F(WineTest, AUtf8SettingsFileNamesAJapaneseLogFolder) {
     EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(), Lines{});
     EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), "posts");
     EXPECT_EQ(ReadBytes(ini()), content.substr(0, content.size() - 3) + "0\r\n");
-    WriteBytes(ini(), SettingsText(W("café¥")).Bytes());
+    WriteBytes(ini(), SettingsText(W("café¥表")).Bytes());
     EXPECT_EQ(Run(W("dest") + " " + kForm1).Lines(),
               Lines{"Quenbrook [e] 設定ファイル内、VelmLogDir の値 '" + W("caf?") +
-                    "?' には、扱えない文字が含まれています。"});
+                    "?表' には、扱えない文字が含まれています。"});
 }
 
 // Another program holds the settings file open for reading and writing and
@@ -610,12 +623,17 @@ TEST_F(WineTest, DriveLettersIntoTheRootAndADriveAsTheRoot) {
     Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
     MakeFolders(dir / "drive/old");
     ASSERT_EQ(::symlink((dir / "drive").c_str(), (devices + "d:").c_str()), 0);
-    Settings(1, "0", "0", "5");
-    run = Run("D:\\ " + std::string(kForm1), "Y");
-    EXPECT_EQ(run.Lines(), Lines{"Quenbrook [w] コピー先フォルダ 'D:' は、\nドライブのルートなので、\n"
-                                 "中身を空にせずにコピーします。"});
-    EXPECT_EQ(ListNames(dir / "drive"), (Lines{"old", "sv.5ch.net"}));
-    EXPECT_EQ(SavedHandle(ini()), "0");
+    // "\\?\D:\" keeps naming the drive's root once its separator is cut.
+    for (const std::string root : {"D:", "\\\\?\\D:"}) {
+        Settings(1, "0", "0", "5");
+        run = Run(root + "\\ " + kForm1, "Y");
+        EXPECT_EQ(run.Lines(), Lines{"Quenbrook [w] コピー先フォルダ '" + root +
+                                     "' は、\nドライブのルートなので、\n中身を空にせずにコピーします。"});
+        EXPECT_EQ(ListNames(dir / "drive"), (Lines{"old", "sv.5ch.net"}));
+        EXPECT_EQ(ReadBytes(dir / "drive/sv.5ch.net/news/123.dat"), "posts") << root;
+        EXPECT_EQ(SavedHandle(ini()), "0");
+        ::unlink((dir / "drive/sv.5ch.net/news/123.dat").c_str());
+    }
     for (const char* letter : {"q:", "p:", "m:", "d:"}) ::unlink((devices + letter).c_str());
 
     // The user's profile, as Windows names it, reached through drive Z:. (No
@@ -631,6 +649,52 @@ TEST_F(WineTest, DriveLettersIntoTheRootAndADriveAsTheRoot) {
     EXPECT_EQ(run.Lines(), Lines{"Quenbrook [w] コピー先フォルダ '" + WineSession::WinPath(users + "/" + user) +
                                  "' は、\nシステムかユーザーのフォルダ 'C:\\users\\" + user +
                                  "' と重なっているので、\n中身を空にせずにコピーします。"});
+}
+
+// Paths past the 260 characters of a plain path: a root of 300 characters
+// that the program makes, a root whose destination folder and files lie past
+// 260, a log folder past 260. Each copies and shows the title; the notices
+// name the root as it was given. (A box that wide reaches past the screen,
+// where the robot cannot see its icon: its text is compared.)
+TEST_F(WineTest, PathsPastTheOldLimitCopyAndShowTheTitle) {
+    // A folder below `dir` whose Windows path has `length` characters.
+    const auto deep = [&](std::string relative, std::size_t length) {
+        while (W(relative).size() + 1 < length) {
+            std::size_t n = std::min<std::size_t>(100, length - W(relative).size() - 1);
+            if (length - W(relative).size() - 1 - n == 1) --n;
+            relative += "/" + std::string(n, 'L');
+        }
+        return relative;
+    };
+    const std::string logs = deep("logs", 270);
+    WriteThread(dir / (logs + "/5ch/news"), "123", "deep posts", "TITLE=deep\r\n");
+    Thread("5ch/news", "123", "posts", "TITLE=t\r\n");
+    const std::string r300 = deep("r300", 300);
+    const std::string r256 = deep("r256", 256);
+    MakeFolders(dir / r256);
+    ASSERT_EQ(W(r300).size(), 300u);
+    ASSERT_EQ(W(r256).size(), 256u);
+    ASSERT_EQ(W(logs).size(), 270u);
+    struct Case {
+        std::string root, logs;
+        Lines texts;
+        const char* copy;
+    };
+    const Case cases[] = {
+        {r300, "logs", {"Quenbrook: コピー先として指定されたフォルダ '" + W(r300) +
+                            "' が存在しなかったので、\r\n新たに作成しました。",
+                        "123 成功: 「t」 ＠ news"}, "posts"},
+        {r256, "logs", {"123 成功: 「t」 ＠ news"}, "posts"},
+        {"dest", logs, {"123 成功: 「deep」 ＠ news"}, "deep posts"},
+    };
+    for (const Case& c : cases) {
+        SettingsText(W(c.logs)).WriteTo(ini());
+        const WineRun run = Run("\"" + W(c.root) + "\" " + kForm1);
+        Lines texts;
+        for (const WineBox& box : run.boxes) texts.push_back(box.caption + ": " + box.text);
+        EXPECT_EQ(texts, c.texts) << c.root;
+        EXPECT_EQ(ReadBytes(dir / (c.root + "/5ch/news/123.dat")), c.copy) << c.root;
+    }
 }
 
 // A question left open while the browser restarts: the run started after the

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/file_helpers.h"
@@ -103,15 +104,22 @@ bool NameCopyTemp(const std::string& dst, TempFile& temp) {
 }
 
 struct StagedCopy {
-    std::string src;  // system paths
+    std::string src;        // system paths
     std::string dst;
+    bool in_place = false;  // the destination entry is the source file: nothing to copy
     TempFile temp;
 };
 
+// Closes a staged copy's temporary file and removes it.
+void Discard(StagedCopy& copy) {
+    if (copy.temp.fd >= 0) System().close(copy.temp.fd);
+    if (!copy.temp.name.empty()) System().unlink(copy.temp.name.c_str());
+}
+
 // Copies the source into a new temporary file beside the destination, which
-// stays open for the flush and the move. False, with nothing left behind,
-// when either is not what a copy may use.
-bool StageCopy(StagedCopy& copy) {
+// stays open for the flush and the move; or finds the copy already in place.
+// False, with nothing left behind, when either is not what a copy may use.
+bool StageCopy(const FileCopy& file, StagedCopy& copy) {
     // Non-blocking, so that a pipe or device never holds the program up;
     // only regular files are copied.
     const int in = System().open(copy.src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
@@ -121,24 +129,24 @@ bool StageCopy(StagedCopy& copy) {
         System().close(in);
         return false;
     }
-    // The destination entry itself, a link not followed: the source file
-    // (the destination folder is the log folder) is never replaced, and only
-    // a file or a link is ever replaced.
+    // The destination entry itself, a link not followed: when it is the
+    // source file (the destination folder is the log folder, or the entry a
+    // hard link of the log), the copy is already where it goes, and the log
+    // is left as it is; only a file or a link is ever replaced.
     struct stat dst_st;
-    if (System().lstat(copy.dst.c_str(), &dst_st) == 0 &&
-        ((dst_st.st_dev == st.st_dev && dst_st.st_ino == st.st_ino) ||
-         !(S_ISREG(dst_st.st_mode) || S_ISLNK(dst_st.st_mode)))) {
-        System().close(in);
-        return false;
+    if (System().lstat(copy.dst.c_str(), &dst_st) == 0) {
+        copy.in_place = dst_st.st_dev == st.st_dev && dst_st.st_ino == st.st_ino;
+        if (copy.in_place || !(S_ISREG(dst_st.st_mode) || S_ISLNK(dst_st.st_mode))) {
+            System().close(in);
+            return copy.in_place;
+        }
     }
+    RemoveStaleTemporaries(file.dst);
     const bool ok =
         CreateCopyTemp(FolderOfSystemPath(copy.dst), copy.dst, st.st_mode & 0777, copy.temp) &&
         CopyContent(in, copy.temp.fd);
     System().close(in);
-    if (!ok && copy.temp.fd >= 0) {
-        System().close(copy.temp.fd);
-        if (!copy.temp.name.empty()) System().unlink(copy.temp.name.c_str());
-    }
+    if (!ok) Discard(copy);
     return ok;
 }
 
@@ -147,26 +155,32 @@ bool StageCopy(StagedCopy& copy) {
 void ForgetUnnamedFileSupport() { unnamed_support = Unnamed::kNotAsked; }
 
 std::size_t CopyFiles(const std::vector<FileCopy>& files) {
-    // Every path converted, and what killed runs left removed, before any
-    // copy holds a file open: a conversion that fails leaves nothing open.
-    std::vector<StagedCopy> paths;
-    for (const FileCopy& file : files) {
-        RemoveStaleTemporaries(file.dst);
-        paths.push_back(StagedCopy{SystemPath(file.src), SystemPath(file.dst), TempFile()});
-    }
     std::vector<StagedCopy> staged;
-    for (StagedCopy& copy : paths) {
-        if (!StageCopy(copy)) break;
-        staged.push_back(copy);
+    try {
+        for (const FileCopy& file : files) {
+            StagedCopy copy;
+            copy.src = SystemPath(file.src);
+            copy.dst = SystemPath(file.dst);
+            if (!StageCopy(file, copy)) break;
+            staged.push_back(copy);
+        }
+    } catch (const InOutError&) {
+        // A path the converter failed on: no copy staged before it stays.
+        for (StagedCopy& copy : staged) Discard(copy);
+        throw;
     }
     // The disk writes all copies at once; the flushes that follow then wait
     // for one write, not one after the other.
     for (const StagedCopy& copy : staged) {
-        System().sync_file_range(copy.temp.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        if (!copy.in_place) System().sync_file_range(copy.temp.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     }
     std::size_t done = 0;
     bool ok = true;
     for (StagedCopy& copy : staged) {
+        if (copy.in_place) {
+            if (ok) ++done;
+            continue;
+        }
         ok = ok && Flush(copy.temp.fd) && NameCopyTemp(copy.dst, copy.temp);
         ok = (System().close(copy.temp.fd) == 0) && ok;
         ok = ok && System().rename(copy.temp.name.c_str(), copy.dst.c_str()) == 0;
