@@ -141,8 +141,8 @@ class Mutants:
                     self.negate(a, i, "?: condition negated")
                     self.operands(a, i)
             elif t.text == "return" or (t.text == "=" and i > 0):
-                b = i + 1
-                while b < n and toks[b].text != ";":
+                b = i + 1  # to the end of the statement, or of a ?: condition
+                while b < n and toks[b].text not in (";", "?"):
                     b = self.pair.get(b, b) + 1 if toks[b].text in OPEN else b + 1
                 self.operands(i + 1, b)
 

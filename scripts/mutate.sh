@@ -9,8 +9,8 @@
 #   scripts/mutate.sh [--budget seconds] [--timeout seconds] [file...]
 # The budget (default $MUTATE_BUDGET, else 3600) counts from the start, the
 # set-up included: no mutant starts once it is spent, and one it cuts short
-# counts as not tried. The timeout (default ten times the tests' clean run,
-# at least 60 s) ends one mutant's tests: that mutant timed out. Without
+# counts as not tried. The timeout (default three times the tests' clean
+# run, at least 60 s) ends one mutant's tests: that mutant timed out. Without
 # files: src/browser_run/, src/copy/, src/settings/ and folder identity and
 # text files of src/base/.
 set -uo pipefail
@@ -53,7 +53,7 @@ bash -c "$tests" >"$scratch/clean.log" 2>&1 || {
   exit 2
 }
 clean=$((SECONDS - clean_start))
-[ -n "$limit" ] || limit=$((clean * 10 > 60 ? clean * 10 : 60))
+[ -n "$limit" ] || limit=$((clean * 3 > 60 ? clean * 3 : 60))
 echo "$total mutants; the tests take ${clean} s on the unchanged tree; ${limit} s each at most"
 
 tried=0 killed=0 survived=0 timed_out=0 unbuilt=0 not_tried=0 current=
