@@ -23,8 +23,10 @@ find "$build" -name '*.gcno' -printf '%h\n' | sort -u | xargs chmod a+rwx
   exit 1
 }
 tail -n 3 "$build/ctest.log" | head -n 1
+# Counters are looked for below the build folder only: elsewhere in the tree
+# a Wine prefix's drive Z: leads to / again and again.
 gcovr=(gcovr --root . --filter src/ --object-directory "$build"
-       --exclude-throw-branches --exclude-unreachable-branches)
+       --exclude-throw-branches --exclude-unreachable-branches "$build")
 case $mode in
   --summary) "${gcovr[@]}" --print-summary --txt /dev/null | grep -E '^(lines|branches):' ;;
   --lines)
