@@ -60,7 +60,7 @@ protected:
 
 TEST_F(WineTest, FirstRunWritesTheTemplateThenTheTemplateIsRejected) {
     const WineRun first = WineSession::Run(exe(), "\"" + WineSession::WinPath(exe()) + "\"");
-    EXPECT_EQ(first.exit_code, 0);
+    EXPECT_EQ(first.outcome, "exit code 0");
     EXPECT_EQ(first.Lines(), Lines{"Quenbrook [e] 設定ファイル 'Quenbrook.ini' が\nフォルダ '" +
                                    W("prog") +
                                    "' 内に\n見つからなかったので、雛型を上記フォルダ内に作成しました。"});
@@ -72,7 +72,7 @@ TEST_F(WineTest, FirstRunWritesTheTemplateThenTheTemplateIsRejected) {
 TEST_F(WineTest, NoticeBoxStyles) {
     Settings(2);
     const WineRun run = Run("");
-    ASSERT_EQ(run.boxes.size(), 1u);
+    ASSERT_EQ(run.boxes.size(), 1u) << run.outcome;
     const WineBox& box = run.boxes[0];
     EXPECT_EQ(box.Line(),
               "Quenbrook [e] Velmaris の [ツール(T)｜ツールの設定(T)...] に登録して使用して下さい。");
@@ -110,7 +110,7 @@ TEST_F(WineTest, ArgumentsThroughRealCommandLines) {
     };
     for (const Case& c : cases) {
         const WineRun run = Run(c.args);
-        EXPECT_EQ(run.exit_code, 0) << c.args;
+        EXPECT_EQ(run.outcome, "exit code 0") << c.args;
         EXPECT_EQ(run.Lines(), c.boxes) << c.args;
     }
     EXPECT_TRUE(IsFolder(root_spaced));
@@ -164,7 +164,7 @@ TEST_F(WineTest, BothFormsBothGenerationsWithAndWithoutUnderscores) {
     for (const Case& c : cases) {
         Settings(c.generation, c.add);
         const WineRun run = Run(W("dest") + " \"" + c.url + "\"");
-        EXPECT_EQ(run.exit_code, 0);
+        EXPECT_EQ(run.outcome, "exit code 0");
         EXPECT_EQ(run.Lines(), Lines{c.title}) << c.url;
         EXPECT_EQ(ReadBytes(dir / (std::string(c.copied) + ".dat")), c.bytes) << c.copied;
     }
@@ -267,7 +267,7 @@ TEST_F(WineTest, AFileThatCannotBeDeletedAndALinkInTheRoot) {
     Lines shown = run.Lines();
     // The listing order is the file system's; compare the notices as a set
     // after the question, which always comes first.
-    ASSERT_EQ(shown.size(), expected.size());
+    ASSERT_EQ(shown.size(), expected.size()) << run.outcome;
     EXPECT_EQ(shown[0], expected[0]);
     std::sort(shown.begin() + 1, shown.end());
     Lines sorted = expected;
@@ -358,8 +358,8 @@ TEST_F(WineTest, TitleNoticeAndShowTitleOff) {
 TEST_F(WineTest, UncaughtFailures) {
     Settings(2);
     WineRun run = Run("\\ " + std::string(kForm1));
-    EXPECT_EQ(run.exit_code, 1);
-    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.outcome, "exit code 1");
+    ASSERT_EQ(run.boxes.size(), 1u) << run.outcome;
     const std::string text = run.boxes[0].Line();
     EXPECT_EQ(text.rfind("アプリケーション エラー [e] Exceptionがモジュール Quenbrook.exe の ", 0), 0u)
         << text;
@@ -371,8 +371,8 @@ TEST_F(WineTest, UncaughtFailures) {
     ::unlink(ini().c_str());
     MakeFolders(ini());
     run = Run("");
-    EXPECT_EQ(run.exit_code, 1);
-    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.outcome, "exit code 1");
+    ASSERT_EQ(run.boxes.size(), 1u) << run.outcome;
     EXPECT_NE(run.Lines()[0].find("EInOutErrorがモジュール Quenbrook.exe の "), std::string::npos);
     EXPECT_NE(run.Lines()[0].find(" で発生しました。\nファイルへのアクセスが拒否されました."),
               std::string::npos)
@@ -389,8 +389,8 @@ TEST_F(WineTest, UncaughtFailures) {
     auto holder = WineSession::StartBrowser("THolder", handle, ini());
     run = Run(W("dest") + " " + kForm1);
     holder->Stop();
-    EXPECT_EQ(run.exit_code, 1);
-    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.outcome, "exit code 1");
+    ASSERT_EQ(run.boxes.size(), 1u) << run.outcome;
     EXPECT_EQ(run.boxes[0].Line().rfind("アプリケーション エラー [e] EInOutErrorがモジュール Quenbrook.exe の ", 0),
               0u) << run.boxes[0].Line();
     EXPECT_NE(run.boxes[0].Line().find(" で発生しました。\nI/O エラー (32)."), std::string::npos)
@@ -404,8 +404,8 @@ TEST_F(WineTest, UncaughtFailures) {
     MakeFolders(dir / "dest2");
     run = Run(W("dest2") + " " + kForm1);
     ::chmod(ini().c_str(), 0644);
-    EXPECT_EQ(run.exit_code, 1);
-    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.outcome, "exit code 1");
+    ASSERT_EQ(run.boxes.size(), 1u) << run.outcome;
     EXPECT_NE(run.boxes[0].Line().find(" で発生しました。\nファイルへのアクセスが拒否されました."),
               std::string::npos)
         << run.boxes[0].Line();
@@ -441,7 +441,7 @@ TEST_F(WineTest, ASettingsFileHeldWithWriteSharingIsRewrittenInPlace) {
     auto holder = WineSession::StartBrowser("THolder", handle, ini(), true);
     const WineRun run = Run(W("dest") + " " + kForm1);
     holder->Stop();
-    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.outcome, "exit code 0");
     EXPECT_EQ(run.Lines(), Lines{});
     EXPECT_EQ(ReadBytes(ini()), SettingsText(W("logs")).ShowTitle("0").Bytes() + "User=1\r\n");
     EXPECT_EQ(ListNames(dir / "prog"), (Lines{"Quenbrook.exe", "Quenbrook.ini"}));
@@ -490,7 +490,7 @@ TEST_F(WineTest, EmptyingNeverReachesOutsideTheRoot) {
     const std::string program = ReadBytes(exe());
     Settings(1, "0", "0", "5");
     const WineRun run = Run(W("dest") + " " + kForm1, "Y");
-    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.outcome, "exit code 0");
     EXPECT_EQ(run.Lines(),
               (Lines{"Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + W("dest") +
                          "' の中身を空にしますか？",
@@ -517,7 +517,7 @@ TEST_F(WineTest, EmptyingNeverReachesOutsideTheRoot) {
     WriteBytes(dir / "café prog/Quenbrook.exe", ReadBytes(exe()));
     const WineRun moved = WineSession::Run(dir / "café prog/Quenbrook.exe",
                                            "Quenbrook.exe " + W("dest") + " " + kForm1);
-    EXPECT_EQ(moved.exit_code, 0);
+    EXPECT_EQ(moved.outcome, "exit code 0");
     EXPECT_EQ(moved.Lines(), Lines{"Quenbrook [e] Quenbrook.exe を置いたフォルダ '" +
                                    W("caf? prog") +
                                    "' の名前には、扱えない文字が含まれています。\n別のフォルダに移して下さい。"});
@@ -606,7 +606,7 @@ TEST_F(WineTest, DriveLettersIntoTheRootAndADriveAsTheRoot) {
     WineRun run = WineSession::Run(dir / "dest/prog/Quenbrook.exe",
                                    "P:\\Quenbrook.exe " + W("dest") + " " + kForm1, "Y");
     EXPECT_EQ(documents("%USERPROFILE%\\Documents"), 0);
-    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.outcome, "exit code 0");
     Lines shown = run.Lines();
     std::sort(shown.begin(), shown.end());
     EXPECT_EQ(shown, (Lines{"Quenbrook [e] フォルダ '" + W("dest") + "\\docs' を削除できませんでした。",
