@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "platform/folder_walk.h"
 #include "platform/folders.h"
 
 namespace qb {
@@ -49,6 +50,33 @@ bool IsSame(HANDLE h, const FolderId& id);
 // The open file's or folder's own full path in the long form ("\\?\C:\..." or
 // "\\?\UNC\server\share\..."), as the system resolved it.
 bool FinalPath(HANDLE h, std::wstring& path);
+
+// Opens the entry `name` of the open folder `parent` relative to it, the
+// entry itself when it is a link or junction (FILE_OPEN_REPARSE_POINT),
+// with NtCreateFile's `options` added. INVALID_HANDLE_VALUE when it cannot
+// be opened; `status` is then the reason (an NTSTATUS below 0).
+HANDLE OpenEntryOf(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share,
+                   ULONG options, LONG& status);
+
+// Whether `h`, opened as the entry `name` of the folder whose final path is
+// `parent_path`, is that entry itself, not what a link there leads to.
+bool IsEntryItself(HANDLE h, const std::wstring& parent_path, const std::wstring& name);
+
+// Opens the listed entry `name` of `parent` (final path `parent_path`) with
+// `access`, only when it is still that entry: of `kind` by the handle's
+// own attributes (a link: a reparse point; a folder: a directory and no
+// reparse point; a file: neither), with the file index `index`, and itself.
+// INVALID_HANDLE_VALUE otherwise.
+HANDLE OpenListedEntry(HANDLE parent, const std::wstring& parent_path, const std::wstring& name,
+                       EntryKind kind, std::uint64_t index, ACCESS_MASK access);
+
+// Where the walk up the parents stops in a long-form path: the length of
+// its drive's root ("\\?\C:\") or network share ("\\?\UNC\server\share").
+std::size_t VolumeRootLength(const std::wstring& path);
+
+// A path in the long form: "\\?\C:\...", "\\?\UNC\server\share\..." (as
+// GetFinalPathNameByHandle gives it), whatever form `path` has.
+std::wstring LongForm(const std::wstring& path);
 
 // `path` + "." + process id + "-" + counter + ".tmp": a name of this run only.
 std::wstring PrivateName(const std::wstring& path);

@@ -1,9 +1,7 @@
 // Folder identity on Windows: the volume serial number and file ID of an
-// open handle, the walk up the parents of a folder's final path, and the
-// folders no emptying may reach.
+// open handle, the walk up the parents of a folder's final path, and
+// volume roots.
 #include <windows.h>
-
-#include <knownfolders.h>
 
 #include <algorithm>
 
@@ -39,6 +37,22 @@ bool RootVolumeSerial(const std::wstring& root, HANDLE h, std::uint64_t& serial)
     return true;
 }
 
+// Whether a long-form path names the root of a drive ("\\?\C:\"), of a
+// share ("\\?\UNC\server\share") or of a volume by its name
+// ("\\?\Volume{...}\"), a trailing separator or not.
+bool NamesVolumeRoot(std::wstring path) {
+    while (path.size() > 4 && path.back() == L'\\' && path[path.size() - 2] != L':') {
+        path.pop_back();
+    }
+    if (path.find(L':') == std::wstring::npos &&
+        path.compare(0, 8, L"\\\\?\\UNC\\") != 0) {
+        return path.find(L'\\', 4) == std::wstring::npos;
+    }
+    return path.size() <= VolumeRootLength(path);
+}
+
+}  // namespace
+
 // Where the walk up the parents stops: the root of a drive ("\\?\C:\") or a
 // network share ("\\?\UNC\server\share").
 std::size_t VolumeRootLength(const std::wstring& path) {
@@ -60,69 +74,6 @@ std::wstring LongForm(const std::wstring& path) {
     if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
     return L"\\\\?\\" + path;
 }
-
-// Whether a long-form path names the root of a drive ("\\?\C:\"), of a
-// share ("\\?\UNC\server\share") or of a volume by its name
-// ("\\?\Volume{...}\"), a trailing separator or not.
-bool NamesVolumeRoot(std::wstring path) {
-    while (path.size() > 4 && path.back() == L'\\' && path[path.size() - 2] != L':') {
-        path.pop_back();
-    }
-    if (path.find(L':') == std::wstring::npos &&
-        path.compare(0, 8, L"\\\\?\\UNC\\") != 0) {
-        return path.find(L'\\', 4) == std::wstring::npos;
-    }
-    return path.size() <= VolumeRootLength(path);
-}
-
-// A DLL of the system, loaded from the system folder only, so that no DLL of
-// the same name beside the program is ever loaded in its place.
-HMODULE SystemLibrary(const wchar_t* name) {
-    wchar_t folder[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return nullptr;
-    return LoadLibraryW((std::wstring(folder, n) + L"\\" + name).c_str());
-}
-
-// The paths of the known folders that no emptying may reach. The shell is
-// loaded only here, on the rare run that may empty the root, so that an
-// ordinary run does not pay for it.
-std::vector<std::wstring> SystemFolderPaths() {
-    std::vector<std::wstring> paths;
-    using GetKnownFolderPath = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
-    using FreeTaskMemory = void(WINAPI*)(LPVOID);
-    const HMODULE shell = SystemLibrary(L"shell32.dll");
-    const HMODULE ole = SystemLibrary(L"ole32.dll");
-    const auto get = shell ? reinterpret_cast<GetKnownFolderPath>(reinterpret_cast<void*>(
-                                 GetProcAddress(shell, "SHGetKnownFolderPath")))
-                           : nullptr;
-    const auto free = ole ? reinterpret_cast<FreeTaskMemory>(reinterpret_cast<void*>(
-                                GetProcAddress(ole, "CoTaskMemFree")))
-                          : nullptr;
-    if (get != nullptr && free != nullptr) {
-        const GUID* const known[] = {
-            &FOLDERID_Profile,  &FOLDERID_Desktop,      &FOLDERID_Documents,
-            &FOLDERID_Downloads, &FOLDERID_Pictures,    &FOLDERID_Music,
-            &FOLDERID_Videos,   &FOLDERID_Windows,      &FOLDERID_ProgramFiles,
-            &FOLDERID_ProgramFilesX86, &FOLDERID_ProgramData,
-        };
-        for (const GUID* id : known) {
-            PWSTR path = nullptr;
-            if (SUCCEEDED(get(*id, 0, nullptr, &path)) && path != nullptr) paths.push_back(path);
-            free(path);
-        }
-    }
-    if (ole) FreeLibrary(ole);
-    if (shell) FreeLibrary(shell);
-    // A 32-bit program is told the 32-bit Program Files; the other one is
-    // named in the environment on 64-bit Windows.
-    wchar_t other[MAX_PATH];
-    const DWORD n = GetEnvironmentVariableW(L"ProgramW6432", other, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) paths.push_back(std::wstring(other, n));
-    return paths;
-}
-
-}  // namespace
 
 HANDLE OpenForIdentity(const std::wstring& path) {
     return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
@@ -246,23 +197,6 @@ bool IsVolumeRoot(OpenFolder folder, const std::string& path) {
     volume.resize(lstrlenW(volume.c_str()));
     return CompareStringOrdinal(volume.c_str(), static_cast<int>(volume.size()), plain.c_str(),
                                 static_cast<int>(plain.size()), TRUE) == CSTR_EQUAL;
-}
-
-std::vector<NamedFolder> OpenSystemFolders() {
-    std::vector<NamedFolder> folders;
-    for (const std::wstring& path : SystemFolderPaths()) {
-        const HANDLE h = OpenForIdentity(path);
-        if (h == INVALID_HANDLE_VALUE) continue;
-        if (!IsFolderHandle(h)) {
-            CloseHandle(h);
-            continue;
-        }
-        NamedFolder named;
-        ToCp932(path, named.path);
-        named.folder.value = reinterpret_cast<std::intptr_t>(h);
-        folders.push_back(named);
-    }
-    return folders;
 }
 
 }  // namespace qb
