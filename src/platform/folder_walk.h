@@ -48,6 +48,13 @@ enum class ChildFolder {
 ChildFolder OpenChildFolder(OpenFolder parent, const SystemString& name, OpenFolder& child,
                             FolderId& id);
 
+// Opens the folder that the child `name` of `parent` leads to as the system
+// resolves it, links followed and mounts crossed: to know the folders the
+// emptying must keep however they are reached (a board's folder the user
+// moved elsewhere and linked), never to walk what is removed. False when it
+// leads to no folder or cannot be opened.
+bool OpenChildFollowingLinks(OpenFolder parent, const SystemString& name, OpenFolder& child);
+
 // Going down from `parent` into one of its children: POSIX closes `parent`
 // (coming back, it is opened again through ".."), so that a few descriptors
 // serve any depth; Windows keeps it open without delete sharing, so that it

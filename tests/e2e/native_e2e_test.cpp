@@ -39,6 +39,7 @@ protected:
     }
 
     TempFolder dir;
+    ScopedVariable data_home{"XDG_DATA_HOME", dir / "data"};  // the trash's
     std::string program;
 };
 

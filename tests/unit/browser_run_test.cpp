@@ -11,7 +11,7 @@
 
 #include "app/run_driver.h"
 #include "base/folder_identity.h"
-#include "browser_run/emptying_guard.h"
+#include "locate/folder_facts.h"
 #include "support/sandbox.h"
 #include "support/settings_text.h"
 #include "support/system_faults.h"
@@ -141,22 +141,46 @@ TEST_F(BrowserRunTest, ALinkIsRemovedAsALinkAndNeverEntered) {
 }
 
 // A file that cannot be removed (read-only, in use): one notice for it and
-// one for each folder between it and the root.
+// one for each folder between it and the root, whether it is removed for good
+// from the start or the bin did not take the folder that holds it.
 TEST_F(BrowserRunTest, AFileThatCannotBeRemoved) {
     const std::string stuck = box.root() + "/old/deeper/1.dat";
-    SystemFaults faults;
-    faults.Fail(Call::kRemove, stuck, EPERM);
-    box.Settings(1, "0", "0", "1");
-    box.ui.answers = {true};
-    box.Run({box.root(), kUrl});
-    const Texts expected = {
-        Question(),
-        "ファイル '" + stuck + "' を削除できませんでした。",
-        "フォルダ '" + box.root() + "/old/deeper' を削除できませんでした。",
-        "フォルダ '" + box.root() + "/old' を削除できませんでした。",
+    const struct {
+        const char* what;
+        std::string extra_line;  // in the settings file
+        int rename_error;        // of a move into the trash
+        std::string refused;     // the moves that fail with it
+        Texts trashed;
+    } cases[] = {
+        {"without the bin", "UseRcyBin=0\r\n", 0, "", {}},
+        // The copy of the case before goes too.
+        {"the folder's move refused", "", EIO, "/files/old",
+         {box.root() + "/sv.5ch.net", box.root() + "/top.txt"}},
+        {"the trash on another file system", "", EXDEV, "/files/", {}},
     };
-    EXPECT_EQ(box.Texts(), expected);
-    EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/news/123.dat"), "posts");  // copy went on
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ScopedVariable data_home("XDG_DATA_HOME", box.dir / ("data" + std::to_string(++n)));
+        WriteBytes(box.root() + "/top.txt", "x");
+        SystemFaults faults;
+        faults.Fail(Call::kRemove, stuck, EPERM);
+        if (c.rename_error != 0) faults.Fail(Call::kRename, "/Trash" + c.refused, c.rename_error);
+        box.Settings(1, "0", "0", "1");
+        WriteBytes(box.ini(), ReadBytes(box.ini()) + c.extra_line);
+        box.ui.answers = {true};
+        box.Run({box.root(), kUrl});
+        const Texts expected = {
+            Question(),
+            "ファイル '" + stuck + "' を削除できませんでした。",
+            "フォルダ '" + box.root() + "/old/deeper' を削除できませんでした。",
+            "フォルダ '" + box.root() + "/old' を削除できませんでした。",
+        };
+        EXPECT_EQ(box.Texts(), expected);
+        EXPECT_EQ(ListNames(box.root()), (Texts{"old", "sv.5ch.net"}));
+        EXPECT_EQ(TrashedPaths(box.dir / ("data" + std::to_string(n))), c.trashed);
+        EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/news/123.dat"), "posts");  // copy went on
+    }
 }
 
 TEST_F(BrowserRunTest, ARootOverlappingTheLogFolderIsNeverEmptied) {
@@ -359,7 +383,8 @@ TEST(EmptyingGuardTest, TheFoldersDownToTheLogFilesAreKept) {
     places.program_folder = dir.path();
     places.source_folder = dir / "logs/5ch/news";
     places.source_dat = dir / "logs/5ch/news/sub\\123.dat";
-    const std::vector<qb::FolderId> kept = qb::FoldersKept(places, dir / "Quenbrook.ini");
+    const std::vector<qb::FolderId> kept =
+        qb::FolderFacts(places, dir / "Quenbrook.ini").Kept();
     qb::FolderId sub;
     ASSERT_TRUE(qb::FolderIdAt(dir / "logs/5ch/news/sub", sub));
     EXPECT_NE(std::find(kept.begin(), kept.end(), sub), kept.end());

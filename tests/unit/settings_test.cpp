@@ -3,6 +3,7 @@
 #include "base/notices.h"
 #include "base/text_file.h"
 #include "settings/handle_writeback.h"
+#include "settings/saved_handle.h"
 #include "settings/settings_file.h"
 #include "settings/settings_loader.h"
 #include "settings/settings_syntax.h"
@@ -134,7 +135,9 @@ TEST_F(SettingsTest, ValidValuesAreLoaded) {
     for (const Case& c : cases) {
         EXPECT_EQ(Load(Settings(c.version, c.handle)), "") << c.version << " " << c.handle;
         EXPECT_EQ(loaded->generation, c.generation);
-        EXPECT_EQ(loaded->saved_handle, c.saved);
+        std::uint32_t saved = 0;
+        EXPECT_TRUE(ReadSavedHandle(Ini(), saved));
+        EXPECT_EQ(saved, c.saved);
         EXPECT_EQ(loaded->file, Ini());
     }
 }
@@ -259,7 +262,9 @@ TEST_F(SettingsTest, WriteBackReplacesTheHandleAndKeepsEveryOtherLine) {
 
     SaveWindowHandle(Ini(), 0);
     ASSERT_EQ(Load(qbtest::ReadBytes(Ini())), "");
-    EXPECT_EQ(loaded->saved_handle, 0u);
+    std::uint32_t saved = 1;
+    EXPECT_TRUE(ReadSavedHandle(Ini(), saved));
+    EXPECT_EQ(saved, 0u);
     EXPECT_EQ(qbtest::SavedHandle(Ini()), "0");
 }
 

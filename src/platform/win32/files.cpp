@@ -1,4 +1,4 @@
-// Folder queries and listing over the wide Win32 API.
+// Folder queries and creation over the wide Win32 API.
 #include <windows.h>
 
 #include "platform/files.h"
@@ -60,24 +60,6 @@ bool FileIsPresent(const std::string& path) {
         default:
             return true;
     }
-}
-
-bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries) {
-    entries.clear();
-    WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW(WidePath(dir + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    const DWORD skipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kVolumeAttribute;
-    do {
-        if ((data.dwFileAttributes & skipped) || IsDot(data.cFileName)) continue;
-        FolderEntry entry;
-        ToCp932(data.cFileName, entry.name);
-        entry.is_folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        entry.is_link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        entries.push_back(entry);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return true;
 }
 
 bool CreateFolder(const std::string& path) {
