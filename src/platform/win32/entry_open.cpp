@@ -14,11 +14,10 @@ using CreateFileFunction = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES
                                          IO_STATUS_BLOCK*, LARGE_INTEGER*, ULONG, ULONG, ULONG,
                                          ULONG, void*, ULONG);
 
-// From ntdll, which every process has loaded: the one call that opens a
-// name relative to an open folder.
+// The one call that opens a name relative to an open folder.
 CreateFileFunction CreateFunction() {
-    static const auto create = reinterpret_cast<CreateFileFunction>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtCreateFile")));
+    static const auto create = reinterpret_cast<CreateFileFunction>(
+        reinterpret_cast<void*>(NtdllFunction("NtCreateFile")));
     return create;
 }
 
@@ -29,9 +28,9 @@ HANDLE OpenEntryOf(HANDLE parent, const std::wstring& name, ACCESS_MASK access, 
     status = -1;
     const CreateFileFunction create = CreateFunction();
     // A name holding a separator would lead below the folder, an empty one
-    // would open the folder itself.
-    if (create == nullptr || name.empty() || name.size() > 32767 ||
-        name.find_first_of(L"\\/") != std::wstring::npos) {
+    // or "." would open the folder itself, ".." its parent.
+    if (create == nullptr || name.empty() || name == L"." || name == L".." ||
+        name.size() > 32767 || name.find_first_of(L"\\/") != std::wstring::npos) {
         return INVALID_HANDLE_VALUE;
     }
     UNICODE_STRING text;
@@ -42,9 +41,8 @@ HANDLE OpenEntryOf(HANDLE parent, const std::wstring& name, ACCESS_MASK access, 
     IO_STATUS_BLOCK io;
     HANDLE h = INVALID_HANDLE_VALUE;
     status = create(&h, access | SYNCHRONIZE, &attributes, &io, nullptr, 0, share, FILE_OPEN,
-                    options | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT |
-                        FILE_SYNCHRONOUS_IO_NONALERT,
-                    nullptr, 0);
+                    options | FILE_OPEN_FOR_BACKUP_INTENT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr,
+                    0);
     return status < 0 ? INVALID_HANDLE_VALUE : h;
 }
 
@@ -56,18 +54,24 @@ HANDLE OpenEntryOf(HANDLE parent, const std::wstring& name, ACCESS_MASK access, 
 bool IsEntryItself(HANDLE h, const std::wstring& parent_path, const std::wstring& name) {
     std::wstring path;
     if (!FinalPath(h, path)) return false;
-    std::wstring folder = parent_path;
-    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
-    if (path == folder + name) return true;
-    std::wstring cut = name;
-    while (!cut.empty() && (cut.back() == L'.' || cut.back() == L' ')) cut.pop_back();
-    return !cut.empty() && cut.size() < name.size() && path == folder + cut;
+    std::size_t folder = parent_path.size();
+    if (folder == 0 || parent_path.back() != L'\\') ++folder;
+    if (path.size() <= folder || path.compare(0, parent_path.size(), parent_path) != 0 ||
+        path[folder - 1] != L'\\') {
+        return false;
+    }
+    std::size_t length = name.size();
+    if (path.compare(folder, std::wstring::npos, name) == 0) return true;
+    while (length > 0 && (name[length - 1] == L'.' || name[length - 1] == L' ')) --length;
+    return length > 0 && length < name.size() &&
+           path.compare(folder, std::wstring::npos, name, 0, length) == 0;
 }
 
 HANDLE OpenListedEntry(HANDLE parent, const std::wstring& parent_path, const std::wstring& name,
                        EntryKind kind, std::uint64_t index, ACCESS_MASK access) {
     LONG status = 0;
-    const HANDLE h = OpenEntryOf(parent, name, access | FILE_READ_ATTRIBUTES, kShareAll, 0, status);
+    const HANDLE h = OpenEntryOf(parent, name, access | FILE_READ_ATTRIBUTES, kShareAll,
+                                 FILE_OPEN_REPARSE_POINT, status);
     if (h == INVALID_HANDLE_VALUE) return h;
     DWORD attributes = 0;
     std::uint64_t found = 0;

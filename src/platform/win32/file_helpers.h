@@ -15,11 +15,8 @@ namespace qb {
 // Every kind of sharing: others may read, write, rename and delete meanwhile.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// The attribute of a volume label, which a listing skips.
+// The attribute of a volume label: such an entry counts as hidden.
 constexpr DWORD kVolumeAttribute = 0x8;
-
-// "." or "..": the folder itself or its parent, which a search lists too.
-bool IsDot(const wchar_t* name);
 
 // The attributes of the exact name; INVALID_FILE_ATTRIBUTES when there is none.
 DWORD Attributes(const std::string& path);
@@ -31,6 +28,10 @@ std::wstring FullPath(const std::wstring& path);
 // Opens a file or folder for its attributes only; a link or junction is
 // followed.
 HANDLE OpenForIdentity(const std::wstring& path);
+
+// A function of ntdll, which every process has loaded; nullptr when it has
+// none of that name.
+FARPROC NtdllFunction(const char* name);
 
 // The file index of an open file or folder (a cheap query).
 bool FileIndexOf(HANDLE h, std::uint64_t& index);
@@ -51,10 +52,11 @@ bool IsSame(HANDLE h, const FolderId& id);
 // "\\?\UNC\server\share\..."), as the system resolved it.
 bool FinalPath(HANDLE h, std::wstring& path);
 
-// Opens the entry `name` of the open folder `parent` relative to it, the
-// entry itself when it is a link or junction (FILE_OPEN_REPARSE_POINT),
-// with NtCreateFile's `options` added. INVALID_HANDLE_VALUE when it cannot
-// be opened; `status` is then the reason (an NTSTATUS below 0).
+// Opens the entry `name` of the open folder `parent` relative to it, with
+// NtCreateFile's `options` (FILE_OPEN_REPARSE_POINT: the entry itself when
+// it is a link or junction, never what it leads to). INVALID_HANDLE_VALUE
+// when it cannot be opened; `status` is then the reason (an NTSTATUS below
+// 0).
 HANDLE OpenEntryOf(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share,
                    ULONG options, LONG& status);
 
@@ -71,7 +73,8 @@ HANDLE OpenListedEntry(HANDLE parent, const std::wstring& parent_path, const std
                        EntryKind kind, std::uint64_t index, ACCESS_MASK access);
 
 // Where the walk up the parents stops in a long-form path: the length of
-// its drive's root ("\\?\C:\") or network share ("\\?\UNC\server\share").
+// its drive's root ("\\?\C:\"), network share ("\\?\UNC\server\share") or
+// volume named by its GUID ("\\?\Volume{...}\"), at most the path's.
 std::size_t VolumeRootLength(const std::wstring& path);
 
 // A path in the long form: "\\?\C:\...", "\\?\UNC\server\share\..." (as

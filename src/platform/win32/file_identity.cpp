@@ -17,15 +17,17 @@ namespace {
 constexpr int kFileInternalInformation = 6;
 using QueryInformationFile = LONG(WINAPI*)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG, int);
 
-// From ntdll, which every process has loaded.
 QueryInformationFile QueryFunction() {
     static const auto query = reinterpret_cast<QueryInformationFile>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"),
-                                               "NtQueryInformationFile")));
+        reinterpret_cast<void*>(NtdllFunction("NtQueryInformationFile")));
     return query;
 }
 
 }  // namespace
+
+FARPROC NtdllFunction(const char* name) {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name);
+}
 
 bool FileIndexOf(HANDLE h, std::uint64_t& index) {
     const QueryInformationFile query = QueryFunction();

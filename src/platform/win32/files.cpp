@@ -8,10 +8,6 @@
 
 namespace qb {
 
-bool IsDot(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
-}
-
 DWORD Attributes(const std::string& path) {
     return GetFileAttributesW(WidePath(path).c_str());
 }

@@ -53,8 +53,9 @@ bool NamesVolumeRoot(std::wstring path) {
 
 }  // namespace
 
-// Where the walk up the parents stops: the root of a drive ("\\?\C:\") or a
-// network share ("\\?\UNC\server\share").
+// Where the walk up the parents stops: the root of a drive ("\\?\C:\"), a
+// network share ("\\?\UNC\server\share") or a volume named by its GUID
+// ("\\?\Volume{...}\").
 std::size_t VolumeRootLength(const std::wstring& path) {
     const std::wstring unc = L"\\\\?\\UNC\\";
     if (path.compare(0, unc.size(), unc) == 0) {
@@ -63,8 +64,12 @@ std::size_t VolumeRootLength(const std::wstring& path) {
         const std::size_t share_end = path.find(L'\\', server_end + 1);
         return share_end == std::wstring::npos ? path.size() : share_end;
     }
+    if (path.compare(4, 7, L"Volume{") == 0) {
+        const std::size_t end = path.find(L'\\', 4);
+        return end == std::wstring::npos ? path.size() : end + 1;
+    }
     const std::size_t colon = path.find(L':');
-    return colon == std::wstring::npos ? path.size() : colon + 2;
+    return colon == std::wstring::npos ? path.size() : std::min(colon + 2, path.size());
 }
 
 // A path in the long form: "\\?\C:\...", "\\?\UNC\server\share\..." (as

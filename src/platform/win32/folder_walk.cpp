@@ -18,11 +18,11 @@ HANDLE Handle(OpenFolder folder) { return reinterpret_cast<HANDLE>(folder.value)
 // The entries that `listing`, a handle open for listing, gives, a buffer
 // at a time; their identities on the listed folder's volume `volume`.
 bool ReadListing(HANDLE listing, std::uint64_t volume, std::vector<ListedEntry>& entries) {
-    std::vector<LONGLONG> buffer(64 * 1024 / sizeof(LONGLONG));  // aligned as the records need
-    const DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(LONGLONG));
+    // One run lists one folder at a time; aligned as the records need.
+    alignas(8) static char buffer[64 * 1024];
     FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
     for (;;) {
-        if (!GetFileInformationByHandleEx(listing, kind, buffer.data(), bytes)) {
+        if (!GetFileInformationByHandleEx(listing, kind, buffer, sizeof buffer)) {
             const DWORD error = GetLastError();
             // A folder without even "." and ".." (a volume's root) says the
             // first time that nothing matched.
@@ -30,20 +30,20 @@ bool ReadListing(HANDLE listing, std::uint64_t volume, std::vector<ListedEntry>&
                    (error == ERROR_FILE_NOT_FOUND && kind == FileIdBothDirectoryRestartInfo);
         }
         kind = FileIdBothDirectoryInfo;
-        const char* at = reinterpret_cast<const char*>(buffer.data());
-        for (;;) {
+        for (const char* at = buffer;;) {
             const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
-            ListedEntry entry;
-            entry.name.assign(info->FileName, info->FileNameLength / sizeof(wchar_t));
-            if (entry.name != L"." && entry.name != L"..") {
+            const std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..") {
                 const DWORD a = info->FileAttributes;
+                entries.emplace_back();
+                ListedEntry& entry = entries.back();
+                entry.name = name;
                 entry.kind = (a & FILE_ATTRIBUTE_REPARSE_POINT) ? EntryKind::kLink
                              : (a & FILE_ATTRIBUTE_DIRECTORY)   ? EntryKind::kFolder
                                                                 : EntryKind::kFile;
                 entry.hidden =
                     (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kVolumeAttribute)) != 0;
                 entry.id = FolderId{volume, static_cast<std::uint64_t>(info->FileId.QuadPart)};
-                entries.push_back(std::move(entry));
             }
             if (info->NextEntryOffset == 0) break;
             at += info->NextEntryOffset;
@@ -70,12 +70,13 @@ bool ListOpenFolder(OpenFolder folder, const FolderId& folder_id,
     // whole (with its folder) to anything that might follow it.
     for (ListedEntry& entry : entries) {
         if (entry.kind != EntryKind::kFile || entry.hidden) continue;
-        LONG status = 0;
-        const HANDLE h =
-            OpenEntryOf(Handle(folder), entry.name, FILE_READ_ATTRIBUTES, kShareAll, 0, status);
-        const bool itself = h != INVALID_HANDLE_VALUE && IsEntryItself(h, path, entry.name);
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-        if (!itself) entry.kind = EntryKind::kLink;
+        const HANDLE h = OpenListedEntry(Handle(folder), path, entry.name, entry.kind,
+                                         entry.id.index, 0);
+        if (h == INVALID_HANDLE_VALUE) {
+            entry.kind = EntryKind::kLink;
+        } else {
+            CloseHandle(h);
+        }
     }
     return true;
 }
@@ -87,7 +88,8 @@ ChildFolder OpenChildFolder(OpenFolder parent, const SystemString& name, OpenFol
     if (!FinalPath(Handle(parent), parent_path)) return ChildFolder::kUnavailable;
     LONG status = 0;
     const HANDLE h = OpenEntryOf(Handle(parent), name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, 0, status);
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN_REPARSE_POINT,
+                                 status);
     if (h == INVALID_HANDLE_VALUE) return ChildFolder::kUnavailable;
     DWORD attributes = 0;
     if (!AttributesOf(h, attributes)) {
@@ -110,14 +112,22 @@ ChildFolder OpenChildFolder(OpenFolder parent, const SystemString& name, OpenFol
     return ChildFolder::kOpened;
 }
 
+bool OpenChildFollowingLinks(OpenFolder parent, const SystemString& name, OpenFolder& child) {
+    LONG status = 0;
+    const HANDLE h = OpenEntryOf(Handle(parent), name, FILE_READ_ATTRIBUTES, kShareAll,
+                                 FILE_DIRECTORY_FILE, status);
+    child.value = reinterpret_cast<std::intptr_t>(h);
+    return h != INVALID_HANDLE_VALUE;
+}
+
 // The parent stays open, without delete sharing, while the walk is below
 // it.
 void SetAside(OpenFolder&) {}
 
-bool ReturnToParent(OpenFolder child, OpenFolder& parent, const FolderId& parent_id) {
+// The parent was held all along, so it is still the folder it was.
+bool ReturnToParent(OpenFolder child, OpenFolder&, const FolderId&) {
     if (Handle(child) != INVALID_HANDLE_VALUE) CloseHandle(Handle(child));
-    std::uint64_t index = 0;
-    return FileIndexOf(Handle(parent), index) && index == parent_id.index;
+    return true;
 }
 
 // Through a handle on the entry itself, checked to be what the listing

@@ -5,7 +5,8 @@
 
 #include <winioctl.h>
 
-#include <cstring>
+#include <algorithm>
+#include <cwchar>
 
 #include "platform/folders.h"
 #include "platform/win32/encoding.h"
@@ -18,73 +19,46 @@ namespace {
 // More hops than Windows itself follows mean a loop.
 constexpr int kMostHops = 63;
 
-// The length of the root of a long-form path: a drive's, a share's or a
-// volume's named by its GUID ("\\?\Volume{...}\"); 0 for none of them.
-std::size_t RootLength(const std::wstring& path) {
-    if (path.compare(0, 4, L"\\\\?\\") != 0) return 0;
-    if (path.compare(4, 7, L"Volume{") == 0) {
-        const std::size_t end = path.find(L'\\', 4);
-        return end == std::wstring::npos ? 0 : end + 1;
-    }
-    const std::size_t length = VolumeRootLength(path);
-    return length > path.size() ? path.size() : length;
-}
+// The reparse data of a symbolic link or junction, as far as it is read:
+// a symbolic link's flags come before the names, a junction has none.
+struct ReparseData {
+    DWORD tag;
+    WORD length;
+    WORD reserved;
+    WORD name_offset;  // the name Windows substitutes
+    WORD name_length;
+    WORD shown_offset;
+    WORD shown_length;
+    ULONG flags;
+};
 
-std::wstring Join(const std::wstring& folder, const std::wstring& name) {
-    return folder.empty() || folder.back() == L'\\' ? folder + name : folder + L'\\' + name;
-}
-
-// `path` cut into its root and its names, the last name first, so that the
-// names still to go can be taken from the back.
-bool Split(const std::wstring& path, std::wstring& root, std::vector<std::wstring>& reversed) {
-    const std::size_t length = RootLength(path);
-    if (length == 0) return false;
-    root = path.substr(0, length);
-    std::vector<std::wstring> names;
-    std::size_t at = length;
-    while (at < path.size()) {
-        std::size_t end = path.find(L'\\', at);
-        if (end == std::wstring::npos) end = path.size();
-        if (end > at) names.push_back(path.substr(at, end - at));
-        at = end + 1;
-    }
-    reversed.insert(reversed.end(), names.rbegin(), names.rend());
-    return true;
-}
-
-// Where the link or junction open as `h`, in the folder `folder`, leads:
-// a long-form path, its "." and ".." still in it. False for a reparse
-// point of another kind or one whose data cannot be read.
-bool ReparseTarget(HANDLE h, const std::wstring& folder, std::wstring& target) {
-    std::vector<unsigned char> data(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+// Where the link or junction `link`, open as `h`, leads: a long-form path,
+// its "." and ".." still in it. False for a reparse point of another kind
+// or one whose data cannot be read.
+bool ReparseTarget(HANDLE h, const std::wstring& link, std::wstring& target) {
+    alignas(8) unsigned char buffer[MAXIMUM_REPARSE_DATA_BUFFER_SIZE];
+    const auto* data = reinterpret_cast<const ReparseData*>(buffer);
     DWORD size = 0;
-    if (!DeviceIoControl(h, FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
-                         static_cast<DWORD>(data.size()), &size, nullptr) ||
-        size < 16) {
+    if (!DeviceIoControl(h, FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer, sizeof buffer, &size,
+                         nullptr) ||
+        size < sizeof(ReparseData)) {
         return false;
     }
-    DWORD tag = 0;
-    WORD offset = 0, length = 0;
-    std::memcpy(&tag, &data[0], sizeof tag);
-    std::memcpy(&offset, &data[8], sizeof offset);
-    std::memcpy(&length, &data[10], sizeof length);
-    // Symbolic links carry their flags before the names, junctions do not.
-    const std::size_t names = tag == IO_REPARSE_TAG_SYMLINK ? 20 : 16;
-    ULONG flags = 0;
-    if (tag == IO_REPARSE_TAG_SYMLINK && size >= 20) std::memcpy(&flags, &data[16], sizeof flags);
-    if ((tag != IO_REPARSE_TAG_SYMLINK && tag != IO_REPARSE_TAG_MOUNT_POINT) ||
-        names + offset + length > size || length % 2 != 0) {
+    const bool symbolic = data->tag == IO_REPARSE_TAG_SYMLINK;
+    const std::size_t names = symbolic ? sizeof(ReparseData) : offsetof(ReparseData, flags);
+    if ((!symbolic && data->tag != IO_REPARSE_TAG_MOUNT_POINT) ||
+        names + data->name_offset + data->name_length > size) {
         return false;
     }
-    std::wstring name(length / 2, L'\0');
-    std::memcpy(&name[0], &data[names + offset], length);
-    constexpr ULONG kRelative = 1;  // SYMLINK_FLAG_RELATIVE
-    if (tag == IO_REPARSE_TAG_SYMLINK && (flags & kRelative)) {
-        target = Join(folder, name);
+    const auto* name = reinterpret_cast<const wchar_t*>(buffer + names + data->name_offset);
+    const std::size_t length = data->name_length / sizeof(wchar_t);
+    constexpr ULONG kRelative = 1;  // SYMLINK_FLAG_RELATIVE: against the link's folder
+    if (symbolic && (data->flags & kRelative)) {
+        target.assign(link, 0, link.find_last_of(L'\\') + 1).append(name, length);
         return true;
     }
-    if (name.compare(0, 4, L"\\??\\") != 0) return false;
-    target = L"\\\\?\\" + name.substr(4);
+    if (length < 4 || std::wmemcmp(name, L"\\??\\", 4) != 0) return false;
+    target.assign(L"\\\\?\\").append(name + 4, length - 4);
     return true;
 }
 
@@ -93,82 +67,94 @@ bool SameNoCase(const std::wstring& a, const std::wstring& b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-// What the name `asked`, in the folder `folder`, is, open as itself in `h`.
-// A symbolic link or junction: `link`, its identity in `id`, and `next`
-// where it leads. Wine cannot open a Unix symbolic link as itself nor read
-// it, and opens what it leads to: a path resolved to elsewhere than the one
-// asked tells it, and then `link`, the identity of what it leads to in
-// `id` and that path in `next`. Otherwise `next` is the path resolved.
-// False when it cannot be told.
-bool LookAt(HANDLE h, const std::wstring& folder, const std::wstring& asked, bool& link,
-            std::wstring& next, FolderId& id) {
+// What `h`, opened as `asked` itself, is: a symbolic link or junction, or
+// what a Unix symbolic link leads to, which Wine opens in its place and
+// cannot read (the path it resolves to is not the one asked), or a plain
+// entry whose path is `resolved`.
+enum class Found { kPlain, kLink, kUnreadableLink, kUnknown };
+Found LookAt(HANDLE h, const std::wstring& asked, std::wstring& resolved) {
     FILE_ATTRIBUTE_TAG_INFO info;
-    if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof info)) return false;
+    if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof info)) {
+        return Found::kUnknown;
+    }
     if ((info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
         (info.ReparseTag == IO_REPARSE_TAG_SYMLINK ||
          info.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT)) {
-        link = true;
-        return IdOf(h, id) && ReparseTarget(h, folder, next);
+        return Found::kLink;
     }
-    if (!FinalPath(h, next)) return false;
-    link = !SameNoCase(next, asked);
-    return !link || IdOf(h, id);
+    if (!FinalPath(h, resolved)) return Found::kUnknown;
+    return SameNoCase(resolved, asked) ? Found::kPlain : Found::kUnreadableLink;
+}
+
+HANDLE OpenItself(const std::wstring& path) {
+    return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// Name by name from the volume's root, each opened as itself (see LookAt):
+// `done` is the path resolved so far, `rest` the path being followed from
+// `at` on. A link's target, with what is left after it, is followed anew
+// from its own root.
+bool Follow(std::wstring rest, std::vector<FolderId>& links) {
+    std::wstring done, next;
+    std::size_t at = 0;
+    for (int hops = 0;;) {
+        if (at == 0) {
+            at = VolumeRootLength(rest);
+            done.assign(rest, 0, at);
+        }
+        if (at >= rest.size()) return true;
+        const std::size_t end = std::min(rest.find(L'\\', at), rest.size());
+        const std::size_t length = end - at;
+        const bool dot = length == 1 && rest[at] == L'.';
+        const bool up = length == 2 && rest[at] == L'.' && rest[at + 1] == L'.';
+        if (up) done.resize(std::max(done.find_last_of(L'\\'), VolumeRootLength(done)));
+        if (length == 0 || dot || up) {
+            at = end + 1;
+            continue;
+        }
+        if (done.back() != L'\\') done += L'\\';
+        done.append(rest, at, length);
+        at = end + 1;
+        const HANDLE h = OpenItself(done);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        const Found found = LookAt(h, done, next);
+        FolderId id;
+        const bool told = found == Found::kPlain ||
+                          (found != Found::kUnknown && ++hops <= kMostHops && IdOf(h, id) &&
+                           (found == Found::kUnreadableLink || ReparseTarget(h, done, next)));
+        CloseHandle(h);
+        if (!told) return false;
+        if (found != Found::kPlain) links.push_back(id);
+        if (found != Found::kLink) {
+            done.swap(next);
+            continue;
+        }
+        if (at < rest.size()) next.append(1, L'\\').append(rest, at, std::wstring::npos);
+        rest.swap(next);
+        at = 0;
+    }
 }
 
 }  // namespace
 
+// Its own identity only where the handle is the entry itself (see LookAt:
+// not where Wine opens a Unix link as its target, nor where the path asked
+// holds a link on the way or an 8.3 name).
 bool EntryIdAt(const std::string& path, bool entry_itself, FolderId& id) {
-    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS |
-                        (entry_itself ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    const HANDLE h = CreateFileW(LongForm(FullPath(WidePath(path))).c_str(), FILE_READ_ATTRIBUTES,
-                                 kShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
+    const std::wstring asked = LongForm(FullPath(WidePath(path)));
+    const HANDLE h = entry_itself ? OpenItself(asked) : OpenForIdentity(asked);
     if (h == INVALID_HANDLE_VALUE) return false;
-    const bool known = IdOf(h, id);
+    std::wstring resolved;
+    const Found found = entry_itself ? LookAt(h, asked, resolved) : Found::kPlain;
+    const bool known = (found == Found::kPlain || found == Found::kLink) && IdOf(h, id);
     CloseHandle(h);
     return known;
 }
 
-// Name by name from the volume's root, each opened as itself (see LookAt),
-// going on from the path each one resolves to.
 bool LinksOnTheWay(const std::string& path, std::vector<FolderId>& links) {
     links.clear();
-    std::wstring done;
-    std::vector<std::wstring> names;
-    if (!Split(LongForm(FullPath(WidePath(path))), done, names)) return false;
-    int hops = 0;
-    while (!names.empty()) {
-        const std::wstring name = names.back();
-        names.pop_back();
-        if (name == L".") continue;
-        if (name == L"..") {
-            const std::size_t root = RootLength(done);
-            const std::size_t cut = done.find_last_of(L'\\');
-            done.resize(cut == std::wstring::npos || cut < root ? root : cut);
-            continue;
-        }
-        const std::wstring asked = Join(done, name);
-        const HANDLE h = CreateFileW(asked.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                                     OPEN_EXISTING,
-                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                     nullptr);
-        if (h == INVALID_HANDLE_VALUE) return false;
-        bool link = false;
-        std::wstring next;
-        FolderId id;
-        const bool told = LookAt(h, done, asked, link, next, id);
-        CloseHandle(h);
-        if (!told || (link && ++hops > kMostHops)) return false;
-        if (!link) {
-            done = next;
-            continue;
-        }
-        // Its target takes the place of the names so far.
-        links.push_back(id);
-        std::vector<std::wstring> more;
-        if (!Split(next, done, more)) return false;
-        names.insert(names.end(), more.begin(), more.end());
-    }
-    return true;
+    return Follow(LongForm(FullPath(WidePath(path))), links);
 }
 
 }  // namespace qb

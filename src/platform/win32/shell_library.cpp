@@ -7,25 +7,21 @@
 
 namespace qb {
 
-namespace {
-
-HMODULE SystemLibrary(const wchar_t* name) {
-    wchar_t folder[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return nullptr;
-    return LoadLibraryW((std::wstring(folder, n) + L"\\" + name).c_str());
-}
-
-}  // namespace
-
-FARPROC ShellFunction(const char* name) {
-    static const HMODULE shell = SystemLibrary(L"shell32.dll");
-    return shell ? GetProcAddress(shell, name) : nullptr;
-}
-
-FARPROC OleFunction(const char* name) {
-    static const HMODULE ole = SystemLibrary(L"ole32.dll");
-    return ole ? GetProcAddress(ole, name) : nullptr;
+FARPROC ShellFunction(ShellLibrary library, const char* name) {
+    static HMODULE loaded[2];
+    static bool tried[2];
+    const int which = library == ShellLibrary::kShell ? 0 : 1;
+    if (!tried[which]) {
+        tried[which] = true;
+        wchar_t folder[MAX_PATH];
+        const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+        if (n > 0 && n < MAX_PATH) {
+            loaded[which] = LoadLibraryW(
+                (std::wstring(folder, n) + (which == 0 ? L"\\shell32.dll" : L"\\ole32.dll"))
+                    .c_str());
+        }
+    }
+    return loaded[which] ? GetProcAddress(loaded[which], name) : nullptr;
 }
 
 }  // namespace qb

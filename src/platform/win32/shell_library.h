@@ -8,11 +8,10 @@
 
 namespace qb {
 
-// A function of shell32.dll; nullptr when it or the library is missing.
-FARPROC ShellFunction(const char* name);
+enum class ShellLibrary { kShell, kOle };
 
-// A function of ole32.dll (CoTaskMemFree, for what the shell hands back);
-// nullptr when it or the library is missing.
-FARPROC OleFunction(const char* name);
+// A function of shell32.dll or ole32.dll (CoTaskMemFree, for what the shell
+// hands back); nullptr when it or the library is missing.
+FARPROC ShellFunction(ShellLibrary library, const char* name);
 
 }  // namespace qb

@@ -13,71 +13,64 @@ namespace qb {
 
 namespace {
 
-struct KnownFolder {
-    std::wstring path;
-    bool inside_refused;
-};
+// The folder at `path`, open, when it exists.
+void AddFolder(const std::wstring& path, bool inside_refused,
+               std::vector<NamedFolder>& folders) {
+    const HANDLE h = OpenForIdentity(path);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD attributes = 0;
+    if (!AttributesOf(h, attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        CloseHandle(h);
+        return;
+    }
+    NamedFolder named;
+    ToCp932(path, named.path);
+    named.folder.value = reinterpret_cast<std::intptr_t>(h);
+    named.inside_refused = inside_refused;
+    folders.push_back(std::move(named));
+}
 
-// The paths of the known folders. The shell is loaded only for them (or
+}  // namespace
+
+// As the known folders name them. The shell is loaded only for them (or
 // the Recycle Bin), on the rare run that may empty the root, so that an
 // ordinary run does not pay for it. The user's own folders are refused
 // only where a root is or holds them: a folder inside Documents or on the
 // Desktop is where users keep such things. The system's, the programs'
 // and the applications' data are refused inside too.
-std::vector<KnownFolder> KnownFolderPaths() {
-    std::vector<KnownFolder> paths;
+std::vector<NamedFolder> OpenSystemFolders() {
+    std::vector<NamedFolder> folders;
     using GetKnownFolderPath = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
     using FreeTaskMemory = void(WINAPI*)(LPVOID);
     const auto get = reinterpret_cast<GetKnownFolderPath>(
-        reinterpret_cast<void*>(ShellFunction("SHGetKnownFolderPath")));
+        reinterpret_cast<void*>(ShellFunction(ShellLibrary::kShell, "SHGetKnownFolderPath")));
     const auto free = reinterpret_cast<FreeTaskMemory>(
-        reinterpret_cast<void*>(OleFunction("CoTaskMemFree")));
-    if (get != nullptr && free != nullptr) {
-        const struct {
-            const GUID* id;
-            bool inside_refused;
-        } known[] = {
-            {&FOLDERID_Profile, false},        {&FOLDERID_Desktop, false},
-            {&FOLDERID_Documents, false},      {&FOLDERID_Downloads, false},
-            {&FOLDERID_Pictures, false},       {&FOLDERID_Music, false},
-            {&FOLDERID_Videos, false},         {&FOLDERID_Windows, true},
-            {&FOLDERID_ProgramFiles, true},    {&FOLDERID_ProgramFilesX86, true},
-            {&FOLDERID_ProgramData, true},     {&FOLDERID_RoamingAppData, true},
-            {&FOLDERID_LocalAppData, true},    {&FOLDERID_LocalAppDataLow, true},
-        };
-        for (const auto& folder : known) {
-            PWSTR path = nullptr;
-            if (SUCCEEDED(get(*folder.id, 0, nullptr, &path)) && path != nullptr) {
-                paths.push_back(KnownFolder{path, folder.inside_refused});
-            }
-            free(path);
+        reinterpret_cast<void*>(ShellFunction(ShellLibrary::kOle, "CoTaskMemFree")));
+    // The user's folders first, then those refused inside too.
+    const GUID* const known[] = {
+        &FOLDERID_Profile,      &FOLDERID_Desktop,         &FOLDERID_Documents,
+        &FOLDERID_Downloads,    &FOLDERID_Pictures,        &FOLDERID_Music,
+        &FOLDERID_Videos,       &FOLDERID_Windows,         &FOLDERID_ProgramFiles,
+        &FOLDERID_ProgramFilesX86, &FOLDERID_ProgramData,  &FOLDERID_RoamingAppData,
+        &FOLDERID_LocalAppData, &FOLDERID_LocalAppDataLow,
+    };
+    constexpr std::size_t kUserFolders = 7;
+    constexpr std::size_t kKnown = sizeof known / sizeof known[0];
+    for (std::size_t i = 0; i <= kKnown; ++i) {
+        std::wstring path;
+        if (i < kKnown) {
+            PWSTR found = nullptr;
+            if (get == nullptr || free == nullptr) continue;
+            if (SUCCEEDED(get(*known[i], 0, nullptr, &found)) && found != nullptr) path = found;
+            free(found);
+        } else {
+            // A 32-bit program is told the 32-bit Program Files; the other
+            // one is named in the environment on 64-bit Windows.
+            wchar_t other[MAX_PATH];
+            const DWORD n = GetEnvironmentVariableW(L"ProgramW6432", other, MAX_PATH);
+            if (n > 0 && n < MAX_PATH) path.assign(other, n);
         }
-    }
-    // A 32-bit program is told the 32-bit Program Files; the other one is
-    // named in the environment on 64-bit Windows.
-    wchar_t other[MAX_PATH];
-    const DWORD n = GetEnvironmentVariableW(L"ProgramW6432", other, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) paths.push_back(KnownFolder{std::wstring(other, n), true});
-    return paths;
-}
-
-}  // namespace
-
-std::vector<NamedFolder> OpenSystemFolders() {
-    std::vector<NamedFolder> folders;
-    for (const KnownFolder& known : KnownFolderPaths()) {
-        const HANDLE h = OpenForIdentity(known.path);
-        if (h == INVALID_HANDLE_VALUE) continue;
-        DWORD attributes = 0;
-        if (!AttributesOf(h, attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            CloseHandle(h);
-            continue;
-        }
-        NamedFolder named;
-        ToCp932(known.path, named.path);
-        named.folder.value = reinterpret_cast<std::intptr_t>(h);
-        named.inside_refused = known.inside_refused;
-        folders.push_back(named);
+        if (!path.empty()) AddFolder(path, i >= kUserFolders, folders);
     }
     return folders;
 }
