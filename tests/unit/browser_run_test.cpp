@@ -456,6 +456,12 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
          },
          {overlap + "ログフォルダ 'DIR/logs' と重なっているので、" + no_emptying}, false,
          {"old", "sv.5ch.net", "top.txt"}},
+        {"the root lies inside a board's folder linked from the log folder",
+         [](Sandbox& box) {
+             return ::symlink(box.dir.path().c_str(), (box.logs() + "/sv.5ch.net/other").c_str()) == 0;
+         },
+         {overlap + "ログフォルダ 'DIR/logs' と重なっているので、" + no_emptying}, false,
+         {"old", "sv.5ch.net", "top.txt"}},
         {"a root inside $XDG_DATA_HOME",
          [](Sandbox& box) { return ::setenv("XDG_DATA_HOME", box.dir.path().c_str(), 1) == 0; },
          {overlap + "システムかユーザーのフォルダ 'DIR' と重なっているので、" + no_emptying}, false,
