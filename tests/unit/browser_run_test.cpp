@@ -431,6 +431,22 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
          },
          {"ファイル 'ROOT/keep/123.dat' を削除できませんでした。",
           "フォルダ 'ROOT/keep' を削除できませんでした。"}, true, {"keep", "sv.5ch.net"}, both},
+        {"this thread's .inf is a link to a link in the root to the real file outside",
+         [](Sandbox& box) {
+             const std::string inf = box.logs() + "/sv.5ch.net/news/123.inf";
+             MakeFolders(box.dir / "real");
+             return ::rename(inf.c_str(), (box.dir / "real/123.inf").c_str()) == 0 &&
+                    ::symlink((box.dir / "real/123.inf").c_str(), (box.root() + "/inner.inf").c_str()) == 0 &&
+                    ::symlink((box.root() + "/inner.inf").c_str(), inf.c_str()) == 0;
+         },
+         {"ファイル 'ROOT/inner.inf' を削除できませんでした。"}, true, {"inner.inf", "sv.5ch.net"},
+         both},
+        {"a hard link in the root to this thread's plain .dat goes: the log stays",
+         [](Sandbox& box) {
+             return ::link((box.logs() + "/sv.5ch.net/news/123.dat").c_str(),
+                           (box.root() + "/hard.dat").c_str()) == 0;
+         },
+         {}, true, {"sv.5ch.net"}, {"ROOT/hard.dat", "ROOT/old", "ROOT/top.txt"}},
         {"the settings file is a link to a link in the root to the real file outside",
          [](Sandbox& box) {
              MakeFolders(box.dir / "real");
