@@ -21,6 +21,8 @@ rm -rf "$data"
 mkdir -p "$data/prog" "$data/logs/5ch/news" "$data/logs/5ch/big" "$data/dest" "$data/cp"
 cp build/release-native/Quenbrook "$data/prog/"
 q=$data/prog/Quenbrook
+# The trash the emptying fills: on the same file system, never the user's.
+export XDG_DATA_HOME=$data/xdg-data
 settings() {  # <saved handle>
   printf 'IniVer=101\r\nVelmVer=2\r\nVelmLogDir=%s\r\nAddUdrScr=0\r\nShowTitle=0\r\nhwVelmWnd=%s\r\n' \
     "$data/logs" "$1" >"$data/prog/Quenbrook.ini"
@@ -69,17 +71,22 @@ for d in $(seq 1 400); do
   mkdir -p "$tree/board$d"
   (cd "$tree/board$d" && for f in $(seq 1 50); do : >"$f.dat"; done)
 done
-# Quenbrook empties the root (a new browser run, answered yes) and copies the
-# typical thread; the reference removes the same tree's contents with rm -rf
-# and makes the same durable copy (cp, then sync of the copies).
+# Quenbrook empties the root (a new browser run, answered yes) into the trash
+# and copies the typical thread; the reference removes the same tree's
+# contents with rm -rf and makes the same durable copy (cp, then sync of the
+# copies). The trash is emptied before each run.
 news=$data/root/5ch/news
-hyperfine --warmup 1 --runs 10 --export-csv "$data/empty.csv" \
-  --prepare "rm -rf $data/root && cp -al $tree $data/root && printf 'IniVer=101\r\nVelmVer=2\r\nVelmLogDir=$data/logs\r\nAddUdrScr=0\r\nShowTitle=0\r\nhwVelmWnd=5\r\n' >$data/prog/Quenbrook.ini" \
-  "echo y | $q $data/root $url/news/1700000000 2>/dev/null" \
+prepare="rm -rf $data/root $XDG_DATA_HOME/Trash && cp -al $tree $data/root && printf 'IniVer=101\r\nVelmVer=2\r\nVelmLogDir=$data/logs\r\nAddUdrScr=0\r\nShowTitle=0\r\nhwVelmWnd=5\r\n' >$data/prog/Quenbrook.ini"
+empty="echo y | $q $data/root $url/news/1700000000 2>/dev/null"
+hyperfine --warmup 1 --runs 10 --export-csv "$data/empty.csv" --prepare "$prepare" "$empty" \
   "rm -rf $data/root/* && mkdir -p $news && cp $data/logs/5ch/news/1700000000.dat $data/logs/5ch/news/1700000000.inf $news/ && sync $news/1700000000.dat $news/1700000000.inf" \
   >/dev/null
 t_q=$(median "$data/empty.csv" 1); t_rm=$(median "$data/empty.csv" 2)
 echo "Quenbrook $(ms "$t_q"), rm -rf and a durable copy $(ms "$t_rm"): ratio $(ratio "$t_q" "$t_rm") (goal <= 1.1)"
+# Once more, to see that each board went to the trash whole.
+sh -c "$prepare" && sh -c "$empty"
+[ "$(ls "$XDG_DATA_HOME/Trash/files" | wc -l)" = 400 ] && [ "$(ls "$data/root")" = 5ch ] ||
+  { echo "the boards did not go to the trash"; exit 1; }
 fi
 
 if want memory; then

@@ -11,8 +11,9 @@ namespace qb {
 
 namespace {
 
-bool IsAmong(const FolderId& id, const std::vector<FolderId>& ids) {
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
+// Whether a folder of `chain` (a folder and its parents) is one of `ids`.
+bool Meets(const std::vector<FolderId>& chain, const std::vector<FolderId>& ids) {
+    return std::find_first_of(chain.begin(), chain.end(), ids.begin(), ids.end()) != chain.end();
 }
 
 void Warn(UserFacing& ui, const char* text, const std::vector<std::string>& values) {
@@ -41,13 +42,13 @@ bool OverlapsSystemFolder(const FolderPlace& root, const Places& places, FolderF
 bool RootMayBeEmptied(const Places& places, OpenFolder root, FolderFacts& facts,
                       UserFacing& ui) {
     const FolderPlace place = PlaceOf(root);
-    FolderId self;
-    if (!place.chain.empty()) self = place.chain.front();
     // The log folder in any relation: emptying a folder inside it would
     // delete logs too, and one that holds it would delete them all. A
-    // board's folder linked from it is one of its folders too.
+    // site's or board's folder linked from it is one of its folders too,
+    // and so is every folder inside that (one that holds it keeps it on
+    // the way down).
     if (Relate(place, PlaceOf(places.log_folder)) != Relation::kApart ||
-        IsAmong(self, facts.LogSideFolders())) {
+        Meets(place.chain, facts.LogSideFolders())) {
         Warn(ui, msg::kOverlapLogFolder, {places.root, places.log_folder});
         return false;
     }
@@ -58,7 +59,8 @@ bool RootMayBeEmptied(const Places& places, OpenFolder root, FolderFacts& facts,
         Warn(ui, msg::kOverlapProgramFolder, {places.root, places.program_folder});
         return false;
     }
-    if (facts.SettingsFolder() && *facts.SettingsFolder() == self) {
+    if (facts.SettingsFolder() && !place.chain.empty() &&
+        *facts.SettingsFolder() == place.chain.front()) {
         Warn(ui, msg::kOverlapSettingsFile, {places.root, facts.SettingsTarget()});
         return false;
     }

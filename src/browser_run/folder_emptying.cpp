@@ -1,6 +1,7 @@
 #include "browser_run/folder_emptying.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
 
 #include "base/messages.h"
@@ -30,6 +31,9 @@ struct Level {
     std::size_t next_leftover = 0;
     std::size_t display_mark = 0;  // the display path's length above it
 };
+// The batches point into the listings of the levels: a level must move, never
+// be copied, when the stack of levels grows.
+static_assert(std::is_nothrow_move_constructible<Level>::value, "levels move");
 
 class Emptying {
 public:

@@ -96,11 +96,14 @@ std::vector<FolderId> FolderFacts::Kept() {
     FolderId id;
     if (FolderIdAt(places_.program_folder, id)) kept.push_back(id);
     if (SettingsFolder()) kept.push_back(*SettingsFolder());
-    // The settings file's links: a link to a link in the root that leads
-    // out of it is the way to the user's real file.
-    std::vector<FolderId> links;
-    LinksOnTheWay(settings_file_, links);
-    kept.insert(kept.end(), links.begin(), links.end());
+    // The links on the way to the settings file and to the log files: a
+    // link to a link in the root that leads out of it is the way to the
+    // real file.
+    for (const std::string& file : {settings_file_, places_.source_dat, places_.source_inf}) {
+        std::vector<FolderId> links;
+        LinksOnTheWay(file, links);
+        kept.insert(kept.end(), links.begin(), links.end());
+    }
     AddLinkedFile(places_.source_dat, kept);
     AddLinkedFile(places_.source_inf, kept);
     // The user's and the system's folders too: one that the walk up from it

@@ -40,8 +40,9 @@ public:
     const std::vector<NamedFolder>& SystemFolders();
 
     // Everything the emptying keeps however it reaches it: the above, the
-    // program's folder, each link on the way to the settings file, and the
-    // final targets of this thread's log files where they are links.
+    // program's folder, each link on the way to the settings file and to
+    // this thread's log files, and the final targets of the log files where
+    // they are links.
     std::vector<FolderId> Kept();
 
 private:

@@ -147,20 +147,23 @@ TEST_F(SettingsTest, FlagsAndTheLogFolder) {
     struct Case {
         std::string add, show;
         bool underscore, title;
+        std::string bin_line;  // after hwVelmWnd, "" for none
+        bool recycle;
     };
     const Case cases[] = {
-        {"1", "0", true, false},
-        {"yes", "no", false, true},
-        {"1 ", "0 ", false, true},
-        {" \"1\"", "\t0", true, false},
-        {"0", "1", false, true},
+        {"1", "0", true, false, "\r\nUseRcyBin=0", false},
+        {"yes", "no", false, true, "", true},  // no such line, no notice
+        {"1 ", "0 ", false, true, "\r\nUseRcyBin=", true},
+        {" \"1\"", "\t0", true, false, "\r\nUseRcyBin = \"0\"", false},
+        {"0", "1", false, true, "\r\nUseRcyBin=00", true},
     };
     for (const Case& c : cases) {
         const std::string content = "VelmVer=2\r\nVelmLogDir=" + log + "/\r\nAddUdrScr=" + c.add +
-                                    "\r\nShowTitle=" + c.show + "\r\nhwVelmWnd=0";
+                                    "\r\nShowTitle=" + c.show + "\r\nhwVelmWnd=0" + c.bin_line;
         ASSERT_EQ(Load(content), "");
         EXPECT_EQ(loaded->underscore_folders, c.underscore) << c.add;
         EXPECT_EQ(loaded->title_on, c.title) << c.show;
+        EXPECT_EQ(loaded->recycle, c.recycle) << c.bin_line;
         EXPECT_EQ(loaded->log_folder, log);  // one trailing separator removed
     }
 }
