@@ -99,9 +99,10 @@ std::vector<FolderId> FolderFacts::Kept() {
     // The links on the way to the settings file and to the log files: a
     // link to a link in the root that leads out of it is the way to the
     // real file.
-    for (const std::string& file : {settings_file_, places_.source_dat, places_.source_inf}) {
+    const std::string* const files[] = {&settings_file_, &places_.source_dat, &places_.source_inf};
+    for (const std::string* file : files) {
         std::vector<FolderId> links;
-        LinksOnTheWay(file, links);
+        LinksOnTheWay(*file, links);
         kept.insert(kept.end(), links.begin(), links.end());
     }
     AddLinkedFile(places_.source_dat, kept);

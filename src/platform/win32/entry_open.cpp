@@ -24,7 +24,7 @@ CreateFileFunction CreateFunction() {
 }  // namespace
 
 HANDLE OpenEntryOf(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share,
-                   ULONG options, LONG& status) {
+                   ULONG options, LONG& status) noexcept {
     status = -1;
     const CreateFileFunction create = CreateFunction();
     // A name holding a separator would lead below the folder, an empty one
@@ -51,24 +51,20 @@ HANDLE OpenEntryOf(HANDLE parent, const std::wstring& name, ACCESS_MASK access, 
 // listed as a file): only the path the handle resolved to tells it from
 // the entry, and deleting through it would delete the target. (Wine also
 // gives a name back without the dots and blanks it ends with.)
-bool IsEntryItself(HANDLE h, const std::wstring& parent_path, const std::wstring& name) {
+bool IsEntryItself(HANDLE h, const std::wstring& parent_path, const std::wstring& name) noexcept {
     std::wstring path;
-    if (!FinalPath(h, path)) return false;
-    std::size_t folder = parent_path.size();
-    if (folder == 0 || parent_path.back() != L'\\') ++folder;
-    if (path.size() <= folder || path.compare(0, parent_path.size(), parent_path) != 0 ||
-        path[folder - 1] != L'\\') {
-        return false;
-    }
-    std::size_t length = name.size();
-    if (path.compare(folder, std::wstring::npos, name) == 0) return true;
-    while (length > 0 && (name[length - 1] == L'.' || name[length - 1] == L' ')) --length;
-    return length > 0 && length < name.size() &&
-           path.compare(folder, std::wstring::npos, name, 0, length) == 0;
+    if (!FinalPath(h, path) || parent_path.empty()) return false;
+    std::size_t cut = name.size();
+    while (cut > 1 && (name[cut - 1] == L'.' || name[cut - 1] == L' ')) --cut;
+    const std::size_t folder = parent_path.size() + (parent_path.back() == L'\\' ? 0 : 1);
+    return path.size() > folder && path.compare(0, parent_path.size(), parent_path) == 0 &&
+           path[folder - 1] == L'\\' &&
+           (path.compare(folder, std::wstring::npos, name) == 0 ||
+            path.compare(folder, std::wstring::npos, name, 0, cut) == 0);
 }
 
 HANDLE OpenListedEntry(HANDLE parent, const std::wstring& parent_path, const std::wstring& name,
-                       EntryKind kind, std::uint64_t index, ACCESS_MASK access) {
+                       EntryKind kind, std::uint64_t index, ACCESS_MASK access) noexcept {
     LONG status = 0;
     const HANDLE h = OpenEntryOf(parent, name, access | FILE_READ_ATTRIBUTES, kShareAll,
                                  FILE_OPEN_REPARSE_POINT, status);

@@ -1,6 +1,8 @@
 // Helpers shared by the Win32 file operations (the folder queries, the copy,
 // the raw text-file access, folder identity and the emptying); private to
-// this folder.
+// this folder. Helpers that raise nothing of their own are noexcept: nothing
+// catches a failed allocation anyway, and the unwinding tables they spare
+// keep the 64-bit program under its size limit.
 #pragma once
 
 #include <windows.h>
@@ -58,11 +60,11 @@ bool FinalPath(HANDLE h, std::wstring& path);
 // when it cannot be opened; `status` is then the reason (an NTSTATUS below
 // 0).
 HANDLE OpenEntryOf(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share,
-                   ULONG options, LONG& status);
+                   ULONG options, LONG& status) noexcept;
 
 // Whether `h`, opened as the entry `name` of the folder whose final path is
 // `parent_path`, is that entry itself, not what a link there leads to.
-bool IsEntryItself(HANDLE h, const std::wstring& parent_path, const std::wstring& name);
+bool IsEntryItself(HANDLE h, const std::wstring& parent_path, const std::wstring& name) noexcept;
 
 // Opens the listed entry `name` of `parent` (final path `parent_path`) with
 // `access`, only when it is still that entry: of `kind` by the handle's
@@ -70,7 +72,7 @@ bool IsEntryItself(HANDLE h, const std::wstring& parent_path, const std::wstring
 // reparse point; a file: neither), with the file index `index`, and itself.
 // INVALID_HANDLE_VALUE otherwise.
 HANDLE OpenListedEntry(HANDLE parent, const std::wstring& parent_path, const std::wstring& name,
-                       EntryKind kind, std::uint64_t index, ACCESS_MASK access);
+                       EntryKind kind, std::uint64_t index, ACCESS_MASK access) noexcept;
 
 // Where the walk up the parents stops in a long-form path: the length of
 // its drive's root ("\\?\C:\"), network share ("\\?\UNC\server\share") or

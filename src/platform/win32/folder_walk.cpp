@@ -17,7 +17,7 @@ HANDLE Handle(OpenFolder folder) { return reinterpret_cast<HANDLE>(folder.value)
 
 // The entries that `listing`, a handle open for listing, gives, a buffer
 // at a time; their identities on the listed folder's volume `volume`.
-bool ReadListing(HANDLE listing, std::uint64_t volume, std::vector<ListedEntry>& entries) {
+bool ReadListing(HANDLE listing, std::uint64_t volume, std::vector<ListedEntry>& entries) noexcept {
     // One run lists one folder at a time; aligned as the records need.
     alignas(8) static char buffer[64 * 1024];
     FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
@@ -32,12 +32,14 @@ bool ReadListing(HANDLE listing, std::uint64_t volume, std::vector<ListedEntry>&
         kind = FileIdBothDirectoryInfo;
         for (const char* at = buffer;;) {
             const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
-            const std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
-            if (name != L"." && name != L"..") {
+            const std::size_t length = info->FileNameLength / sizeof(wchar_t);
+            const bool dots = length <= 2 && info->FileName[0] == L'.' &&
+                              (length == 1 || info->FileName[1] == L'.');
+            if (!dots) {
                 const DWORD a = info->FileAttributes;
                 entries.emplace_back();
                 ListedEntry& entry = entries.back();
-                entry.name = name;
+                entry.name.assign(info->FileName, length);
                 entry.kind = (a & FILE_ATTRIBUTE_REPARSE_POINT) ? EntryKind::kLink
                              : (a & FILE_ATTRIBUTE_DIRECTORY)   ? EntryKind::kFolder
                                                                 : EntryKind::kFile;
@@ -126,7 +128,7 @@ void SetAside(OpenFolder&) {}
 
 // The parent was held all along, so it is still the folder it was.
 bool ReturnToParent(OpenFolder child, OpenFolder&, const FolderId&) {
-    if (Handle(child) != INVALID_HANDLE_VALUE) CloseHandle(Handle(child));
+    CloseFolder(child);
     return true;
 }
 

@@ -35,7 +35,7 @@ struct ReparseData {
 // Where the link or junction `link`, open as `h`, leads: a long-form path,
 // its "." and ".." still in it. False for a reparse point of another kind
 // or one whose data cannot be read.
-bool ReparseTarget(HANDLE h, const std::wstring& link, std::wstring& target) {
+bool ReparseTarget(HANDLE h, const std::wstring& link, std::wstring& target) noexcept {
     alignas(8) unsigned char buffer[MAXIMUM_REPARSE_DATA_BUFFER_SIZE];
     const auto* data = reinterpret_cast<const ReparseData*>(buffer);
     DWORD size = 0;
@@ -72,7 +72,7 @@ bool SameNoCase(const std::wstring& a, const std::wstring& b) {
 // cannot read (the path it resolves to is not the one asked), or a plain
 // entry whose path is `resolved`.
 enum class Found { kPlain, kLink, kUnreadableLink, kUnknown };
-Found LookAt(HANDLE h, const std::wstring& asked, std::wstring& resolved) {
+Found LookAt(HANDLE h, const std::wstring& asked, std::wstring& resolved) noexcept {
     FILE_ATTRIBUTE_TAG_INFO info;
     if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof info)) {
         return Found::kUnknown;
@@ -86,16 +86,31 @@ Found LookAt(HANDLE h, const std::wstring& asked, std::wstring& resolved) {
     return SameNoCase(resolved, asked) ? Found::kPlain : Found::kUnreadableLink;
 }
 
-HANDLE OpenItself(const std::wstring& path) {
-    return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}  // namespace
+
+// Its own identity only where the handle is the entry itself (see LookAt:
+// not where Wine opens a Unix link as its target, nor where the path asked
+// holds a link on the way or an 8.3 name).
+bool EntryIdAt(const std::string& path, bool entry_itself, FolderId& id) {
+    const std::wstring asked = LongForm(FullPath(WidePath(path)));
+    const HANDLE h = CreateFileW(
+        asked.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | (entry_itself ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    std::wstring resolved;
+    const Found found = entry_itself ? LookAt(h, asked, resolved) : Found::kPlain;
+    const bool known = (found == Found::kPlain || found == Found::kLink) && IdOf(h, id);
+    CloseHandle(h);
+    return known;
 }
 
 // Name by name from the volume's root, each opened as itself (see LookAt):
 // `done` is the path resolved so far, `rest` the path being followed from
 // `at` on. A link's target, with what is left after it, is followed anew
 // from its own root.
-bool Follow(std::wstring rest, std::vector<FolderId>& links) {
+bool LinksOnTheWay(const std::string& path, std::vector<FolderId>& links) {
+    links.clear();
+    std::wstring rest = LongForm(FullPath(WidePath(path)));
     std::wstring done, next;
     std::size_t at = 0;
     for (int hops = 0;;) {
@@ -116,7 +131,10 @@ bool Follow(std::wstring rest, std::vector<FolderId>& links) {
         if (done.back() != L'\\') done += L'\\';
         done.append(rest, at, length);
         at = end + 1;
-        const HANDLE h = OpenItself(done);
+        const HANDLE h = CreateFileW(done.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                     OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                     nullptr);
         if (h == INVALID_HANDLE_VALUE) return false;
         const Found found = LookAt(h, done, next);
         FolderId id;
@@ -134,27 +152,6 @@ bool Follow(std::wstring rest, std::vector<FolderId>& links) {
         rest.swap(next);
         at = 0;
     }
-}
-
-}  // namespace
-
-// Its own identity only where the handle is the entry itself (see LookAt:
-// not where Wine opens a Unix link as its target, nor where the path asked
-// holds a link on the way or an 8.3 name).
-bool EntryIdAt(const std::string& path, bool entry_itself, FolderId& id) {
-    const std::wstring asked = LongForm(FullPath(WidePath(path)));
-    const HANDLE h = entry_itself ? OpenItself(asked) : OpenForIdentity(asked);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    std::wstring resolved;
-    const Found found = entry_itself ? LookAt(h, asked, resolved) : Found::kPlain;
-    const bool known = (found == Found::kPlain || found == Found::kLink) && IdOf(h, id);
-    CloseHandle(h);
-    return known;
-}
-
-bool LinksOnTheWay(const std::string& path, std::vector<FolderId>& links) {
-    links.clear();
-    return Follow(LongForm(FullPath(WidePath(path))), links);
 }
 
 }  // namespace qb

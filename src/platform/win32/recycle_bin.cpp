@@ -23,7 +23,7 @@ HANDLE Handle(OpenFolder folder) { return reinterpret_cast<HANDLE>(folder.value)
 // The plain form of a long path, which the shell takes: "\\?\C:\x" becomes
 // "C:\x", "\\?\UNC\server\share\x" becomes "\\server\share\x". False for a
 // path that has none (a volume without a drive letter).
-bool PlainPath(const std::wstring& long_path, std::wstring& plain) {
+bool PlainPath(const std::wstring& long_path, std::wstring& plain) noexcept {
     if (long_path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
         plain.assign(long_path, 6, std::wstring::npos);
         plain[0] = L'\\';
@@ -39,14 +39,14 @@ bool PlainPath(const std::wstring& long_path, std::wstring& plain) {
 // and takes "NUL", "CON.txt" and the like for devices (its full path shows
 // both), a ':' past the drive's names a stream, and the shell takes '*'
 // and '?' for wildcards (which would reach the hidden entries beside it).
-bool ShellTakes(const std::wstring& path) {
+bool ShellTakes(const std::wstring& path) noexcept {
     return FullPath(path) == path && path.find_first_of(L"*?") == std::wstring::npos &&
            path.find(L':', 2) == std::wstring::npos;
 }
 
 // Whether the listed entry has left `parent`: its name leads nowhere, or
 // to another entry that has taken the name meanwhile.
-bool IsGone(HANDLE parent, const ListedEntry& entry) {
+bool IsGone(HANDLE parent, const ListedEntry& entry) noexcept {
     constexpr LONG kNameNotFound = static_cast<LONG>(0xC0000034);
     LONG status = 0;
     const HANDLE h = OpenEntryOf(parent, entry.name, FILE_READ_ATTRIBUTES, kShareAll,
@@ -61,7 +61,7 @@ bool IsGone(HANDLE parent, const ListedEntry& entry) {
 // Sends the entries of the held folder `parent` to the shell's bin;
 // `taken` is all false.
 void Send(FileOperation operation_of, HANDLE parent, const std::vector<const ListedEntry*>& entries,
-          std::vector<bool>& taken) {
+          std::vector<bool>& taken) noexcept {
     std::wstring long_parent, plain;
     if (!FinalPath(parent, long_parent) || !PlainPath(long_parent, plain)) return;
     if (plain.back() != L'\\') plain += L'\\';

@@ -3,8 +3,6 @@
 // place; the executable itself imports none of them.
 #include "platform/win32/shell_library.h"
 
-#include <string>
-
 namespace qb {
 
 FARPROC ShellFunction(ShellLibrary library, const char* name) {
@@ -13,12 +11,11 @@ FARPROC ShellFunction(ShellLibrary library, const char* name) {
     const int which = library == ShellLibrary::kShell ? 0 : 1;
     if (!tried[which]) {
         tried[which] = true;
-        wchar_t folder[MAX_PATH];
-        const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+        wchar_t path[MAX_PATH + 16];
+        const UINT n = GetSystemDirectoryW(path, MAX_PATH);
         if (n > 0 && n < MAX_PATH) {
-            loaded[which] = LoadLibraryW(
-                (std::wstring(folder, n) + (which == 0 ? L"\\shell32.dll" : L"\\ole32.dll"))
-                    .c_str());
+            lstrcpyW(path + n, which == 0 ? L"\\shell32.dll" : L"\\ole32.dll");
+            loaded[which] = LoadLibraryW(path);
         }
     }
     return loaded[which] ? GetProcAddress(loaded[which], name) : nullptr;

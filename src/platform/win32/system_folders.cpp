@@ -15,7 +15,7 @@ namespace {
 
 // The folder at `path`, open, when it exists.
 void AddFolder(const std::wstring& path, bool inside_refused,
-               std::vector<NamedFolder>& folders) {
+               std::vector<NamedFolder>& folders) noexcept {
     const HANDLE h = OpenForIdentity(path);
     if (h == INVALID_HANDLE_VALUE) return;
     DWORD attributes = 0;
