@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <cstring>
+
 #include "platform/win32/file_helpers.h"
 
 namespace qb {
@@ -46,14 +48,25 @@ HANDLE OpenEntryOf(HANDLE parent, const std::wstring& name, ACCESS_MASK access, 
     return status < 0 ? INVALID_HANDLE_VALUE : h;
 }
 
+bool NameOf(HANDLE h, std::wstring& name) noexcept {
+    // FILE_NAME_INFO: the name's length in bytes, then the name, which is
+    // never longer than the longest path. One run asks one at a time.
+    alignas(8) static wchar_t buffer[2 + 32768];
+    if (!GetFileInformationByHandleEx(h, FileNameInfo, buffer, sizeof buffer)) return false;
+    DWORD length = 0;
+    std::memcpy(&length, buffer, sizeof length);
+    name.assign(buffer + 2, length / sizeof(wchar_t));
+    return true;
+}
+
 // Wine opens what a Unix symbolic link leads to even when told to open the
 // link itself, and shows it as a plain file or folder (a link to a file is
-// listed as a file): only the path the handle resolved to tells it from
+// listed as a file): only the name the handle resolved to tells it from
 // the entry, and deleting through it would delete the target. (Wine also
 // gives a name back without the dots and blanks it ends with.)
 bool IsEntryItself(HANDLE h, const std::wstring& parent_path, const std::wstring& name) noexcept {
     std::wstring path;
-    if (!FinalPath(h, path) || parent_path.empty()) return false;
+    if (!NameOf(h, path) || parent_path.empty()) return false;
     std::size_t cut = name.size();
     while (cut > 1 && (name[cut - 1] == L'.' || name[cut - 1] == L' ')) --cut;
     const std::size_t folder = parent_path.size() + (parent_path.back() == L'\\' ? 0 : 1);

@@ -62,11 +62,17 @@ bool FinalPath(HANDLE h, std::wstring& path);
 HANDLE OpenEntryOf(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share,
                    ULONG options, LONG& status) noexcept;
 
-// Whether `h`, opened as the entry `name` of the folder whose final path is
-// `parent_path`, is that entry itself, not what a link there leads to.
+// The name of the open file or folder on its volume ("\\dir\\file"), as the
+// system named it when it was opened (through the names its folders were
+// opened by), at any length. (Wine's GetFinalPathNameByHandle stops at
+// MAX_PATH.)
+bool NameOf(HANDLE h, std::wstring& name) noexcept;
+
+// Whether `h`, opened as the entry `name` of the folder whose name (NameOf)
+// is `parent_path`, is that entry itself, not what a link there leads to.
 bool IsEntryItself(HANDLE h, const std::wstring& parent_path, const std::wstring& name) noexcept;
 
-// Opens the listed entry `name` of `parent` (final path `parent_path`) with
+// Opens the listed entry `name` of `parent` (named `parent_path`) with
 // `access`, only when it is still that entry: of `kind` by the handle's
 // own attributes (a link: a reparse point; a folder: a directory and no
 // reparse point; a file: neither), with the file index `index`, and itself.

@@ -59,7 +59,7 @@ bool ListOpenFolder(OpenFolder folder, const FolderId& folder_id,
                     std::vector<ListedEntry>& entries) {
     entries.clear();
     std::wstring path;
-    if (!FinalPath(Handle(folder), path)) return false;
+    if (!NameOf(Handle(folder), path)) return false;
     const HANDLE listing = ReOpenFile(Handle(folder), FILE_LIST_DIRECTORY | SYNCHRONIZE, kShareAll,
                                       FILE_FLAG_BACKUP_SEMANTICS);
     if (listing == INVALID_HANDLE_VALUE) return false;
@@ -87,7 +87,7 @@ ChildFolder OpenChildFolder(OpenFolder parent, const SystemString& name, OpenFol
                             FolderId& id) {
     child.value = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
     std::wstring parent_path;
-    if (!FinalPath(Handle(parent), parent_path)) return ChildFolder::kUnavailable;
+    if (!NameOf(Handle(parent), parent_path)) return ChildFolder::kUnavailable;
     LONG status = 0;
     const HANDLE h = OpenEntryOf(Handle(parent), name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN_REPARSE_POINT,
@@ -138,7 +138,7 @@ bool ReturnToParent(OpenFolder child, OpenFolder&, const FolderId&) {
 // a Unix symbolic link as itself), the entry stays.
 bool RemoveEntry(OpenFolder parent, const ListedEntry& entry) {
     std::wstring parent_path;
-    if (!FinalPath(Handle(parent), parent_path)) return false;
+    if (!NameOf(Handle(parent), parent_path)) return false;
     const HANDLE h = OpenListedEntry(Handle(parent), parent_path, entry.name, entry.kind,
                                      entry.id.index, DELETE);
     if (h == INVALID_HANDLE_VALUE) return false;

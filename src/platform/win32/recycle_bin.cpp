@@ -62,8 +62,11 @@ bool IsGone(HANDLE parent, const ListedEntry& entry) noexcept {
 // `taken` is all false.
 void Send(FileOperation operation_of, HANDLE parent, const std::vector<const ListedEntry*>& entries,
           std::vector<bool>& taken) noexcept {
-    std::wstring long_parent, plain;
-    if (!FinalPath(parent, long_parent) || !PlainPath(long_parent, plain)) return;
+    std::wstring long_parent, plain, name;
+    if (!FinalPath(parent, long_parent) || !PlainPath(long_parent, plain) ||
+        !NameOf(parent, name)) {
+        return;
+    }
     if (plain.back() != L'\\') plain += L'\\';
     // The paths, each ended by a NUL, and one NUL more.
     std::wstring from;
@@ -78,7 +81,7 @@ void Send(FileOperation operation_of, HANDLE parent, const std::vector<const Lis
         // Still the entry the walk listed, and itself, right before the
         // shell is given its path (the handle closed again: Windows moves
         // no folder that is held open).
-        const HANDLE h = OpenListedEntry(parent, long_parent, entry.name, entry.kind,
+        const HANDLE h = OpenListedEntry(parent, name, entry.name, entry.kind,
                                          entry.id.index, 0);
         if (h == INVALID_HANDLE_VALUE) continue;
         CloseHandle(h);

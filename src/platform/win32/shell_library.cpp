@@ -7,16 +7,12 @@ namespace qb {
 
 FARPROC ShellFunction(ShellLibrary library, const char* name) {
     static HMODULE loaded[2];
-    static bool tried[2];
     const int which = library == ShellLibrary::kShell ? 0 : 1;
-    if (!tried[which]) {
-        tried[which] = true;
-        wchar_t path[MAX_PATH + 16];
-        const UINT n = GetSystemDirectoryW(path, MAX_PATH);
-        if (n > 0 && n < MAX_PATH) {
-            lstrcpyW(path + n, which == 0 ? L"\\shell32.dll" : L"\\ole32.dll");
-            loaded[which] = LoadLibraryW(path);
-        }
+    wchar_t path[MAX_PATH + 16];
+    const UINT n = loaded[which] ? 0 : GetSystemDirectoryW(path, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) {
+        lstrcpyW(path + n, which == 0 ? L"\\shell32.dll" : L"\\ole32.dll");
+        loaded[which] = LoadLibraryW(path);
     }
     return loaded[which] ? GetProcAddress(loaded[which], name) : nullptr;
 }
