@@ -316,8 +316,16 @@ TEST_F(WineTest, AFileThatCannotBeDeletedAndALinkInTheRoot) {
 // folder that holds a link is not sent whole, what else it holds goes. A
 // name that a plain path would read otherwise ("nul.txt" names a device,
 // "dot." loses its dot) is not given to the shell but removed for good.
+// This thread's log file, a link to a file in the root, keeps that file
+// there, although Wine can read no link: known by what it leads to.
 TEST_F(WineTest, AYesSendsTheRootToTheBinButNoLinkNorWhereItLeads) {
     Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
+    MakeFolders(dir / "dest/keep");
+    WriteBytes(dir / "dest/keep/123.dat", "linked posts");
+    ::unlink((dir / "logs/sv.5ch.net/news/123.dat").c_str());
+    ASSERT_EQ(::symlink((dir / "dest/keep/123.dat").c_str(),
+                        (dir / "logs/sv.5ch.net/news/123.dat").c_str()),
+              0);
     const ScopedVariable data_home = DataHome();
     MakeFolders(dir / "outside/full/sub");
     WriteBytes(dir / "outside/full/sub/precious", "keep");
@@ -352,14 +360,17 @@ TEST_F(WineTest, AYesSendsTheRootToTheBinButNoLinkNorWhereItLeads) {
     }
     EXPECT_EQ(shown, (Lines{"Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + W("dest") +
                                 "' の中身を空にしますか？",
-                            "Quenbrook [e] フォルダ '" + W("dest/holder") + "' を削除できませんでした。"}));
+                            "Quenbrook [e] フォルダ '" + W("dest/holder") + "' を削除できませんでした。",
+                            "Quenbrook [e] ファイル '" + W("dest/keep/123.dat") + "' を削除できませんでした。",
+                            "Quenbrook [e] フォルダ '" + W("dest/keep") + "' を削除できませんでした。"}));
     EXPECT_EQ(TrashedPaths(dir / "data"),
               (Lines{dir / "dest/file.txt", dir / "dest/folder", dir / "dest/holder/h"}));
     EXPECT_EQ(ReadBytes(dir / "data/Trash/files/folder/inner/g"), "g");
     EXPECT_EQ(Snapshot(dir / "outside"), outside);
     EXPECT_EQ(ListNames(dir / "dest"),
-              (Lines{".hidden", "empty", "file-link.txt", "full", "holder", "sv.5ch.net"}));
+              (Lines{".hidden", "empty", "file-link.txt", "full", "holder", "keep", "sv.5ch.net"}));
     EXPECT_EQ(ListNames(dir / "dest/holder"), Lines{"link.txt"});
+    EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/123.dat"), "linked posts");
 }
 
 TEST_F(WineTest, CopyFailuresAndTheOverlapWarning) {
