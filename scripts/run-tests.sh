@@ -3,7 +3,7 @@
 # release zips rebuilt bit for bit from two clones and the program run under
 # Wine; the native build's unit and end-to-end tests (fault injection
 # included), the same under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and each fuzz target for a bounded time.
+# their coverage of src/, and each fuzz target for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -42,6 +42,9 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 run_ctest --preset asan -j "$jobs"
 
+echo "== Coverage of src/ by the POSIX build's tests (without the Wine suite)"
+scripts/coverage.sh --summary | tee build/coverage-summary.log
+
 echo "== Fuzz targets, 20 s each"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
@@ -50,4 +53,5 @@ fuzz/run-fuzzers.sh 20 build/fuzz | tee build/fuzz/run.log
 passed=$(grep -o 'tests passed, 0 tests failed out of [0-9]*' "$summary" | awk '{ n += $NF } END { print n }')
 wine=$(grep -o '^Wine suite: [0-9]*' build/native/tests/wine-work/suite.log | awk '{print $3}')
 echo "The Wine suite's $wine scenarios count as one ctest test; $(tail -n 1 build/fuzz/run.log)."
+echo "Coverage of src/: $(grep -E '^(lines|branches):' build/coverage-summary.log | paste -sd ' ' | sed 's/ branches:/, branches:/')"
 echo "summary: $passed passed, 0 failed"

@@ -10,8 +10,34 @@ namespace {
 constexpr char kEndOfData = 0x1A;
 }
 
-TextFileReader::TextFileReader(const std::string& path)
-    : file_(OpenForRead(path)), open_(true) {}
+TextFileReader::TextFileReader(const std::string& path, LineEnds ends)
+    : file_(OpenForRead(path)), open_(true) {
+    if (ends == LineEnds::kCr) return;
+    try {
+        at_lf_ = !CrBeforeTheEndOfData();
+    } catch (const InOutError&) {
+        Close();
+        throw;
+    }
+}
+
+// Looks through the data for a CR, then goes back to the file's first byte.
+bool TextFileReader::CrBeforeTheEndOfData() {
+    bool cr = false;
+    while (Fill()) {
+        char* const end = buffer_ + size_;
+        char* const stop =
+            std::find_if(buffer_, end, [](char c) { return c == '\r' || c == kEndOfData; });
+        if (stop != end) {
+            cr = *stop == '\r';
+            break;
+        }
+    }
+    RewindFile(file_);
+    pos_ = size_ = 0;
+    file_end_ = false;
+    return cr;
+}
 
 TextFileReader::~TextFileReader() {
     if (open_) {
@@ -41,24 +67,28 @@ bool TextFileReader::ReadLine(std::string& line) {
     if (data_end_) return false;
     bool any = false;
     for (;;) {
-        if (pos_ == size_ && !Fill()) return any;
+        if (pos_ == size_ && !Fill()) break;
         const char c = buffer_[pos_];
         if (c == kEndOfData) {
             // Left in the buffer: it belongs to the rest of the file.
             data_end_ = true;
-            return any;
+            break;
         }
         ++pos_;
-        if (c == '\r') {
+        if (c == (at_lf_ ? '\n' : '\r')) {
             // A CR LF counts as one line end.
-            if (pos_ < size_ || Fill()) {
+            if (!at_lf_ && (pos_ < size_ || Fill())) {
                 if (buffer_[pos_] == '\n') ++pos_;
             }
+            last_ended_ = true;
             return true;
         }
         line += c;
         any = true;
     }
+    // A last line that the end of the data ends.
+    if (any) last_ended_ = false;
+    return any;
 }
 
 bool TextFileReader::ReadRest(std::string& piece) {
@@ -91,9 +121,9 @@ std::vector<std::string> ReadLines(TextFileReader& reader, std::size_t max_lines
 
 }  // namespace
 
-std::vector<std::string> ReadTextLines(const std::string& path,
-                                       std::size_t max_lines) {
-    TextFileReader reader(path);
+std::vector<std::string> ReadTextLines(const std::string& path, std::size_t max_lines,
+                                       LineEnds ends) {
+    TextFileReader reader(path, ends);
     std::vector<std::string> lines = ReadLines(reader, max_lines);
     reader.Close();
     return lines;
@@ -110,11 +140,19 @@ std::size_t FindLineStarting(const std::vector<std::string>& lines, std::size_t 
 
 namespace {
 
-std::string JoinedLines(const std::vector<std::string>& lines) {
+// The lines as they are written: each followed by CR LF; when `read` (the
+// reader they came from) found them ended at LF, each by the LF it had.
+std::string JoinedLines(const std::vector<std::string>& lines,
+                        const TextFileReader* read = nullptr) {
+    const bool lf = read != nullptr && read->EndsAtLf();
     std::string content;
-    for (const std::string& line : lines) {
-        content += line;
-        content += "\r\n";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        content += lines[i];
+        if (!lf) {
+            content += "\r\n";
+        } else if (i + 1 < lines.size() || read->LastLineEnded()) {
+            content += '\n';
+        }
     }
     return content;
 }
@@ -221,12 +259,13 @@ void WriteTextFileReplacing(const std::string& path,
     FinishReplacing(file, temp, target, JoinedLines(lines), nullptr, false);
 }
 
-bool ReplaceTextLine(const std::string& path, std::size_t max_lines, const LineEdit& edit) {
+bool ReplaceTextLine(const std::string& path, std::size_t max_lines, LineEnds ends,
+                     const LineEdit& edit) {
     const std::string target = FinalFilePath(path);
     // A file that cannot be written is not replaced either: the same failure
     // as a write in place, and the file left as it is.
     CloseFile(OpenExistingForWrite(target));
-    TextFileReader reader(target);
+    TextFileReader reader(target, ends);
     std::vector<std::string> lines = ReadLines(reader, max_lines);
     if (!edit(lines)) return false;
     RemoveStaleTemporaries(target);
@@ -236,16 +275,18 @@ bool ReplaceTextLine(const std::string& path, std::size_t max_lines, const LineE
         file = CreatePrivateFile(target, temp);
     } catch (const InOutError& e) {
         if (e.code != kIoAccessDenied) throw;
-        RewriteInPlace(target, JoinedLines(lines), reader);
+        RewriteInPlace(target, JoinedLines(lines, &reader), reader);
         return true;
     }
-    if (FinishReplacing(file, temp, target, JoinedLines(lines), &reader, true)) return true;
+    if (FinishReplacing(file, temp, target, JoinedLines(lines, &reader), &reader, true)) {
+        return true;
+    }
     // Held open elsewhere: rewritten in place, read anew, since the first
     // reading went into the temporary file.
-    TextFileReader again(target);
+    TextFileReader again(target, ends);
     lines = ReadLines(again, max_lines);
     if (!edit(lines)) return false;
-    RewriteInPlace(target, JoinedLines(lines), again);
+    RewriteInPlace(target, JoinedLines(lines, &again), again);
     return true;
 }
 

@@ -1,6 +1,8 @@
 // Line-oriented text files over the raw file operations of the platform.
 // Reading: a line ends at CR LF or at a lone CR and is delivered without it;
-// a lone LF is an ordinary byte; a byte 0x1A ends the readable data.
+// a lone LF is an ordinary byte; a byte 0x1A ends the readable data. A
+// reader asked to may take LF as the line end instead, for a file that
+// holds no CR before its data ends (as editors other than Notepad save it).
 // Writing: each line's bytes unchanged, each followed by CR LF.
 // Every failure raises InOutError.
 #pragma once
@@ -13,15 +15,26 @@
 
 namespace qb {
 
+// Where the lines of a file end.
+enum class LineEnds {
+    kCr,         // at CR LF or at a lone CR; a lone LF is an ordinary byte
+    kCrUnlessLf,  // as kCr, but at LF in a file with no CR before its data ends
+};
+
 class TextFileReader {
 public:
-    explicit TextFileReader(const std::string& path);
+    explicit TextFileReader(const std::string& path, LineEnds ends = LineEnds::kCr);
     ~TextFileReader();
     TextFileReader(const TextFileReader&) = delete;
     TextFileReader& operator=(const TextFileReader&) = delete;
 
     // The next line; false at the end of the data.
     bool ReadLine(std::string& line);
+    // Whether this file's lines end at LF (see LineEnds).
+    bool EndsAtLf() const { return at_lf_; }
+    // Whether the last line delivered had a line end: false only for a last
+    // line that the end of the data ends.
+    bool LastLineEnded() const { return last_ended_; }
     // The bytes after the last line delivered (a 0x1A and all that follows it
     // included) up to the end of the file, a piece at a time; false when
     // nothing is left.
@@ -30,9 +43,12 @@ public:
 
 private:
     bool Fill();
+    bool CrBeforeTheEndOfData();
 
     FileHandle file_;
     bool open_ = false;
+    bool at_lf_ = false;        // lines end at LF, not at CR
+    bool last_ended_ = true;
     bool file_end_ = false;     // the file has no more bytes
     bool data_end_ = false;     // a 0x1A was met: no more lines
     char buffer_[4096];
@@ -41,8 +57,8 @@ private:
 };
 
 // All lines of the file, or as many as `max_lines` when it is not 0.
-std::vector<std::string> ReadTextLines(const std::string& path,
-                                       std::size_t max_lines = 0);
+std::vector<std::string> ReadTextLines(const std::string& path, std::size_t max_lines = 0,
+                                       LineEnds ends = LineEnds::kCr);
 
 // The index of the first of the first `max_lines` lines that begins with
 // `prefix`; kNoLine when there is none.
@@ -61,9 +77,11 @@ void WriteTextFileReplacing(const std::string& path,
 // false to leave the file as it is.
 using LineEdit = std::function<bool(std::vector<std::string>& lines)>;
 
-// Rewrites `path` with its first `max_lines` lines as `edit` leaves them.
-// Those lines are written back with CR LF; every byte after them (the later
-// lines, and a 0x1A with all that follows) is kept as it is. The file is read
+// Rewrites `path`, its lines read as `ends` says, with its first `max_lines`
+// lines as `edit` leaves them. Those lines are written back with CR LF, or,
+// in a file whose lines end at LF, each with the LF it had (a last line
+// without one gets none); every byte after them (the later lines, and a 0x1A
+// with all that follows) is kept as it is. The file is read
 // anew, so that it keeps what a neighbour wrote meanwhile. A link is
 // rewritten at its target and the file keeps its permissions; a read-only
 // file raises InOutError kIoAccessDenied and stays as it was. The new content
@@ -71,6 +89,7 @@ using LineEdit = std::function<bool(std::vector<std::string>& lines)>;
 // another program holds the file open so that it cannot be replaced but lets
 // others write it, the file is rewritten in place. False, with nothing
 // written, when `edit` returns false.
-bool ReplaceTextLine(const std::string& path, std::size_t max_lines, const LineEdit& edit);
+bool ReplaceTextLine(const std::string& path, std::size_t max_lines, LineEnds ends,
+                     const LineEdit& edit);
 
 }  // namespace qb

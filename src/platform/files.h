@@ -42,10 +42,11 @@ struct FileCopy {
 // Copies each whole file, in order, to a new temporary file beside its `dst`,
 // flushes it and moves it over `dst` in one step: a link at `dst` is
 // replaced, never written through, and an earlier copy stays whole until its
-// replacement is complete. A copy fails (no temporary file is left, and no
-// later file is copied) on any failure, when `dst` is the source file itself,
-// or when `dst` is a folder or another entry that is no file. Returns the
-// number of files copied, the first ones.
+// replacement is complete. When the entry `dst` itself (a link not followed)
+// is the source file, the copy is already in place: it counts as made, and
+// nothing is written. A copy fails (no temporary file is left, and no later
+// file is copied) on any failure, or when `dst` is a folder or another entry
+// that is no file. Returns the number of files copied, the first ones.
 std::size_t CopyFiles(const std::vector<FileCopy>& files);
 
 // The lock of a folder, which runs that use the folder take in turn (the

@@ -22,6 +22,8 @@ struct FileHandle {
 FileHandle OpenForRead(const std::string& path);
 // Returns the number of bytes read, 0 at the end of the file.
 std::size_t ReadFile(FileHandle file, char* buffer, std::size_t size);
+// Goes back to the file's first byte, to read it again through the same handle.
+void RewindFile(FileHandle file);
 void WriteFile(FileHandle file, const char* data, std::size_t size);
 // Flushes written data to the disk before the file is closed.
 void FlushFile(FileHandle file);

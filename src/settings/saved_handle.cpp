@@ -10,7 +10,8 @@
 namespace qb {
 
 bool ReadSavedHandle(const std::string& file, std::uint32_t& handle) {
-    const std::vector<std::string> lines = ReadTextLines(file, kSettingLinesSearched);
+    const std::vector<std::string> lines =
+        ReadTextLines(file, kSettingLinesSearched, kSettingsLineEnds);
     std::string value;
     return FindKeyValue(lines, kKeyHwVelmWnd, value) && HandleFromValue(value, handle);
 }

@@ -11,14 +11,14 @@
 namespace qb {
 
 SettingsEncoding ReadSettingsLines(const std::string& path, std::vector<std::string>& lines) {
-    TextFileReader reader(path);
+    TextFileReader reader(path, kSettingsLineEnds);
     EncodingDetector detector;
     lines.clear();
     std::string line;
     while (lines.size() < kSettingLinesSearched && reader.ReadLine(line)) {
         lines.push_back(line);
-        // A line end is ASCII, which is what matters for the encoding.
-        line += '\r';
+        // A line end is ASCII, which is all that matters for the encoding.
+        if (reader.LastLineEnded()) line += '\n';
         detector.Feed(line.data(), line.size());
     }
     std::string piece;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/cp932_text.h"
+
 namespace qb {
 
 namespace {
@@ -10,6 +12,14 @@ constexpr unsigned char kEndOfData = 0x1A;
 constexpr std::size_t kUtf8MarkLength = sizeof kUtf8Mark - 1;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The second byte of a double-byte character of code page 932.
+bool IsCp932Trail(unsigned char c) {
+    return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
+}
+
+// A character of code page 932 in one byte.
+bool IsCp932Single(unsigned char c) { return c < 0x80 || (c >= 0xA1 && c <= 0xDF); }
 
 // The text of line `i`: the first line without the UTF-8 mark, which belongs
 // to the file, not to the line.
@@ -24,7 +34,8 @@ std::string LineText(const std::vector<std::string>& lines, std::size_t i) {
 }  // namespace
 
 // A strict UTF-8 check: no overlong form, no surrogate, nothing above
-// U+10FFFF, no sequence cut short.
+// U+10FFFF, no sequence cut short. Beside it, the code page 932 check: each
+// byte a character of its own or one of a double-byte character's two.
 void EncodingDetector::Feed(const char* data, std::size_t size) {
     for (std::size_t i = 0; i < size && !ended_; ++i) {
         const unsigned char c = static_cast<unsigned char>(data[i]);
@@ -34,6 +45,14 @@ void EncodingDetector::Feed(const char* data, std::size_t size) {
         }
         if (seen_ < sizeof first_) first_[seen_] = c;
         ++seen_;
+        if (cp932_lead_) {
+            cp932_invalid_ = cp932_invalid_ || !IsCp932Trail(c);
+            cp932_lead_ = false;
+        } else if (IsLeadByte(c)) {
+            cp932_lead_ = true;
+        } else if (!IsCp932Single(c)) {
+            cp932_invalid_ = true;
+        }
         if (invalid_) continue;
         if (pending_ > 0) {
             if (c < next_low_ || c > next_high_) invalid_ = true;
@@ -48,10 +67,12 @@ void EncodingDetector::Feed(const char* data, std::size_t size) {
             pending_ = 1;
         } else if (c >= 0xE0 && c <= 0xEF) {
             pending_ = 2;
+            long_sequence_ = true;
             if (c == 0xE0) next_low_ = 0xA0;   // below: overlong
             if (c == 0xED) next_high_ = 0x9F;  // above: surrogates
         } else if (c >= 0xF0 && c <= 0xF4) {
             pending_ = 3;
+            long_sequence_ = true;
             if (c == 0xF0) next_low_ = 0x90;   // below: overlong
             if (c == 0xF4) next_high_ = 0x8F;  // above: past U+10FFFF
         } else {
@@ -77,8 +98,10 @@ bool EncodingDetector::Settled() const {
 SettingsEncoding EncodingDetector::Encoding() const {
     if (HasUtf16Mark()) return SettingsEncoding::kUtf16;
     if (HasUtf8Mark()) return SettingsEncoding::kUtf8;
-    return !invalid_ && pending_ == 0 && above_ascii_ ? SettingsEncoding::kUtf8
-                                                      : SettingsEncoding::kCp932;
+    const bool utf8 = !invalid_ && pending_ == 0 && above_ascii_;
+    const bool cp932 = !cp932_invalid_ && !cp932_lead_;
+    return utf8 && (long_sequence_ || !cp932) ? SettingsEncoding::kUtf8
+                                              : SettingsEncoding::kCp932;
 }
 
 SettingsEncoding DetectSettingsEncoding(const std::string& bytes) {
@@ -98,7 +121,7 @@ std::string SettingValueOf(const std::string& written) {
     if (end - begin >= 2 && written[begin] == '"' && written[end - 1] == '"') {
         return written.substr(begin + 1, end - begin - 2);
     }
-    return written.substr(begin);
+    return written.substr(begin, end - begin);
 }
 
 bool KeyValueOnLine(const std::string& line, const std::string& key, std::string& value) {

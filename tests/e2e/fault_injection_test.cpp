@@ -188,8 +188,9 @@ double Seconds() {
 }  // namespace
 
 // Links at the destination are replaced as entries, never written through:
-// the log folder stays byte for byte as it was. The source file itself as
-// the destination entry, and a pipe there, fail with the copy notice.
+// the log folder stays byte for byte as it was. A hard link of the source
+// file itself there is the copy already: it stays, and nothing is reported.
+// A pipe there fails with the copy notice.
 TEST_F(FaultTest, DestinationLinksAreReplacedNeverWrittenThrough) {
     Install(dir / "prog");
     Settings("0", "0");
@@ -207,6 +208,8 @@ TEST_F(FaultTest, DestinationLinksAreReplacedNeverWrittenThrough) {
         {"123.inf", true, logs + "999.inf"},
         {"123.inf", false, logs + "123.dat"},
         {"123.dat", false, logs + "123.dat"},
+        {"123.dat", true, logs + "123.dat"},
+        {"123.inf", true, logs + "123.inf"},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -222,6 +225,11 @@ TEST_F(FaultTest, DestinationLinksAreReplacedNeverWrittenThrough) {
         EXPECT_EQ(NoticeBlocks(r.errors), Blocks{}) << entry;
         EXPECT_EQ(Snapshot(dir / "logs"), source) << entry;
         EXPECT_FALSE(IsLink(entry));
+        struct stat entry_st, target_st;
+        ASSERT_EQ(::stat(entry.c_str(), &entry_st), 0);
+        ASSERT_EQ(::stat(c.target.c_str(), &target_st), 0);
+        // Still the source's own hard link; any other entry is a copy now.
+        EXPECT_EQ(entry_st.st_ino == target_st.st_ino, c.hard && c.target == logs + c.entry);
         EXPECT_EQ(ReadBytes(copy + "123.dat"), std::string(200000, 'd'));
         EXPECT_EQ(ReadBytes(copy + "123.inf"), "TITLE=t\r\n");
         EXPECT_EQ(ListNames(copy), (Blocks{"123.dat", "123.inf"}));

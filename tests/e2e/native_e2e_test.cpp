@@ -89,19 +89,24 @@ TEST_F(NativeTest, SettingsFaults) {
 }
 
 // Settings saved as UTF-8, as today's editors save them, with and without
-// the mark, naming a Japanese log folder in quotes and blanks: the copy is
-// made, and the handle line, in the plain form, is all that changes.
+// the mark, with CR LF or LF line ends, naming a Japanese log folder in
+// quotes and blanks: the copy is made, and the handle line, in the plain
+// form, is all that changes (a last line without its end stays so).
 TEST_F(NativeTest, Utf8SettingsFilesNameJapaneseLogFolders) {
     const std::string log = dir / "ログ/山田 表";
     WriteThread(log + "/5ch/news", "123", "d", "TITLE=t");
-    for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
-        const std::string rest = "\r\nVelmVer=2\r\nメモ=日本語\r\nVelmLogDir = \"" + log +
-                                 "\"\r\nAddUdrScr=0\r\nShowTitle=1\r\n";
-        WriteBytes(Ini(), mark + "hwVelmWnd = 5" + rest);  // a new browser run
-        const std::string root = dir / ("dest" + std::to_string(mark.size()));
+    const std::string crlf = "\r\nVelmVer=2\r\nメモ=日本語\r\nVelmLogDir = \"" + log +
+                             "\"\r\nAddUdrScr=0\r\nShowTitle=1\r\n";
+    const std::string lf = "\nVelmVer=2 \nVelmLogDir=" + log + "\t\nAddUdrScr=0\nShowTitle=1";
+    const std::pair<std::string, std::string> files[] = {
+        {"", crlf}, {"\xEF\xBB\xBF", crlf}, {"", lf}, {"\xEF\xBB\xBF", lf}};
+    int n = 0;
+    for (const auto& file : files) {
+        WriteBytes(Ini(), file.first + "hwVelmWnd = 5" + file.second);  // a new browser run
+        const std::string root = dir / ("dest" + std::to_string(++n));
         MakeFolders(root);  // empty: nothing is asked
-        EXPECT_EQ(Run({root, kForm1}), Blocks{"123 成功 [n] 「t」 ＠ news"});
-        EXPECT_EQ(ReadBytes(Ini()), mark + "hwVelmWnd=0" + rest);
+        EXPECT_EQ(Run({root, kForm1}), Blocks{"123 成功 [n] 「t」 ＠ news"}) << n;
+        EXPECT_EQ(ReadBytes(Ini()), file.first + "hwVelmWnd=0" + file.second);
     }
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -261,13 +263,26 @@ TEST_F(BrowserRunTest, ARootOverlappingTheLogFolderIsNeverEmptied) {
         EXPECT_EQ(SavedHandle(box.ini()), "0");  // the copy went on
     }
     ASSERT_EQ(::chdir(cwd), 0);
-    // Without '_' folders a root that is the log folder would copy each log
-    // file onto itself: refused, and the log stays whole.
-    box.Settings(1, "0", "0", "1");
+    // Without '_' folders a root that is the log folder holds the copies
+    // already: nothing is copied or reported, the handle is saved and the
+    // title shown, and the log files are the browser's own, never replaced.
+    box.Settings(1, "0", "1", "1");
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string leftover =
+        box.logs() + "/sv.5ch.net/news/123.dat." + std::to_string(gone) + "-1.tmp";
+    WriteBytes(leftover, "named like a leftover of a killed copy");
+    struct stat before, after;
+    ASSERT_EQ(::stat((box.logs() + "/sv.5ch.net/news/123.inf").c_str(), &before), 0);
     box.Run({box.logs(), kUrl});
     ASSERT_EQ(box.Texts().size(), 2u);
-    EXPECT_EQ(box.Texts()[1], "ログファイルのコピー中に、エラーが発生しました。");
+    EXPECT_EQ(box.Texts()[1], "「t」 ＠ news");
+    EXPECT_EQ(SavedHandle(box.ini()), "0");
+    ASSERT_EQ(::stat((box.logs() + "/sv.5ch.net/news/123.inf").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(ReadBytes(box.logs() + "/sv.5ch.net/news/123.dat"), "posts");
+    EXPECT_TRUE(Exists(leftover));  // nothing is written there, so nothing cleaned up
     // A sibling whose name merely starts the same is no overlap.
     MakeFolders(box.logs() + "2");
     WriteBytes(box.logs() + "2/x", "x");

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "base/cp932_text.h"
 #include "base/path_text.h"
+#include "platform/win32/long_path.h"
 
 namespace {
 
@@ -84,6 +87,56 @@ TEST(PathTextTest, ParentAndFolder) {
     EXPECT_EQ(FolderAbove("C:\\" + kHyou + "\\n/k.dat"), "C:\\" + kHyou + "\\n");
     EXPECT_EQ(FolderAbove("C:\\" + kHyou), "C:");
     EXPECT_EQ(JoinPath("/a", "b"), "/a/b");
+}
+
+// The long form of a Windows path: which text the system is asked to make
+// full ("-": it must not be asked), and what is made of its answer.
+std::wstring g_asked, g_answer;
+std::wstring StandInFullPath(const std::wstring& path) {
+    g_asked = path;
+    return g_answer;
+}
+
+TEST(PathTextTest, LongFormOfAWindowsPath) {
+    struct Case {
+        std::wstring path, asked, answer, long_form;
+    };
+    const Case cases[] = {
+        {L"C:\\a\\b", L"C:\\a\\b", L"C:\\a\\b", L"\\\\?\\C:\\a\\b"},
+        {L"d:", L"d:\\", L"d:\\", L"\\\\?\\d:\\"},  // a bare drive is its root
+        {L"C:\\a\\.\\..\\b/c\\", L"C:\\a\\.\\..\\b/c\\", L"C:\\b\\c\\", L"\\\\?\\C:\\b\\c\\"},
+        {L"rel\\x", L"rel\\x", L"C:\\cur\\rel\\x", L"\\\\?\\C:\\cur\\rel\\x"},
+        {L"\\\\srv\\share\\x", L"\\\\srv\\share\\x", L"\\\\srv\\share\\x", L"\\\\?\\UNC\\srv\\share\\x"},
+        {L"//?/C:/a", L"//?/C:/a", L"\\\\?\\C:\\a", L"\\\\?\\C:\\a"},
+        // The long form is taken as it is spelt; a bare drive there ("\\?\\D:\\"
+        // with its separator cut) is the drive's root, not its volume.
+        {L"\\\\?\\C:\\a\\..\\b. ", L"-", L"", L"\\\\?\\C:\\a\\..\\b. "},
+        {L"\\\\?\\UNC\\srv\\share", L"-", L"", L"\\\\?\\UNC\\srv\\share"},
+        {L"\\\\?\\D:", L"-", L"", L"\\\\?\\D:\\"},
+        {L"\\\\?\\D:\\", L"-", L"", L"\\\\?\\D:\\"},
+        // Devices, and what the system makes no full path of, name nothing.
+        {L"\\\\.\\C:\\a", L"\\\\.\\C:\\a", L"\\\\.\\C:\\a", L""},
+        {L"C:\\a\\NUL", L"C:\\a\\NUL", L"\\\\.\\NUL", L""},
+        {L"", L"", L"", L""},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        g_asked = L"-";
+        g_answer = c.answer;
+        EXPECT_EQ(LongForm(c.path, StandInFullPath), c.long_form) << i;
+        EXPECT_EQ(g_asked, c.asked) << i;
+    }
+    // Paths made from a long path: one separator below a root, and nothing
+    // out of a path that names nothing.
+    const LongPath root = LongPath::Of(L"\\\\?\\C:\\", StandInFullPath);
+    const LongPath file = LongPath::Of(L"\\\\?\\C:\\a\\f", StandInFullPath);
+    g_answer = L"";
+    const LongPath none = LongPath::Of(L"", StandInFullPath);
+    EXPECT_EQ(root.Child(L"*").text(), L"\\\\?\\C:\\*");
+    EXPECT_EQ(file.Child(L"n").text(), L"\\\\?\\C:\\a\\f\\n");
+    EXPECT_EQ(file.Beside(L"g").text(), L"\\\\?\\C:\\a\\g");
+    EXPECT_EQ(file.WithEnding(L".1-1.tmp").text(), L"\\\\?\\C:\\a\\f.1-1.tmp");
+    EXPECT_EQ(none.Child(L"n").text() + none.Beside(L"n").text() + none.WithEnding(L"n").text(), L"");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/notices.h"
 #include "base/text_file.h"
 #include "settings/handle_writeback.h"
@@ -93,8 +95,13 @@ TEST_F(SettingsTest, EachFaultGetsItsOneNoticeInTheFixedOrder) {
         {" VelmVer = \"\" \r\n", "設定ファイル内、VelmVer の値が、空です。"},
         {std::string("\xFF\xFE" "V\0=\0" "2\0", 8) + "\r\n" + Settings(), kUtf16},
         // A UTF-8 file: each value converted exactly, in key order.
-        {"VelmVer=2\r\nVelmLogDir=" + log + "/café¥\r\n",
-         "設定ファイル内、VelmLogDir の値 '" + log + "/caf?" "?' には、扱えない文字が含まれています。"},
+        {"VelmVer=2\r\nVelmLogDir=" + log + "/café¥表\r\n",
+         "設定ファイル内、VelmLogDir の値 '" + log + "/caf?" "?表' には、扱えない文字が含まれています。"},
+        // Half-width katakana that happen to read as two-byte UTF-8: Shift_JIS.
+        {"VelmVer=2\r\nVelmLogDir=" + log + "/\xD0\xB0\r\nAddUdrScr=0\r\nShowTitle=1\r\n"
+         "hwVelmWnd=0\r\n",
+         "設定ファイル内、VelmLogDir の値が不正です。\r\n（フォルダ '" + log +
+             "/ﾐｰ' は、存在しません。）"},
         {"\xEF\xBB\xBFVelmVer=2\xFF\r\nVelmLogDir=\xE3\r\n",  // the mark decides
          "設定ファイル内、VelmVer の値 '2?' には、扱えない文字が含まれています。"},
         {"VelmVer=9\r\nVelmLogDir=" + log + "\r\n",
@@ -102,7 +109,6 @@ TEST_F(SettingsTest, EachFaultGetsItsOneNoticeInTheFixedOrder) {
         {Settings("3"), "設定ファイル内、VelmVer の値が不正です。"},
         {Settings("abc"), "設定ファイル内、VelmVer の値が不正です。"},
         {Settings("1.0"), "設定ファイル内、VelmVer の値が不正です。"},
-        {Settings("2 "), "設定ファイル内、VelmVer の値が不正です。"},
         {Settings("3", "-1"), "設定ファイル内、VelmVer の値が不正です。"},  // version first
         {Settings("2", "4294967296"), "設定ファイル内、hwVelmWnd の値が不正です。"},
         {Settings("2", "-1"), "設定ファイル内、hwVelmWnd の値が不正です。"},
@@ -122,6 +128,7 @@ TEST_F(SettingsTest, ValidValuesAreLoaded) {
         std::int32_t generation;
         std::string handle;
         std::uint32_t saved;
+        bool lf = false;  // lines end at LF, not at CR LF
     };
     const Case cases[] = {
         {"2", 2, "0", 0},
@@ -131,9 +138,13 @@ TEST_F(SettingsTest, ValidValuesAreLoaded) {
         {"$2", 2, "0X10", 16},
         {"x2", 2, "+7", 7},
         {"0x1", 1, "  7", 7},
+        {"2 \t", 2, "7 ", 7},  // blanks after a value are no part of it
+        {"1", 1, "8", 8, true},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Load(Settings(c.version, c.handle)), "") << c.version << " " << c.handle;
+        std::string content = Settings(c.version, c.handle);
+        if (c.lf) content.erase(std::remove(content.begin(), content.end(), '\r'), content.end());
+        EXPECT_EQ(Load(content), "") << c.version << " " << c.handle;
         EXPECT_EQ(loaded->generation, c.generation);
         std::uint32_t saved = 0;
         EXPECT_TRUE(ReadSavedHandle(Ini(), saved));
@@ -153,7 +164,9 @@ TEST_F(SettingsTest, FlagsAndTheLogFolder) {
     const Case cases[] = {
         {"1", "0", true, false, "\r\nUseRcyBin=0", false},
         {"yes", "no", false, true, "", true},  // no such line, no notice
-        {"1 ", "0 ", false, true, "\r\nUseRcyBin=", true},
+        {"1 ", "0\t", true, false, "\r\nUseRcyBin=", true},
+        // A full-width blank is no blank; a half-width one after a value is.
+        {"1\x81\x40", "0\x81\x40", false, true, "\r\nUseRcyBin=0 ", false},
         {" \"1\"", "\t0", true, false, "\r\nUseRcyBin = \"0\"", false},
         {"0", "1", false, true, "\r\nUseRcyBin=00", true},
     };
@@ -220,6 +233,11 @@ TEST(SettingsSyntaxTest, TheEncodingOfTheFileBytesInAnyPieces) {
         // Overlong forms, a surrogate, past U+10FFFF; then the valid edges.
         {"\xC0\xAF", cp932}, {"\xE0\x80\xAF", cp932}, {"\xED\xA0\x80", cp932},
         {"\xF4\x90\x80\x80", cp932}, {"\xF0\x9F\x98\x80\xC2\xA5\xEF\xBF\xBF", utf8},
+        // Two-byte sequences only, and valid code page 932 as well: Shift_JIS.
+        {"D=\xD0\xB0", cp932}, {"D=\xD0\x9B\xD0\xBE", cp932}, {"\xC2\x81@", cp932},
+        {"D=\xD0\xB0\xE5\xB1\xB1", utf8}, {"\xEF\xBB\xBF" "D=\xD0\xB0", utf8},
+        // Not code page 932: no such single byte, a second byte missing or out of range.
+        {"D=\xC2\x80", utf8}, {"D=\xC2\xA0", utf8}, {"D=\xC2\x81", utf8}, {"\xC2\x81\x7F", utf8},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(DetectSettingsEncoding(c.first), c.second) << c.first;
@@ -237,7 +255,8 @@ TEST(SettingsSyntaxTest, TheValueOfAKeyFromALine) {
     const std::pair<std::string, std::string> cases[] = {
         {"K=C:\\Logs", "C:\\Logs"}, {" \tK\t= \tC:\\Logs", "C:\\Logs"},
         {"K=\"C:\\My Logs\"", "C:\\My Logs"}, {"K = \"C:\\x\" \t", "C:\\x"},
-        {"K=\" x \"", " x "}, {"K=x \t", "x \t"},  // blanks in quotes, or at the end, stay
+        {"K=\" x \"", " x "}, {"K=x \t", "x"}, {"K=\"x\" y ", "\"x\" y"},  // in quotes, blanks stay
+        {"K=x\x81\x40", "x\x81\x40"}, {"K=x\xE3\x80\x80", "x\xE3\x80\x80"},  // wide blanks stay
         {"K=\"\"", ""}, {"K= \t", ""}, {"K=\"", "\""}, {"K=\"x", "\"x"}, {"K==x", "=x"},
         {"K=\"\"x\"\"", "\"x\""}, {"K=\x81\x40x", "\x81\x40x"},  // one pair; a wide blank is text
         {"\x81\x40K=x", "-"}, {"KX=1", "-"}, {"k=1", "-"}, {"K", "-"}, {"K 1=2", "-"}, {"x K=1", "-"},

@@ -16,8 +16,10 @@ TEST(TextFileReaderTest, LineEndsAndEndOfData) {
     struct Case {
         std::string bytes;
         Lines lines;
+        LineEnds ends = LineEnds::kCr;
     };
     const std::string long_line(10000, 'x');  // longer than the read buffer
+    const LineEnds lf_alone = LineEnds::kCrUnlessLf;
     const Case cases[] = {
         {"", {}},
         {"a", {"a"}},
@@ -30,11 +32,17 @@ TEST(TextFileReaderTest, LineEndsAndEndOfData) {
         {"\x1A", {}},
         {"a\r\r\n", {"a", ""}},
         {long_line + "\r\n" + long_line, {long_line, long_line}},
+        // At LF where no CR comes before the 0x1A; as above where one does.
+        {"a\nb\n", {"a", "b"}, lf_alone},
+        {"a\nb\x1A" "c\r\n", {"a", "b"}, lf_alone},
+        {"a\nb\r\n", {"a\nb"}, lf_alone},
+        {long_line + "\n" + long_line, {long_line, long_line}, lf_alone},
+        {long_line + "\n" + long_line + "\r", {long_line + "\n" + long_line}, lf_alone},
     };
     TempFolder dir;
     for (const Case& c : cases) {
         qbtest::WriteBytes(dir / "f.txt", c.bytes);
-        EXPECT_EQ(ReadTextLines(dir / "f.txt"), c.lines);
+        EXPECT_EQ(ReadTextLines(dir / "f.txt", 0, c.ends), c.lines) << c.bytes.substr(0, 20);
     }
 }
 
@@ -115,8 +123,8 @@ TEST(TextFileWriterTest, ALineReplacedKeepsEveryOtherByteAndTheFilesPlace) {
         return i != kNoLine;
     };
     // Only the first two lines are read for the edit, and none begins with k=.
-    EXPECT_FALSE(ReplaceTextLine(dir / "s.ini", 2, first_k));
-    EXPECT_TRUE(ReplaceTextLine(dir / "s.ini", 4, first_k));
+    EXPECT_FALSE(ReplaceTextLine(dir / "s.ini", 2, LineEnds::kCr, first_k));
+    EXPECT_TRUE(ReplaceTextLine(dir / "s.ini", 4, LineEnds::kCr, first_k));
     EXPECT_EQ(qbtest::ReadBytes(dir / "real/s.ini"),
               "a\r\nxk=1\nk=3\r\nk=9\r\nb\r\nc\r\n" + tail);
     struct stat st;
@@ -125,6 +133,20 @@ TEST(TextFileWriterTest, ALineReplacedKeepsEveryOtherByteAndTheFilesPlace) {
     ASSERT_EQ(::stat((dir / "s.ini").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(qbtest::ListNames(dir / "real"), Lines{"s.ini"});
+    // Lines that end at LF come back each with its own end, or none: every
+    // byte but the line replaced stays.
+    const std::pair<std::string, std::string> lf_files[] = {
+        {"a\nk=1\nb\n", "a\nk=9\nb\n"},
+        {"a\nk=1\nb", "a\nk=9\nb"},
+        {"a\nk=1", "a\nk=9"},
+        {"k=1\nb\nc\nd\n", "k=9\nb\nc\nd\n"},  // beyond the 3 lines read
+        {"a\nk=1\x1A" "b\r\n", "a\nk=9\x1A" "b\r\n"},
+    };
+    for (const auto& c : lf_files) {
+        qbtest::WriteBytes(dir / "s.ini", c.first);
+        EXPECT_TRUE(ReplaceTextLine(dir / "s.ini", 3, LineEnds::kCrUnlessLf, first_k));
+        EXPECT_EQ(qbtest::ReadBytes(dir / "real/s.ini"), c.second);
+    }
 }
 
 TEST(TextFileWriterTest, FailureKeepsTheOldFileAndLeavesNoTemporaryFile) {

@@ -1,16 +1,25 @@
 #!/usr/bin/env bash
 # Checks the shipped Windows executable: a GUI-subsystem PE that imports only
 # DLLs Windows itself ships and no thread-context functions, with its Japanese
-# version record, its icon and its manifest, and small.
-#   check-exe.sh <Quenbrook.exe> <objdump> <version, as in project()>
-#   (windres is taken beside objdump)
+# version record naming its build, its icon and its manifest, and small.
+#   check-exe.sh <Quenbrook.exe> <objdump> <version, as in project()> [<build>]
+#   (windres is taken beside objdump; <build>, win64 or win32, is what the
+#   executable must be, by default what its header says it is)
 set -u
 exe=$1
 objdump=$2
-version=${3:?usage: check-exe.sh <exe> <objdump> <version>}
+version=${3:?usage: check-exe.sh <exe> <objdump> <version> [<build>]}
 windres=${objdump%objdump}windres
 fail=0
 check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; fail=1; fi; }
+
+case $("$objdump" -f "$exe") in
+  *pei-x86-64*) machine=win64 limit_kb=200 ;;
+  *pei-i386*) machine=win32 limit_kb=280 ;;
+  *) machine=unknown limit_kb=0 ;;
+esac
+build=${4:-$machine}
+check "a $build executable" '[ "$machine" = "$build" ]'
 
 headers=$("$objdump" -p "$exe")
 check "GUI subsystem" 'grep -q "Subsystem.*(Windows GUI)" <<<"$headers"'
@@ -45,8 +54,8 @@ check "product name" 'has "VALUE \"ProductName\", \"Quenbrook\""'
 check "company name names the copyright holder" 'has "VALUE \"CompanyName\", \"Quenbrook developers\""'
 check "legal copyright names the copyright holder" \
   'grep -qE "VALUE \"LegalCopyright\", \"Copyright \\(c\\) [0-9]{4} Quenbrook developers\"" <<<"$resources"'
-check "file description in Japanese" \
-  'has "VALUE \"FileDescription\", L\"$(rc_text "Velmaris 用スレッドログ コピーツール")\""'
+check "file description in Japanese, naming the $build build" \
+  'has "VALUE \"FileDescription\", L\"$(rc_text "Velmaris 用スレッドログ コピーツール ($build)")\""'
 check "usage line in the comments" \
   'has "VALUE \"Comments\", L\"$(rc_text "Quenbrook.exe <コピー先フォルダのルート> <URL>")\""'
 icon=$(sed -n '/RT_GROUP_ICON/,/^END/p' <<<"$resources")
@@ -66,15 +75,12 @@ check "manifest asks for asInvoker" '[[ "$hex" == *"$(ascii asInvoker)"* ]]'
 controls='name="Microsoft.Windows.Common-Controls" version="6.0.0.0"'
 check "manifest asks for Common Controls 6.0" '[[ "$hex" == *"$(ascii "$controls")"* ]]'
 check "manifest is DPI aware" '[[ "$hex" == *"$(ascii PerMonitorV2)"* ]]'
+long_paths='<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>'
+check "manifest is long-path aware" '[[ "$hex" == *"$(ascii "$long_paths")"* ]]'
 check "manifest names Windows 10 and 11" '[[ "$hex" == *"$(ascii 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a)"* ]]'
 check "manifest names Windows 7" '[[ "$hex" == *"$(ascii 35138b9a-5d96-4fbd-8e2d-a2440225f93a)"* ]]'
 
 size=$(stat -c %s "$exe")
-case $("$objdump" -f "$exe") in
-  *pei-x86-64*) limit_kb=200 ;;
-  *pei-i386*) limit_kb=280 ;;
-  *) limit_kb=0 ;;
-esac
 check "stripped" '! grep -q "^\[ *[0-9]*\](sec" <<<"$("$objdump" -t "$exe" 2>/dev/null)"'
 check "size $size bytes, under $limit_kb KB" '[ "$size" -lt $((limit_kb * 1024)) ]'
 exit $fail

@@ -2,7 +2,7 @@
 # Checks the user guide against what is built:
 #   check-guide.sh <guide, UTF-8 (CR ignored)> <messages.txt> <version>
 # - its history (■ 更新履歴) opens with a dated entry for the version built,
-#   "  1.2.0  2026-12-09" with a real date, followed by what changed ("    ・…");
+#   "  1.3.0  2026-12-09" with a real date, followed by what changed ("    ・…");
 # - its message section (■ メッセージの意味と対処) has an entry for every text
 #   of messages.txt: one entry (a line "  ・…" and the lines below it, up to
 #   the next such line, read with their line breaks and indentation left

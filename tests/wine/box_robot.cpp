@@ -14,7 +14,8 @@
 // Report lines, texts as hexadecimal code-page-932 bytes:
 //   acp <the ANSI code page of this Windows>
 //   box <caption> <text> <buttons> <default> <topmost> <icon>
-//   exit <code>            or   timeout
+//   start-retried <error>  a start that failed with 1359, tried again
+//   exit <code>            or   timeout   or   start-failed <error>
 #include <windows.h>
 
 #include <cstdio>
@@ -211,10 +212,20 @@ int main(int argc, char** argv) {
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(program.c_str(), &command_line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &si, &pi)) {
-        std::printf("start-failed %lu\n", GetLastError());
-        return 3;
+    // Wine's CreateProcessW now and then fails with an internal error before
+    // the program runs at all: such a start is tried again, twice at most.
+    // Any other failure is reported at once.
+    for (int attempt = 0;; ++attempt) {
+        if (CreateProcessW(program.c_str(), &command_line[0], nullptr, nullptr, FALSE, 0,
+                           nullptr, nullptr, &si, &pi)) {
+            break;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == 2) {
+            std::printf("start-failed %lu\n", error);
+            return 3;
+        }
+        std::printf("start-retried %lu\n", error);
     }
     std::set<HWND> handled;
     const DWORD start = GetTickCount();

@@ -1,6 +1,7 @@
 #include "wine/wine_session.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -45,6 +46,7 @@ std::string WineBox::Line() const {
 std::vector<std::string> WineRun::Lines() const {
     std::vector<std::string> lines;
     for (const WineBox& b : boxes) lines.push_back(b.Line());
+    if (outcome != "exit code 0") lines.push_back("(" + outcome + ")");
     return lines;
 }
 
@@ -76,11 +78,22 @@ WineRun WineSession::Run(const std::string& exe, const std::string& command_line
     WineRun run;
     std::istringstream lines(r.output);
     std::string word;
+    unsigned long number = 0;
+    int retries = 0;
     while (lines >> word) {
         if (word == "acp") {
             lines >> run.code_page;
-        } else if (word == "exit") {
-            lines >> run.exit_code;
+        } else if (word == "exit" && lines >> number) {
+            run.exit_code = static_cast<int>(number);
+            run.outcome = "exit code " + std::to_string(number);
+        } else if (word == "timeout") {
+            run.outcome = "still running after 30 s, ended by the robot";
+        } else if (word == "start-failed" && lines >> number) {
+            run.outcome = "never started: CreateProcessW failed with error " +
+                          std::to_string(number) + ", tried " + std::to_string(retries + 1) +
+                          " time(s)";
+        } else if (word == "start-retried") {
+            ++retries;
         } else if (word == "box") {
             std::string caption, text, buttons, def;
             int topmost;
@@ -89,6 +102,14 @@ WineRun WineSession::Run(const std::string& exe, const std::string& command_line
             run.boxes.push_back(
                 WineBox{FromHex932(caption), FromHex932(text), buttons, def, topmost != 0, icon});
         }
+    }
+    if (run.outcome.empty()) {
+        run.outcome = "no end reported by the robot (its exit code " +
+                      std::to_string(r.exit_code) + "): " + r.errors;
+    }
+    if (retries > 0) {
+        std::fprintf(stderr, "box_robot: %d start(s) failed with 1359 and were tried again\n",
+                     retries);
     }
     return run;
 }

@@ -23,8 +23,13 @@ struct WineBox {
 
 struct WineRun {
     std::vector<WineBox> boxes;
-    int exit_code = -1;  // -1 when the time limit ended it
+    int exit_code = -1;  // -1 when the time limit ended it or it never started
     unsigned code_page = 0;
+    // How it ended, as the robot reported it: "exit code 0", a time-out, a
+    // start that failed with its error, or no report at all.
+    std::string outcome;
+    // A line for each box, then, unless it ended with exit code 0, a line
+    // "(<outcome>)": what was shown differs when it crashed, hung or never ran.
     std::vector<std::string> Lines() const;
 };
 

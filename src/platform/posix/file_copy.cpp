@@ -96,13 +96,14 @@ bool NameCopyTemp(const std::string& dst, TempFile& temp) {
 }
 
 struct StagedCopy {
-    std::string dst;  // system path
+    std::string dst;        // system path
+    bool in_place = false;  // the destination entry is the source file: nothing to copy
     TempFile temp;
 };
 
 // Copies the source into a new temporary file beside the destination, which
-// stays open for the flush and the move. False, with nothing left behind,
-// when either is not what a copy may use.
+// stays open for the flush and the move; or finds the copy already in place.
+// False, with nothing left behind, when either is not what a copy may use.
 bool StageCopy(const FileCopy& file, StagedCopy& copy) {
     const std::string sys_src = SystemPath(file.src);
     copy.dst = SystemPath(file.dst);
@@ -115,16 +116,19 @@ bool StageCopy(const FileCopy& file, StagedCopy& copy) {
         System().close(in);
         return false;
     }
-    // The destination entry itself, a link not followed: the source file
-    // (the destination folder is the log folder) is never replaced, and only
-    // a file or a link is ever replaced.
+    // The destination entry itself, a link not followed: when it is the
+    // source file (the destination folder is the log folder, or the entry a
+    // hard link of the log), the copy is already where it goes, and the log
+    // is left as it is; only a file or a link is ever replaced.
     struct stat dst_st;
-    if (System().lstat(copy.dst.c_str(), &dst_st) == 0 &&
-        ((dst_st.st_dev == st.st_dev && dst_st.st_ino == st.st_ino) ||
-         !(S_ISREG(dst_st.st_mode) || S_ISLNK(dst_st.st_mode)))) {
-        System().close(in);
-        return false;
+    if (System().lstat(copy.dst.c_str(), &dst_st) == 0) {
+        copy.in_place = dst_st.st_dev == st.st_dev && dst_st.st_ino == st.st_ino;
+        if (copy.in_place || !(S_ISREG(dst_st.st_mode) || S_ISLNK(dst_st.st_mode))) {
+            System().close(in);
+            return copy.in_place;
+        }
     }
+    RemoveStaleTemporaries(file.dst);
     const bool ok =
         CreateCopyTemp(FolderOfSystemPath(copy.dst), copy.dst, st.st_mode & 0777, copy.temp) &&
         CopyContent(in, copy.temp.fd);
@@ -141,7 +145,6 @@ bool StageCopy(const FileCopy& file, StagedCopy& copy) {
 std::size_t CopyFiles(const std::vector<FileCopy>& files) {
     std::vector<StagedCopy> staged;
     for (const FileCopy& file : files) {
-        RemoveStaleTemporaries(file.dst);
         StagedCopy copy;
         if (!StageCopy(file, copy)) break;
         staged.push_back(copy);
@@ -149,11 +152,15 @@ std::size_t CopyFiles(const std::vector<FileCopy>& files) {
     // The disk writes all copies at once; the flushes that follow then wait
     // for one write, not one after the other.
     for (const StagedCopy& copy : staged) {
-        System().sync_file_range(copy.temp.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        if (!copy.in_place) System().sync_file_range(copy.temp.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     }
     std::size_t done = 0;
     bool ok = true;
     for (StagedCopy& copy : staged) {
+        if (copy.in_place) {
+            if (ok) ++done;
+            continue;
+        }
         ok = ok && Flush(copy.temp.fd) && NameCopyTemp(copy.dst, copy.temp);
         ok = (System().close(copy.temp.fd) == 0) && ok;
         ok = ok && System().rename(copy.temp.name.c_str(), copy.dst.c_str()) == 0;

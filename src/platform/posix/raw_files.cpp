@@ -115,6 +115,10 @@ std::size_t ReadFile(FileHandle file, char* buffer, std::size_t size) {
     }
 }
 
+void RewindFile(FileHandle file) {
+    if (System().lseek(Fd(file), 0, SEEK_SET) != 0) RaiseLastError();
+}
+
 void WriteFile(FileHandle file, const char* data, std::size_t size) {
     if (!WriteAll(Fd(file), data, size)) RaiseLastError();
 }

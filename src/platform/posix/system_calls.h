@@ -46,6 +46,7 @@ struct SystemCalls {
     int (*close)(int fd) = ::close;
     ssize_t (*read)(int fd, void* buffer, size_t size) = ::read;
     ssize_t (*write)(int fd, const void* data, size_t size) = ::write;
+    off_t (*lseek)(int fd, off_t offset, int whence) = ::lseek;
     ssize_t (*copy_file_range)(int in, loff_t* in_offset, int out, loff_t* out_offset,
                                size_t size, unsigned flags) = ::copy_file_range;
     int (*fcntl)(int fd, int command, int arg) = library::fcntl;

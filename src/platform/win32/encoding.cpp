@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/program.h"
+#include "platform/win32/long_path.h"
 
 namespace qb {
 
@@ -19,11 +20,29 @@ std::wstring Wide(const std::string& text) {
     return wide;
 }
 
-std::wstring WidePath(const std::string& path) {
-    std::wstring wide = Wide(path);
-    if (wide.size() == 2 && wide[1] == L':') wide += L'\\';
-    return wide;
+namespace {
+
+// GetFullPathNameW, which takes paths of any length when its buffer is big
+// enough.
+std::wstring SystemFullPath(const std::wstring& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0],
+                                         nullptr);
+        if (n == 0) return std::wstring();
+        if (n < full.size()) {
+            full.resize(n);
+            return full;
+        }
+        full.resize(n + 1);
+    }
 }
+
+}  // namespace
+
+LongPath LongPathOf(const std::wstring& path) { return LongPath::Of(path, SystemFullPath); }
+
+LongPath LongPathOf(const std::string& path) { return LongPathOf(Wide(path)); }
 
 // No best-fit mapping: a character without its own code-page-932 form turns
 // into the default character '?' and makes the conversion inexact.

@@ -7,8 +7,4 @@ namespace qb {
 
 std::wstring Wide(const std::string& text);
 
-// A path for the wide API: a bare drive "X:" names the drive's root, never
-// the current folder on that drive.
-std::wstring WidePath(const std::string& path);
-
 }  // namespace qb

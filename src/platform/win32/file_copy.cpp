@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "platform/files.h"
-#include "platform/win32/encoding.h"
 #include "platform/win32/file_helpers.h"
 
 namespace qb {
@@ -12,24 +11,28 @@ namespace {
 
 // An entry opened to look at it; with `entry_itself`, a link is not
 // followed. INVALID_HANDLE_VALUE when there is no such entry.
-HANDLE OpenEntry(const std::wstring& path, bool entry_itself) {
+HANDLE OpenEntry(const LongPath& path, bool entry_itself) {
     const DWORD flags =
         FILE_FLAG_BACKUP_SEMANTICS | (entry_itself ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+    return CreateFileW(path.wide(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                        flags, nullptr);
 }
 
+enum class CopyCheck { kCopy, kInPlace, kRefused };
+
 // Whether a copy from `src` to `dst` may be made: the source is a file, and
-// the destination entry itself (a link not followed) is no folder and not
-// the source file (the destination folder is the log folder), so that a log
+// the destination entry itself (a link not followed) is no folder. When that
+// entry is the source file (the destination folder is the log folder, or the
+// entry a hard link of the log), the copy is already in place, and the log
 // is never replaced by itself.
-bool MayCopy(const std::wstring& src, const std::wstring& dst) {
+CopyCheck MayCopy(const LongPath& src, const LongPath& dst) {
     const HANDLE source = OpenEntry(src, false);
-    if (source == INVALID_HANDLE_VALUE) return false;
+    if (source == INVALID_HANDLE_VALUE) return CopyCheck::kRefused;
     DWORD attributes = 0;
     std::uint64_t index = 0;
     bool may = AttributesOf(source, attributes) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
                FileIndexOf(source, index);
+    bool in_place = false;
     const HANDLE target = may ? OpenEntry(dst, true) : INVALID_HANDLE_VALUE;
     if (target != INVALID_HANDLE_VALUE) {
         if (AttributesOf(target, attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -39,60 +42,63 @@ bool MayCopy(const std::wstring& src, const std::wstring& dst) {
         // The costly question of the volume only when the indexes agree.
         std::uint64_t target_index = 0;
         if (may && FileIndexOf(target, target_index) && target_index == index) {
-            may = !(IdOf(source, source_id) && IsSame(target, source_id));
+            in_place = IdOf(source, source_id) && IsSame(target, source_id);
         }
         CloseHandle(target);
     }
     CloseHandle(source);
-    return may;
+    if (!may) return CopyCheck::kRefused;
+    return in_place ? CopyCheck::kInPlace : CopyCheck::kCopy;
 }
 
 // Flushes a closed file's data to the disk. A read-only file (the copy of a
 // read-only source) is made writable for the flush and then read-only again.
-bool FlushByName(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+bool FlushByName(const LongPath& path) {
+    const DWORD attributes = GetFileAttributesW(path.wide());
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
     const bool read_only = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (read_only && !SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+    if (read_only && !SetFileAttributesW(path.wide(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
         return false;
     }
-    const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    const HANDLE h = CreateFileW(path.wide(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     bool ok = h != INVALID_HANDLE_VALUE;
     if (ok) {
         ok = FlushFileBuffers(h) != 0;
         ok = CloseHandle(h) != 0 && ok;
     }
-    if (read_only) ok = SetFileAttributesW(path.c_str(), attributes) != 0 && ok;
+    if (read_only) ok = SetFileAttributesW(path.wide(), attributes) != 0 && ok;
     return ok;
 }
 
 // The system's copy into a private temporary file, flushed and moved over
 // `dst` in one step.
 bool CopyOne(const std::string& src, const std::string& dst) {
-    const std::wstring wide_src = Wide(src);
-    const std::wstring wide_dst = Wide(dst);
-    if (!MayCopy(wide_src, wide_dst)) return false;
+    const LongPath long_src = LongPathOf(src);
+    const LongPath long_dst = LongPathOf(dst);
+    const CopyCheck check = MayCopy(long_src, long_dst);
+    if (check != CopyCheck::kCopy) return check == CopyCheck::kInPlace;
+    RemoveStaleTemporaries(dst);
     // The system's own copy into a new file of a private name; an existing
     // entry of that name is never touched, the next name is tried instead.
-    std::wstring temp;
+    LongPath temp = long_dst;
     bool copied = false;
     for (int attempt = 0; attempt < 100 && !copied; ++attempt) {
-        temp = PrivateName(wide_dst);
-        copied = CopyFileExW(wide_src.c_str(), temp.c_str(), nullptr, nullptr, nullptr,
+        temp = PrivateName(long_dst);
+        copied = CopyFileExW(long_src.wide(), temp.wide(), nullptr, nullptr, nullptr,
                              COPY_FILE_FAIL_IF_EXISTS) != 0;
         if (!copied) {
             const DWORD error = GetLastError();
             if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
                 // A copy that failed part-way may have left its file.
-                DeleteFileW(temp.c_str());
+                DeleteFileW(temp.wide());
                 return false;
             }
         }
     }
     if (!copied) return false;
-    if (!FlushByName(temp) || !MoveOver(temp, wide_dst)) {
-        DeleteFileW(temp.c_str());
+    if (!FlushByName(temp) || !MoveOver(temp, long_dst)) {
+        DeleteFileW(temp.wide());
         return false;
     }
     return true;
@@ -100,18 +106,18 @@ bool CopyOne(const std::string& src, const std::string& dst) {
 
 }  // namespace
 
-std::wstring PrivateName(const std::wstring& path) {
+LongPath PrivateName(const LongPath& path) {
     static unsigned counter = 0;
     // Built as ASCII and widened: the C library's wide formatting would bring
     // its whole printer into the executable.
     const std::string ending = "." + std::to_string(GetCurrentProcessId()) + "-" +
                                std::to_string(++counter) + ".tmp";
-    return path + std::wstring(ending.begin(), ending.end());
+    return path.WithEnding(std::wstring(ending.begin(), ending.end()));
 }
 
-bool MoveOver(const std::wstring& src, const std::wstring& dst) {
+bool MoveOver(const LongPath& src, const LongPath& dst) {
     for (int attempt = 0;; ++attempt) {
-        if (MoveFileExW(src.c_str(), dst.c_str(),
+        if (MoveFileExW(src.wide(), dst.wide(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return true;
         }
@@ -127,7 +133,6 @@ bool MoveOver(const std::wstring& src, const std::wstring& dst) {
 std::size_t CopyFiles(const std::vector<FileCopy>& files) {
     std::size_t done = 0;
     while (done < files.size()) {
-        RemoveStaleTemporaries(files[done].dst);
         if (!CopyOne(files[done].src, files[done].dst)) break;
         ++done;
     }

@@ -11,6 +11,7 @@
 
 #include "platform/folder_walk.h"
 #include "platform/folders.h"
+#include "platform/win32/long_path.h"
 
 namespace qb {
 
@@ -23,13 +24,9 @@ constexpr DWORD kVolumeAttribute = 0x8;
 // The attributes of the exact name; INVALID_FILE_ATTRIBUTES when there is none.
 DWORD Attributes(const std::string& path);
 
-// The full path Windows makes of `path` ("." and ".." resolved); `path`
-// itself when it cannot.
-std::wstring FullPath(const std::wstring& path);
-
 // Opens a file or folder for its attributes only; a link or junction is
 // followed.
-HANDLE OpenForIdentity(const std::wstring& path);
+HANDLE OpenForIdentity(const LongPath& path);
 
 // A function of ntdll, which every process has loaded; nullptr when it has
 // none of that name.
@@ -51,7 +48,7 @@ bool IdOf(HANDLE h, FolderId& id);
 bool IsSame(HANDLE h, const FolderId& id);
 
 // The open file's or folder's own full path in the long form ("\\?\C:\..." or
-// "\\?\UNC\server\share\..."), as the system resolved it.
+// "\\?\UNC\server\share\..."), as the system resolved it, at any length.
 bool FinalPath(HANDLE h, std::wstring& path);
 
 // Opens the entry `name` of the open folder `parent` relative to it, with
@@ -85,15 +82,11 @@ HANDLE OpenListedEntry(HANDLE parent, const std::wstring& parent_path, const std
 // volume named by its GUID ("\\?\Volume{...}\"), at most the path's.
 std::size_t VolumeRootLength(const std::wstring& path);
 
-// A path in the long form: "\\?\C:\...", "\\?\UNC\server\share\..." (as
-// GetFinalPathNameByHandle gives it), whatever form `path` has.
-std::wstring LongForm(const std::wstring& path);
-
 // `path` + "." + process id + "-" + counter + ".tmp": a name of this run only.
-std::wstring PrivateName(const std::wstring& path);
+LongPath PrivateName(const LongPath& path);
 
 // Moves `src` over `dst` in one step. A reader that holds `dst` open for a
 // moment (another run) can make the move fail; it is tried again a few times.
-bool MoveOver(const std::wstring& src, const std::wstring& dst);
+bool MoveOver(const LongPath& src, const LongPath& dst);
 
 }  // namespace qb

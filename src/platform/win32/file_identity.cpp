@@ -2,9 +2,12 @@
 // its volume and its file index. The index and the attributes are cheap
 // queries everywhere; the serial number is not under Wine, which asks its
 // mount manager in another process for it (up to half a millisecond each
-// time), so it is asked for only where it decides something.
+// time), so it is asked for only where it decides something. And its full
+// path, as the system resolved it.
 #include <windows.h>
 #include <winternl.h>
+
+#include <vector>
 
 #include "platform/folders.h"
 #include "platform/win32/file_helpers.h"
@@ -16,11 +19,34 @@ namespace {
 // FileInternalInformation of NtQueryInformationFile: the file index alone.
 constexpr int kFileInternalInformation = 6;
 using QueryInformationFile = LONG(WINAPI*)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG, int);
+// ObjectNameInformation of NtQueryObject: the object's name.
+constexpr int kObjectNameInformation = 1;
+using QueryObject = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
 
 QueryInformationFile QueryFunction() {
     static const auto query = reinterpret_cast<QueryInformationFile>(
         reinterpret_cast<void*>(NtdllFunction("NtQueryInformationFile")));
     return query;
+}
+
+// Wine 8's GetFinalPathNameByHandleW reads the name into a buffer of
+// MAX_PATH characters and fails with ERROR_MORE_DATA past it. There the
+// name NtQueryObject gives is the DOS path behind "\??\" at any length,
+// which it would have made "\\?\..." of. (Windows gives a name on the
+// volume's device, "\Device\...", which is never taken.)
+bool LongObjectName(HANDLE h, std::wstring& path) {
+    const auto query =
+        reinterpret_cast<QueryObject>(reinterpret_cast<void*>(NtdllFunction("NtQueryObject")));
+    std::vector<UNICODE_STRING> buffer(1 + 65536 / sizeof(UNICODE_STRING));
+    const ULONG size = static_cast<ULONG>(buffer.size() * sizeof(UNICODE_STRING));
+    ULONG used = 0;
+    if (query == nullptr || query(h, kObjectNameInformation, buffer.data(), size, &used) < 0) {
+        return false;
+    }
+    const std::wstring name(buffer[0].Buffer, buffer[0].Length / sizeof(wchar_t));
+    if (name.compare(0, 4, L"\\??\\") != 0) return false;
+    path = L"\\\\?\\" + name.substr(4);
+    return true;
 }
 
 }  // namespace
@@ -62,6 +88,20 @@ bool AttributesOf(HANDLE h, DWORD& attributes) {
     if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof info)) return false;
     attributes = info.FileAttributes;
     return true;
+}
+
+bool FinalPath(HANDLE h, std::wstring& path) {
+    path.assign(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFinalPathNameByHandleW(h, &path[0], static_cast<DWORD>(path.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) return GetLastError() == ERROR_MORE_DATA && LongObjectName(h, path);
+        if (n < path.size()) {
+            path.resize(n);
+            return true;
+        }
+        path.resize(n + 1);
+    }
 }
 
 bool IdOf(HANDLE h, FolderId& id) {

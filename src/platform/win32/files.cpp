@@ -5,25 +5,13 @@
 #include "platform/program.h"
 #include "platform/win32/encoding.h"
 #include "platform/win32/file_helpers.h"
+#include "platform/win32/long_path.h"
 
 namespace qb {
 
 DWORD Attributes(const std::string& path) {
-    return GetFileAttributesW(WidePath(path).c_str());
-}
-
-std::wstring FullPath(const std::wstring& path) {
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0],
-                                         nullptr);
-        if (n == 0) return path;
-        if (n < full.size()) {
-            full.resize(n);
-            return full;
-        }
-        full.resize(n + 1);
-    }
+    const LongPath long_path = LongPathOf(path);
+    return GetFileAttributesW(long_path.wide());
 }
 
 bool FolderExists(const std::string& path) {
@@ -59,7 +47,8 @@ bool FileIsPresent(const std::string& path) {
 }
 
 bool CreateFolder(const std::string& path) {
-    return CreateDirectoryW(WidePath(path).c_str(), nullptr) != 0;
+    const LongPath long_path = LongPathOf(path);
+    return CreateDirectoryW(long_path.wide(), nullptr) != 0;
 }
 
 }  // namespace qb

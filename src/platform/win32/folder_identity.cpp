@@ -72,35 +72,13 @@ std::size_t VolumeRootLength(const std::wstring& path) {
     return colon == std::wstring::npos ? path.size() : std::min(colon + 2, path.size());
 }
 
-// A path in the long form: "\\?\C:\...", "\\?\UNC\server\share\..." (as
-// GetFinalPathNameByHandle gives it), whatever form `path` has.
-std::wstring LongForm(const std::wstring& path) {
-    if (path.compare(0, 4, L"\\\\?\\") == 0) return path;
-    if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
-    return L"\\\\?\\" + path;
-}
-
-HANDLE OpenForIdentity(const std::wstring& path) {
-    return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+HANDLE OpenForIdentity(const LongPath& path) {
+    return CreateFileW(path.wide(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-bool FinalPath(HANDLE h, std::wstring& path) {
-    path.assign(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetFinalPathNameByHandleW(h, &path[0], static_cast<DWORD>(path.size()),
-                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n == 0) return false;
-        if (n < path.size()) {
-            path.resize(n);
-            return true;
-        }
-        path.resize(n + 1);
-    }
-}
-
 bool OpenFolderByPath(const std::string& path, OpenFolder& folder) {
-    const HANDLE h = OpenForIdentity(WidePath(path));
+    const HANDLE h = OpenForIdentity(LongPathOf(path));
     folder.value = reinterpret_cast<std::intptr_t>(h);
     if (h == INVALID_HANDLE_VALUE) return false;
     if (IsFolderHandle(h)) return true;
@@ -132,7 +110,7 @@ bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain) {
         if (!FileIndexOf(h, index)) break;
         chain.push_back(FolderId{0, index});
         const bool top = path.size() <= root_length;
-        const DWORD seen = GetFileAttributesW(path.c_str());
+        const DWORD seen = GetFileAttributesW(LongPathOf(path).wide());
         const bool mounted_here = seen != INVALID_FILE_ATTRIBUTES &&
                                   (seen & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         if (top || mounted_here) {
@@ -151,7 +129,7 @@ bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain) {
         if (cut < root_length) cut = root_length;  // the volume's root keeps its '\'
         path.resize(cut);
         if (path.back() == L':') path += L'\\';
-        h = OpenForIdentity(path);
+        h = OpenForIdentity(LongPathOf(path));
         if (h == INVALID_HANDLE_VALUE) break;
     }
     if (h != INVALID_HANDLE_VALUE && h != Handle(folder)) CloseHandle(h);
@@ -170,7 +148,7 @@ bool FolderIdOf(OpenFolder folder, FolderId& id) {
     const std::size_t root_length = VolumeRootLength(path);
     bool mounted_on_the_way = false;
     while (path.size() > root_length && !mounted_on_the_way) {
-        const DWORD seen = GetFileAttributesW(path.c_str());
+        const DWORD seen = GetFileAttributesW(LongPathOf(path).wide());
         mounted_on_the_way = seen == INVALID_FILE_ATTRIBUTES || (seen & FILE_ATTRIBUTE_REPARSE_POINT);
         path.resize(std::max(path.find_last_of(L'\\'), root_length));
     }
@@ -185,23 +163,21 @@ bool FolderIdOf(OpenFolder folder, FolderId& id) {
 bool IsVolumeRoot(OpenFolder folder, const std::string& path) {
     // As the path names it, after "." and ".." (a drive letter may lead
     // anywhere, but to the user it is a whole drive).
-    if (NamesVolumeRoot(LongForm(FullPath(WidePath(path))))) return true;
+    if (NamesVolumeRoot(LongPathOf(path).text())) return true;
     // As the system resolved it.
     std::wstring final_path;
     if (!FinalPath(Handle(folder), final_path)) return true;
     if (NamesVolumeRoot(final_path)) return true;
-    // A volume mounted in a folder: the folder is where its volume begins.
-    std::wstring plain = final_path.compare(0, 8, L"\\\\?\\UNC\\") == 0
-                             ? L"\\\\" + final_path.substr(8)
-                             : final_path.substr(4);
-    if (plain.back() != L'\\') plain += L'\\';
-    std::wstring volume(plain.size() + 1, L'\0');
-    if (!GetVolumePathNameW(plain.c_str(), &volume[0], static_cast<DWORD>(volume.size()))) {
-        return false;
-    }
-    volume.resize(lstrlenW(volume.c_str()));
-    return CompareStringOrdinal(volume.c_str(), static_cast<int>(volume.size()), plain.c_str(),
-                                static_cast<int>(plain.size()), TRUE) == CSTR_EQUAL;
+    // A volume mounted in a folder: the folder is where its volume begins,
+    // its parent is on another one.
+    const HANDLE parent = OpenForIdentity(LongPathOf(final_path.substr(
+        0, std::max(final_path.find_last_of(L'\\'), VolumeRootLength(final_path)))));
+    if (parent == INVALID_HANDLE_VALUE) return false;
+    std::uint64_t serial = 0, parent_serial = 0;
+    const bool mounted = VolumeSerialOf(Handle(folder), serial) &&
+                         VolumeSerialOf(parent, parent_serial) && serial != parent_serial;
+    CloseHandle(parent);
+    return mounted;
 }
 
 }  // namespace qb

@@ -92,13 +92,14 @@ Found LookAt(HANDLE h, const std::wstring& asked, std::wstring& resolved) noexce
 // not where Wine opens a Unix link as its target, nor where the path asked
 // holds a link on the way or an 8.3 name).
 bool EntryIdAt(const std::string& path, bool entry_itself, FolderId& id) {
-    const std::wstring asked = LongForm(FullPath(WidePath(path)));
-    const HANDLE h = CreateFileW(
-        asked.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS | (entry_itself ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
+    const LongPath asked = LongPathOf(path);
+    const DWORD flags =
+        FILE_FLAG_BACKUP_SEMANTICS | (entry_itself ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    const HANDLE h = CreateFileW(asked.wide(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                 OPEN_EXISTING, flags, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     std::wstring resolved;
-    const Found found = entry_itself ? LookAt(h, asked, resolved) : Found::kPlain;
+    const Found found = entry_itself ? LookAt(h, asked.text(), resolved) : Found::kPlain;
     const bool known = (found == Found::kPlain || found == Found::kLink) && IdOf(h, id);
     CloseHandle(h);
     return known;
@@ -110,7 +111,8 @@ bool EntryIdAt(const std::string& path, bool entry_itself, FolderId& id) {
 // from its own root.
 bool LinksOnTheWay(const std::string& path, std::vector<FolderId>& links) {
     links.clear();
-    std::wstring rest = LongForm(FullPath(WidePath(path)));
+    std::wstring rest = LongPathOf(path).text();
+    if (rest.empty()) return false;
     std::wstring done, next;
     std::size_t at = 0;
     for (int hops = 0;;) {
@@ -131,7 +133,8 @@ bool LinksOnTheWay(const std::string& path, std::vector<FolderId>& links) {
         if (done.back() != L'\\') done += L'\\';
         done.append(rest, at, length);
         at = end + 1;
-        const HANDLE h = CreateFileW(done.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+        const LongPath here = LongPathOf(done);
+        const HANDLE h = CreateFileW(here.wide(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
                                      OPEN_EXISTING,
                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                      nullptr);

@@ -31,7 +31,8 @@ FileHandle MakeHandle(HANDLE h) { return FileHandle{reinterpret_cast<std::intptr
 
 FileHandle OpenForRead(const std::string& path) {
     // Others may read, replace or rewrite the file while it is read here.
-    const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ,
+    const LongPath long_path = LongPathOf(path);
+    const HANDLE h = CreateFileW(long_path.wide(), GENERIC_READ,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) RaiseLastError();
@@ -44,6 +45,12 @@ std::size_t ReadFile(FileHandle file, char* buffer, std::size_t size) {
         RaiseLastError();
     }
     return read;
+}
+
+void RewindFile(FileHandle file) {
+    LARGE_INTEGER start;
+    start.QuadPart = 0;
+    if (!SetFilePointerEx(Handle(file), start, nullptr, FILE_BEGIN)) RaiseLastError();
 }
 
 void WriteFile(FileHandle file, const char* data, std::size_t size) {
@@ -67,21 +74,22 @@ void CloseFile(FileHandle file) {
 }
 
 void ReplaceFile(const std::string& src, const std::string& dst) {
-    if (!MoveOver(Wide(src), Wide(dst))) RaiseLastError();
+    if (!MoveOver(LongPathOf(src), LongPathOf(dst))) RaiseLastError();
 }
 
 void DiscardFile(FileHandle file, const std::string& path) {
     if (file.value != -1) CloseHandle(Handle(file));
-    DeleteFileW(Wide(path).c_str());
+    const LongPath long_path = LongPathOf(path);
+    DeleteFileW(long_path.wide());
 }
 
 std::string FinalFilePath(const std::string& path) {
-    const std::wstring wide = Wide(path);
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    const LongPath long_path = LongPathOf(path);
+    const DWORD attributes = GetFileAttributesW(long_path.wide());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         return path;
     }
-    const HANDLE h = CreateFileW(wide.c_str(), 0,
+    const HANDLE h = CreateFileW(long_path.wide(), 0,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
@@ -91,25 +99,13 @@ std::string FinalFilePath(const std::string& path) {
         }
         RaiseLastError();
     }
-    std::wstring final_path(MAX_PATH, L'\0');
-    DWORD n = GetFinalPathNameByHandleW(h, &final_path[0], static_cast<DWORD>(final_path.size()),
-                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (n >= final_path.size()) {
-        final_path.resize(n + 1);
-        n = GetFinalPathNameByHandleW(h, &final_path[0], static_cast<DWORD>(final_path.size()),
-                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    }
+    std::wstring final_path;
+    const bool found = FinalPath(h, final_path);
     const DWORD error = GetLastError();
     CloseHandle(h);
-    if (n == 0 || n >= final_path.size()) RaiseInOutError(ErrorCode(error));
-    final_path.resize(n);
-    // "\\?\C:\..." and "\\?\UNC\server\..." as ordinary paths.
-    if (final_path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
-        final_path = L"\\\\" + final_path.substr(8);
-    } else if (final_path.compare(0, 4, L"\\\\?\\") == 0) {
-        final_path = final_path.substr(4);
-    }
-    // Only a name that converts back to the same characters is used.
+    if (!found) RaiseInOutError(ErrorCode(error));
+    // Kept in the long form, names as the system spells them. Only a name
+    // that converts back to the same characters is used.
     std::string narrow;
     if (!ToCp932(final_path, narrow) || Wide(narrow) != final_path) {
         RaiseInOutError(kIoPathNotFound);
@@ -118,7 +114,8 @@ std::string FinalFilePath(const std::string& path) {
 }
 
 FileHandle OpenExistingForWrite(const std::string& path) {
-    const HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE,
+    const LongPath long_path = LongPathOf(path);
+    const HANDLE h = CreateFileW(long_path.wide(), GENERIC_WRITE,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) RaiseLastError();
@@ -134,15 +131,15 @@ FileHandle OpenExistingForWrite(const std::string& path) {
 }
 
 FileHandle CreatePrivateFile(const std::string& path, std::string& name) {
-    const std::wstring wide = Wide(path);
+    const LongPath long_path = LongPathOf(path);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring temp = PrivateName(wide);
-        const HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+        const LongPath temp = PrivateName(long_path);
+        const HANDLE h = CreateFileW(temp.wide(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             // The ending is plain ASCII: the name is the path's bytes and it.
             std::string ending;
-            ToCp932(temp.substr(wide.size()), ending);
+            ToCp932(temp.text().substr(long_path.text().size()), ending);
             name = path + ending;
             return MakeHandle(h);
         }

@@ -34,13 +34,14 @@ bool PlainPath(const std::wstring& long_path, std::wstring& plain) noexcept {
     return true;
 }
 
-// Whether the shell, given the plain path `path`, takes it for that entry
-// and nothing else: Windows cuts the dots and blanks at the end of a name
-// and takes "NUL", "CON.txt" and the like for devices (its full path shows
-// both), a ':' past the drive's names a stream, and the shell takes '*'
-// and '?' for wildcards (which would reach the hidden entries beside it).
-bool ShellTakes(const std::wstring& path) noexcept {
-    return FullPath(path) == path && path.find_first_of(L"*?") == std::wstring::npos &&
+// Whether the shell, given the plain path `path`, takes it for the entry
+// whose long path is `entry` and nothing else: Windows cuts the dots and
+// blanks at the end of a name and takes "NUL", "CON.txt" and the like for
+// devices (the long form of the plain path shows both), a ':' past the
+// drive's names a stream, and the shell takes '*' and '?' for wildcards
+// (which would reach the hidden entries beside it).
+bool ShellTakes(const std::wstring& path, const std::wstring& entry) noexcept {
+    return LongPathOf(path).text() == entry && path.find_first_of(L"*?") == std::wstring::npos &&
            path.find(L':', 2) == std::wstring::npos;
 }
 
@@ -68,6 +69,7 @@ void Send(FileOperation operation_of, HANDLE parent, const std::vector<const Lis
         return;
     }
     if (plain.back() != L'\\') plain += L'\\';
+    if (long_parent.back() != L'\\') long_parent += L'\\';
     // The paths, each ended by a NUL, and one NUL more.
     std::wstring from;
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -75,7 +77,7 @@ void Send(FileOperation operation_of, HANDLE parent, const std::vector<const Lis
         // Never a link: the shell would move or delete what it leads to.
         const std::wstring path = plain + entry.name;
         if (entry.kind == EntryKind::kLink || entry.hidden || path.size() >= MAX_PATH ||
-            !ShellTakes(path)) {
+            !ShellTakes(path, long_parent + entry.name)) {
             continue;
         }
         // Still the entry the walk listed, and itself, right before the

@@ -8,7 +8,6 @@
 
 #include "platform/files.h"
 #include "platform/folders.h"
-#include "platform/win32/encoding.h"
 #include "platform/win32/file_helpers.h"
 
 namespace qb {
@@ -39,7 +38,7 @@ std::wstring LockName(const std::string& folder) {
         AppendHex(name, id.index);
         return name;
     }
-    std::wstring path = FullPath(WidePath(folder));
+    std::wstring path = LongPathOf(folder).text();
     if (!path.empty()) CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
     for (const wchar_t c : path) {

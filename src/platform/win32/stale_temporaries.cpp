@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/win32/encoding.h"
 #include "platform/win32/file_helpers.h"
 
 namespace qb {
@@ -50,12 +49,11 @@ bool ProcessRuns(DWORD pid) {
 }  // namespace
 
 void RemoveStaleTemporaries(const std::string& path) {
-    const std::wstring wide = Wide(path);
-    const std::size_t cut = wide.find_last_of(L"\\:");
-    const std::wstring folder = cut == std::wstring::npos ? L"" : wide.substr(0, cut + 1);
-    const std::wstring base = wide.substr(folder.size());
+    const LongPath file = LongPathOf(path);
+    const std::wstring base = file.text().substr(file.text().find_last_of(L'\\') + 1);
+    const LongPath pattern = file.WithEnding(L".*-*.tmp");
     WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW((wide + L".*-*.tmp").c_str(), &data);
+    const HANDLE find = FindFirstFileW(pattern.wide(), &data);
     if (find == INVALID_HANDLE_VALUE) return;
     std::vector<std::wstring> stale;
     const DWORD not_a_file = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
@@ -68,7 +66,10 @@ void RemoveStaleTemporaries(const std::string& path) {
         }
     } while (FindNextFileW(find, &data));
     FindClose(find);
-    for (const std::wstring& name : stale) DeleteFileW((folder + name).c_str());
+    for (const std::wstring& name : stale) {
+        const LongPath leftover = file.Beside(name);
+        DeleteFileW(leftover.wide());
+    }
 }
 
 }  // namespace qb

@@ -16,7 +16,7 @@ namespace {
 // The folder at `path`, open, when it exists.
 void AddFolder(const std::wstring& path, bool inside_refused,
                std::vector<NamedFolder>& folders) noexcept {
-    const HANDLE h = OpenForIdentity(path);
+    const HANDLE h = OpenForIdentity(LongPathOf(path));
     if (h == INVALID_HANDLE_VALUE) return;
     DWORD attributes = 0;
     if (!AttributesOf(h, attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
