@@ -135,6 +135,16 @@ int Rename(const char* from, const char* to) {
     return Faults().saved.rename(from, to);
 }
 
+int RenameAt(int from_dir, const char* from, int to_dir, const char* to) {
+    if (const int error = ErrorFor(Call::kRename, PathAt(to_dir, to))) return Failed(error);
+    return Faults().saved.renameat(from_dir, from, to_dir, to);
+}
+
+int RenameAt2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags) {
+    if (const int error = ErrorFor(Call::kRename, PathAt(to_dir, to))) return Failed(error);
+    return Faults().saved.renameat2(from_dir, from, to_dir, to, flags);
+}
+
 int LinkAt(int from_dir, const char* from, int to_dir, const char* to, int flags) {
     if (const int error = ErrorFor(Call::kLink, PathAt(to_dir, to))) return Failed(error);
     return Faults().saved.linkat(from_dir, from, to_dir, to, flags);
@@ -168,6 +178,8 @@ SystemFaults::SystemFaults() {
     calls.ftruncate = Ftruncate;
     calls.stat = Stat;
     calls.rename = Rename;
+    calls.renameat = RenameAt;
+    calls.renameat2 = RenameAt2;
     calls.linkat = LinkAt;
     calls.unlink = Unlink;
     calls.unlinkat = UnlinkAt;

@@ -17,7 +17,7 @@ enum class Call {
     kReserve,      // fallocate
     kCut,          // ftruncate
     kLookAt,       // stat, by the path looked at
-    kRename,       // rename, by the path moved onto
+    kRename,       // rename, renameat or renameat2, by the path moved onto
     kLink,         // linkat, by the new name
     kRemove,       // unlink or unlinkat
 };
