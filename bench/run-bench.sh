@@ -21,6 +21,8 @@ rm -rf "$data"
 mkdir -p "$data/prog" "$data/logs/5ch/news" "$data/logs/5ch/big" "$data/dest" "$data/cp"
 cp build/release-native/Quenbrook "$data/prog/"
 q=$data/prog/Quenbrook
+# The trash the emptying fills: on the same file system, never the user's.
+export XDG_DATA_HOME=$data/xdg-data
 settings() {  # <saved handle>
   printf 'IniVer=101\r\nVelmVer=2\r\nVelmLogDir=%s\r\nAddUdrScr=0\r\nShowTitle=0\r\nhwVelmWnd=%s\r\n' \
     "$data/logs" "$1" >"$data/prog/Quenbrook.ini"
@@ -69,17 +71,22 @@ for d in $(seq 1 400); do
   mkdir -p "$tree/board$d"
   (cd "$tree/board$d" && for f in $(seq 1 50); do : >"$f.dat"; done)
 done
-# Quenbrook empties the root (a new browser run, answered yes) and copies the
-# typical thread; the reference removes the same tree's contents with rm -rf
-# and makes the same durable copy (cp, then sync of the copies).
+# Quenbrook empties the root (a new browser run, answered yes) into the trash
+# and copies the typical thread; the reference removes the same tree's
+# contents with rm -rf and makes the same durable copy (cp, then sync of the
+# copies). The trash is emptied before each run.
 news=$data/root/5ch/news
-hyperfine --warmup 1 --runs 10 --export-csv "$data/empty.csv" \
-  --prepare "rm -rf $data/root && cp -al $tree $data/root && printf 'IniVer=101\r\nVelmVer=2\r\nVelmLogDir=$data/logs\r\nAddUdrScr=0\r\nShowTitle=0\r\nhwVelmWnd=5\r\n' >$data/prog/Quenbrook.ini" \
-  "echo y | $q $data/root $url/news/1700000000 2>/dev/null" \
+prepare="rm -rf $data/root $XDG_DATA_HOME/Trash && cp -al $tree $data/root && printf 'IniVer=101\r\nVelmVer=2\r\nVelmLogDir=$data/logs\r\nAddUdrScr=0\r\nShowTitle=0\r\nhwVelmWnd=5\r\n' >$data/prog/Quenbrook.ini"
+empty="echo y | $q $data/root $url/news/1700000000 2>/dev/null"
+hyperfine --warmup 1 --runs 10 --export-csv "$data/empty.csv" --prepare "$prepare" "$empty" \
   "rm -rf $data/root/* && mkdir -p $news && cp $data/logs/5ch/news/1700000000.dat $data/logs/5ch/news/1700000000.inf $news/ && sync $news/1700000000.dat $news/1700000000.inf" \
   >/dev/null
 t_q=$(median "$data/empty.csv" 1); t_rm=$(median "$data/empty.csv" 2)
 echo "Quenbrook $(ms "$t_q"), rm -rf and a durable copy $(ms "$t_rm"): ratio $(ratio "$t_q" "$t_rm") (goal <= 1.1)"
+# Once more, to see that each board went to the trash whole.
+sh -c "$prepare" && sh -c "$empty"
+[ "$(ls "$XDG_DATA_HOME/Trash/files" | wc -l)" = 400 ] && [ "$(ls "$data/root")" = 5ch ] ||
+  { echo "the boards did not go to the trash"; exit 1; }
 fi
 
 if want memory; then
@@ -104,10 +111,11 @@ echo "== a whole run under Wine: Quenbrook.exe against the durable-copy floor"
 # A Japanese prefix and one persistent Wine server (wine-env.sh); 30 runs of
 # each, interleaved, with no box (the saved handle is the window found, 0).
 cmake --preset windows-x64 >/dev/null
-cmake --build --preset windows-x64 --target Quenbrook durable_copy_floor >/dev/null
+cmake --build --preset windows-x64 --target Quenbrook durable_copy_floor box_robot >/dev/null
 work=$data/wine
 mkdir -p "$work/prog" "$work/dest" "$work/floor/5ch/news"
-cp build/windows-x64/Quenbrook.exe build/windows-x64/durable_copy_floor.exe "$work/prog/"
+cp build/windows-x64/Quenbrook.exe build/windows-x64/durable_copy_floor.exe \
+  build/windows-x64/box_robot.exe "$work/prog/"
 win() { printf 'Z:%s' "${1//\//\\}"; }
 printf 'IniVer=101\r\nVelmVer=2\r\nVelmLogDir=%s\r\nAddUdrScr=0\r\nShowTitle=0\r\nhwVelmWnd=0\r\n' \
   "$(win "$data/logs")" >"$work/prog/Quenbrook.ini"
@@ -132,10 +140,41 @@ printf 'IniVer=101\r\nVelmVer=2\r\nVelmLogDir=%s\r\nAddUdrScr=0\r\nShowTitle=0\r
       echo "$(( t2 - t1 )) $(( t1 - t0 ))"
     fi
   done >"$work/times"
+  # The emptying: 20,000 files in 400 folders, a new browser run answered yes
+  # by the box robot, then the copy; into the bin (Wine's is the trash of
+  # $XDG_DATA_HOME, which wine-env.sh points into the work folder; emptied
+  # before each run) against deleted for good (UseRcyBin=0), in turn.
+  for d in $(seq 1 400); do
+    mkdir -p "$work/tree/board$d"
+    (cd "$work/tree/board$d" && for f in $(seq 1 50); do : >"$f.dat"; done)
+  done
+  printf '%s\n%s\n%s\n%s\n' "$(win "$work/prog/Quenbrook.exe")" \
+    "Quenbrook.exe $(win "$work/root") $url/news/1700000000" Y 600000 >"$work/job.txt"
+  run_empty() {  # <settings line to add> -> nanoseconds
+    rm -rf "$work/root" "$XDG_DATA_HOME/Trash" && cp -al "$work/tree" "$work/root"
+    printf 'IniVer=101\r\nVelmVer=2\r\nVelmLogDir=%s\r\nAddUdrScr=0\r\nShowTitle=0\r\nhwVelmWnd=5\r\n%b' \
+      "$(win "$data/logs")" "$1" >"$work/prog/Quenbrook.ini"
+    t0=$(now)
+    "$QB_WINE" "$work/prog/box_robot.exe" "$(win "$work/job.txt")" >"$work/robot.out"
+    t1=$(now)
+    grep -q '^exit 0' "$work/robot.out" && [ "$(ls "$work/root")" = 5ch ] ||
+      { echo "an emptying run failed" >&2; exit 1; }
+    echo $(( t1 - t0 ))
+  }
+  for i in 1 2 3; do
+    bin=$(run_empty '') && boards=$(ls "$XDG_DATA_HOME/Trash/files" | wc -l) &&
+      gone=$(run_empty 'UseRcyBin=0\r\n') || exit 1
+    [ "$boards" = 400 ] && [ ! -e "$XDG_DATA_HOME/Trash/files" ] ||
+      { echo "the bin held $boards boards, or something after UseRcyBin=0: $(ls "$XDG_DATA_HOME/Trash/files" 2>&1 | head -3)" >&2; exit 1; }
+    echo "$bin $gone"
+  done >"$work/empty-times"
 )
 [ -f "$work/dest/5ch/news/1700000000.dat" ] || { echo "Quenbrook.exe made no copy"; exit 1; }
-med() { cut -d' ' -f"$1" "$work/times" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] / 1e9 }'; }
-t_q=$(med 1); t_f=$(med 2)
+[ -s "$work/empty-times" ] || { echo "the emptying under Wine failed"; exit 1; }
+med() { cut -d' ' -f"$1" "$2" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] / 1e9 }'; }
+t_q=$(med 1 "$work/times"); t_f=$(med 2 "$work/times")
 echo "Quenbrook.exe $(ms "$t_q"), floor $(ms "$t_f"): ratio $(ratio "$t_q" "$t_f") (goal <= 1.1)"
+t_bin=$(med 1 "$work/empty-times"); t_gone=$(med 2 "$work/empty-times")
+echo "emptying 20,000 files in 400 folders under Wine, and the copy: into the bin $(ms "$t_bin"), deleted for good (UseRcyBin=0) $(ms "$t_gone"): ratio $(ratio "$t_bin" "$t_gone")"
 fi
 rm -rf "$data"

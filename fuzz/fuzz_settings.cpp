@@ -11,6 +11,7 @@
 #include "fuzz/fuzz_support.h"
 #include "settings/handle_writeback.h"
 #include "settings/integer_conversion.h"
+#include "settings/saved_handle.h"
 #include "settings/settings_loader.h"
 #include "settings/settings_syntax.h"
 #include "support/temp_folder.h"
@@ -112,6 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     QB_CHECK(qb::DetectSettingsEncoding(rewritten) == encoding);
     const std::optional<qb::Settings> again = qb::LoadSettings(ini, ui);
-    QB_CHECK(again && again->saved_handle == 4294967295u);
+    std::uint32_t saved = 0;
+    QB_CHECK(again && qb::ReadSavedHandle(ini, saved) && saved == 4294967295u);
     return 0;
 }

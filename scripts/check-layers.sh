@@ -58,14 +58,12 @@ done < <(grep -rnE '_WIN32|^#include <[^>]*\.h>' --include='*.cpp' --include='*.
 # those that take a handle or fill a buffer, GetFullPathNameW (the
 # conversion itself, in encoding.cpp only), LoadLibraryW (the shell's DLLs
 # from the system folder), and SHFileOperationW (the shell's Recycle Bin
-# call, which takes plain paths). root_emptying.cpp is left out: its walk
-# works on the system's own final path and the names it lists.
+# call, which takes plain paths).
 one_path='CreateFileW|GetFileAttributesW|GetFileAttributesExW|SetFileAttributesW|FindFirstFileW|FindFirstFileExW|CreateDirectoryW|RemoveDirectoryW|DeleteFileW|GetVolumePathNameW|GetLongPathNameW|GetShortPathNameW|GetCompressedFileSizeW|GetDiskFreeSpaceExW|GetVolumeInformationW|GetDriveTypeW|SetCurrentDirectoryW|FindFirstChangeNotificationW'
 two_paths='CopyFileW|CopyFileExW|MoveFileW|MoveFileExW|MoveFileWithProgressW|ReplaceFileW|CreateHardLinkW|CreateSymbolicLinkW|CreateDirectoryExW'
 no_path='GetFinalPathNameByHandleW|GetModuleFileNameW|GetSystemDirectoryW|GetVolumeInformationByHandleW|FindNextFileW|GetFullPathNameW|LoadLibraryW|SHFileOperationW'
 long_arg='([A-Za-z_][A-Za-z0-9_]*|LongPathOf\([^()]*\))\.wide\(\)'
 while IFS= read -r file; do
-  [ "$file" = platform/win32/root_emptying.cpp ] && continue
   while IFS= read -r hit; do
     if grep -qE "\b($two_paths)\(" <<<"$hit"; then
       grep -qE "\b($two_paths)\(\s*$long_arg,\s*$long_arg\s*[,)]" <<<"$hit" ||

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Makes src/app/Quenbrook.ico from the 256 px artwork src/app/Quenbrook.png.
 
-The icon holds 16, 32 and 48 px images as 32-bit bitmaps with an AND mask
-(the form every Windows version reads) and the 256 px image as PNG. The
-small sizes are area averages of the artwork, weighted by alpha so that
+The icon holds 16, 32, 48 and 256 px images, each an RGBA PNG, the form
+Windows Vista and later read at every size (the program needs Windows 7):
+a third of the size of bitmaps, which the executable's size limit counts.
+The small sizes are area averages of the artwork, weighted by alpha so that
 transparent pixels do not darken the edges. Python 3 and zlib only.
 
     scripts/make-icon.py [source.png] [target.ico]
@@ -92,26 +93,38 @@ def shrink(width, height, rows, size):
     return out
 
 
-def bitmap_entry(pixels):
-    """An icon image as BITMAPINFOHEADER, bottom-up BGRA rows and an AND mask."""
-    size = len(pixels)
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
-    colors = b"".join(bytes((b, g, r, a)) for row in reversed(pixels) for r, g, b, a in row)
-    mask_stride = (size + 31) // 32 * 4
-    mask = bytearray()
-    for row in reversed(pixels):
-        bits = bytearray(mask_stride)
-        for x, (_, _, _, a) in enumerate(row):
-            if a == 0:
-                bits[x // 8] |= 0x80 >> (x % 8)
-        mask += bits
-    return header + colors + bytes(mask)
+def paeth(left, up, up_left):
+    p = left + up - up_left
+    pa, pb, pc = abs(p - left), abs(p - up), abs(p - up_left)
+    return left if pa <= pb and pa <= pc else up if pb <= pc else up_left
+
+
+def filtered(kind, line, prior, bpp=4):
+    """A row of RGBA bytes under PNG filter `kind`, its type byte first."""
+    out = bytearray([kind])
+    for i, value in enumerate(line):
+        left = line[i - bpp] if i >= bpp else 0
+        up = prior[i]
+        up_left = prior[i - bpp] if i >= bpp else 0
+        pred = (0, left, up, (left + up) // 2, paeth(left, up, up_left))[kind]
+        out.append((value - pred) & 0xFF)
+    return bytes(out)
 
 
 def png_entry(pixels):
-    """An icon image as an RGBA PNG."""
+    """An icon image as an RGBA PNG, in whichever filtering compresses best:
+    one filter for every row, or for each row the one whose bytes sum
+    smallest as signed values."""
     size = len(pixels)
-    raw = b"".join(b"\0" + bytes(c for px in row for c in px) for row in pixels)
+    lines = [bytes(c for px in row for c in px) for row in pixels]
+    priors = [bytes(len(lines[0]))] + lines[:-1]
+    candidates = [b"".join(filtered(kind, line, prior) for line, prior in zip(lines, priors))
+                  for kind in range(5)]
+    candidates.append(b"".join(
+        min((filtered(kind, line, prior) for kind in range(5)),
+            key=lambda row: sum(v if v < 128 else 256 - v for v in row[1:]))
+        for line, prior in zip(lines, priors)))
+    idat = min((zlib.compress(raw, 9) for raw in candidates), key=len)
 
     def chunk(kind, body):
         return (struct.pack(">I", len(body)) + kind + body +
@@ -119,7 +132,7 @@ def png_entry(pixels):
 
     return (b"\x89PNG\r\n\x1a\n" +
             chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
-            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+            chunk(b"IDAT", idat) + chunk(b"IEND", b""))
 
 
 def main():
@@ -129,7 +142,7 @@ def main():
     width, height, rows = read_png(source)
     if (width, height) != (256, 256):
         sys.exit(f"{source}: the artwork must be 256 x 256 pixels, not {width} x {height}")
-    images = [(size, bitmap_entry(shrink(width, height, rows, size))) for size in SMALL_SIZES]
+    images = [(size, png_entry(shrink(width, height, rows, size))) for size in SMALL_SIZES]
     images.append((256, png_entry(rows)))
     directory = struct.pack("<HHH", 0, 1, len(images))
     offset = len(directory) + 16 * len(images)

@@ -9,6 +9,7 @@
 #include "copy/destination_root.h"
 #include "copy/log_copy.h"
 #include "copy/source_checks.h"
+#include "locate/folder_facts.h"
 #include "locate/folder_paths.h"
 #include "locate/url_check.h"
 #include "platform/program.h"
@@ -44,9 +45,10 @@ void Run(const ProgramInput& input, UserFacing& ui) {
         // the root while another copies into it or is about to save its
         // handle.
         const RunTurn turn(program_folder, *root);
+        FolderFacts facts(places, settings->file);
         const BrowserRun run = NoticeBrowserRun(*settings, ui);
-        if (run.is_new) OfferToEmptyRoot(places, *settings, run, ui);
-        if (!EnsureCopyFolder(places, ui) || !CopyLogFiles(places, ui)) return;
+        if (run.is_new) OfferToEmptyRoot(places, *settings, run, facts, ui);
+        if (!EnsureCopyFolder(places, facts, ui) || !CopyLogFiles(places, ui)) return;
         if (run.is_new) SaveWindowHandle(settings->file, run.found_handle);
     }
     if (settings->title_on) ShowThreadTitle(places, *url, ui);

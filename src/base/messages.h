@@ -52,6 +52,7 @@ extern const char kCannotDeleteFile[];
 extern const char kCannotDeleteFolder[];
 extern const char kOverlapLogFolder[];
 extern const char kOverlapProgramFolder[];
+extern const char kOverlapSettingsFile[];
 extern const char kRootIsDriveRoot[];
 extern const char kOverlapSystemFolder[];
 extern const char kTitleCaption[];

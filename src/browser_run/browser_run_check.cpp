@@ -17,6 +17,15 @@ struct RootFolder {
     ~RootFolder() { CloseFolder(folder); }
 };
 
+// The Recycle Bin when one is used, closed however the emptying ends.
+struct Bin {
+    RecycleBin bin;
+    bool open = false;
+    ~Bin() {
+        if (open) CloseRecycleBin(bin);
+    }
+};
+
 // True when, since this run looked, another run of the same browser run has
 // saved the handle this run found: that run has copied into the root
 // already, and emptying it now would delete its copy.
@@ -29,26 +38,32 @@ bool HandleSavedMeanwhile(const Settings& settings, const BrowserRun& run) {
 
 BrowserRun NoticeBrowserRun(const Settings& settings, UserFacing& ui) {
     BrowserRun run;
-    run.saved_handle = settings.saved_handle;
-    ReadSavedHandle(settings.file, run.saved_handle);
+    const bool known = ReadSavedHandle(settings.file, run.saved_handle);
     run.found_handle = ui.FindTopWindow(BrowserWindowClass(settings.generation));
-    run.is_new = run.found_handle != run.saved_handle;
+    run.is_new = !known || run.found_handle != run.saved_handle;
     return run;
 }
 
 void OfferToEmptyRoot(const Places& places, const Settings& settings, const BrowserRun& run,
-                      UserFacing& ui) {
-    if (!FolderHasEntries(places.root)) return;
+                      FolderFacts& facts, UserFacing& ui) {
     // The root is opened once: what is checked is what gets emptied,
     // whatever becomes of its name in between.
     RootFolder root;
     if (!OpenFolderByPath(places.root, root.folder)) return;
-    if (!RootMayBeEmptied(places, root.folder, ui)) return;
-    const std::vector<FolderId> kept = FoldersKept(places, settings.file);
+    if (!FolderHasEntries(root.folder)) return;
+    if (!RootMayBeEmptied(places, root.folder, facts, ui)) return;
     const std::string question = FillText(msg::kEmptyQuestion, {places.root});
     if (!AskYesNo(ui, question, msg::kCaption)) return;
     if (HandleSavedMeanwhile(settings, run)) return;
-    EmptyFolder(root.folder, places.root, kept, ui);
+    std::vector<FolderId> kept = facts.Kept();
+    Bin bin;
+    bin.open = settings.recycle && OpenRecycleBin(bin.bin);
+    if (bin.open) {
+        // The bin's own folders, wherever the root leads.
+        const std::vector<FolderId> own = RecycleBinFolders(bin.bin);
+        kept.insert(kept.end(), own.begin(), own.end());
+    }
+    EmptyFolder(root.folder, places.root, kept, bin.open ? &bin.bin : nullptr, ui);
 }
 
 }  // namespace qb

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "locate/folder_facts.h"
 #include "locate/folder_paths.h"
 #include "platform/desktop.h"
 #include "settings/settings.h"
@@ -18,20 +19,19 @@ struct BrowserRun {
 
 // Compares the browser's main window handle with the saved one, as the
 // settings file holds it now: the run that had its turn before this one may
-// have saved it since this run loaded its settings (the loaded one counts
-// when the line is gone or unreadable). Called while this run has its turn,
-// so that no other run saves a handle meanwhile. Raises InOutError when the
-// settings file cannot be read.
+// have saved it since this run loaded its settings. A handle line that is
+// gone, or whose value is no handle any more, counts as a new browser run.
+// Called while this run has its turn, so that no other run saves a handle
+// meanwhile. Raises InOutError when the settings file cannot be read.
 BrowserRun NoticeBrowserRun(const Settings& settings, UserFacing& ui);
 
 // When the destination root holds anything and may be emptied (else a
 // warning says why), asks whether to empty it first (on a new browser run,
-// which `run` found). After
-// a yes, nothing is deleted when another run has saved the handle found
-// meanwhile; the log folder, the folders down to the thread's source
-// folder, the program's folder and the settings file's folder stay however
-// the emptying reaches them.
+// which `run` found). After a yes, nothing is deleted when another run has
+// saved the handle found meanwhile; what may go goes to the Recycle Bin,
+// unless the settings say not to or there is none; whatever `facts` keeps
+// stays however the emptying reaches it.
 void OfferToEmptyRoot(const Places& places, const Settings& settings, const BrowserRun& run,
-                      UserFacing& ui);
+                      FolderFacts& facts, UserFacing& ui);
 
 }  // namespace qb

@@ -1,45 +1,54 @@
 #include "browser_run/emptying_guard.h"
 
+#include <algorithm>
 #include <string>
 
 #include "base/folder_identity.h"
 #include "base/messages.h"
 #include "base/notices.h"
-#include "base/path_text.h"
-#include "platform/text_files.h"
 
 namespace qb {
 
 namespace {
 
+// Whether a folder of `chain` (a folder and its parents) is one of `ids`.
+bool Meets(const std::vector<FolderId>& chain, const std::vector<FolderId>& ids) {
+    return std::find_first_of(chain.begin(), chain.end(), ids.begin(), ids.end()) != chain.end();
+}
+
 void Warn(UserFacing& ui, const char* text, const std::vector<std::string>& values) {
     ShowNotice(ui, FillText(text, values), NoticeKind::Warning);
 }
 
-// Whether a folder of the user or the system is the root or lies inside it.
-// A walk up from such a folder that stopped short (a bind mount above it)
-// still shows the root when the root lies below the stop.
-bool HoldsSystemFolder(const FolderPlace& root, const Places& places, UserFacing& ui) {
-    std::vector<NamedFolder> folders = OpenSystemFolders();
-    const NamedFolder* held = nullptr;
-    for (const NamedFolder& folder : folders) {
+// Whether a folder of the user or the system is the root or lies inside it,
+// or the root lies inside one refused inside too. A walk up from such a
+// folder that stopped short (a bind mount above it) still shows the root
+// when the root lies below the stop.
+bool OverlapsSystemFolder(const FolderPlace& root, const Places& places, FolderFacts& facts,
+                          UserFacing& ui) {
+    for (const NamedFolder& folder : facts.SystemFolders()) {
         const Relation relation = Relate(root, PlaceOf(folder.folder));
-        if (held == nullptr && (relation == Relation::kSame || relation == Relation::kHolds)) {
-            held = &folder;
+        if (relation == Relation::kSame || relation == Relation::kHolds ||
+            (relation == Relation::kInside && folder.inside_refused)) {
+            Warn(ui, msg::kOverlapSystemFolder, {places.root, folder.path});
+            return true;
         }
     }
-    if (held != nullptr) Warn(ui, msg::kOverlapSystemFolder, {places.root, held->path});
-    for (const NamedFolder& folder : folders) CloseFolder(folder.folder);
-    return held != nullptr;
+    return false;
 }
 
 }  // namespace
 
-bool RootMayBeEmptied(const Places& places, OpenFolder root, UserFacing& ui) {
+bool RootMayBeEmptied(const Places& places, OpenFolder root, FolderFacts& facts,
+                      UserFacing& ui) {
     const FolderPlace place = PlaceOf(root);
     // The log folder in any relation: emptying a folder inside it would
-    // delete logs too, and one that holds it would delete them all.
-    if (Relate(place, PlaceOf(places.log_folder)) != Relation::kApart) {
+    // delete logs too, and one that holds it would delete them all. A
+    // site's or board's folder linked from it is one of its folders too,
+    // and so is every folder inside that (one that holds it keeps it on
+    // the way down).
+    if (Relate(place, PlaceOf(places.log_folder)) != Relation::kApart ||
+        Meets(place.chain, facts.LogSideFolders())) {
         Warn(ui, msg::kOverlapLogFolder, {places.root, places.log_folder});
         return false;
     }
@@ -50,39 +59,16 @@ bool RootMayBeEmptied(const Places& places, OpenFolder root, UserFacing& ui) {
         Warn(ui, msg::kOverlapProgramFolder, {places.root, places.program_folder});
         return false;
     }
+    if (facts.SettingsFolder() && !place.chain.empty() &&
+        *facts.SettingsFolder() == place.chain.front()) {
+        Warn(ui, msg::kOverlapSettingsFile, {places.root, facts.SettingsTarget()});
+        return false;
+    }
     if (IsVolumeRoot(root, places.root)) {
         Warn(ui, msg::kRootIsDriveRoot, {places.root});
         return false;
     }
-    return !HoldsSystemFolder(place, places, ui);
-}
-
-std::vector<FolderId> FoldersKept(const Places& places, const std::string& settings_file) {
-    std::vector<std::string> paths;
-    // The log files' folder, then each folder above it up to the log folder,
-    // name by name: a ':' in a board's name is no drive's, and a key may
-    // lead through folders of its own.
-    for (std::string dir = FolderAbove(places.source_dat); dir.size() > places.log_folder.size();
-         dir = FolderAbove(dir)) {
-        paths.push_back(dir);
-    }
-    paths.push_back(places.log_folder);
-    paths.push_back(places.program_folder);
-    paths.push_back(FolderOf(FinalFilePath(settings_file)));
-    std::vector<FolderId> kept;
-    for (const std::string& path : paths) {
-        FolderId id;
-        if (FolderIdAt(path, id)) kept.push_back(id);
-    }
-    // The user's and the system's folders too: one that the walk up from it
-    // did not show inside the root (a bind mount, a drive letter on the way)
-    // is still found on the way down.
-    for (const NamedFolder& folder : OpenSystemFolders()) {
-        FolderId id;
-        if (FolderIdOf(folder.folder, id)) kept.push_back(id);
-        CloseFolder(folder.folder);
-    }
-    return kept;
+    return !OverlapsSystemFolder(place, places, facts, ui);
 }
 
 }  // namespace qb

@@ -1,41 +1,226 @@
 #include "browser_run/folder_emptying.h"
 
-#include <vector>
+#include <algorithm>
+#include <type_traits>
+#include <utility>
 
 #include "base/messages.h"
 #include "base/notices.h"
 #include "platform/files.h"
+#include "platform/folder_walk.h"
 
 namespace qb {
 
 namespace {
 
-// Each entry that stays is one error notice, and the emptying goes on.
-class NoticeListener : public EmptyingListener {
+// A folder being emptied, post-order: its listing, read once, and what is
+// left to do there. With a bin, the files it holds (and its children that
+// may go whole) are gathered while it is walked and sent in one batch when
+// it is done, unless it may go whole itself: then it is left to its parent.
+struct Level {
+    OpenFolder folder;
+    FolderId id;
+    std::vector<ListedEntry> entries;
+    std::size_t next = 0;                       // the next entry to look at
+    const ListedEntry* self = nullptr;          // its entry in the parent's listing
+    bool deleting = false;                      // everything removed for good as met
+    bool clean = true;                          // nothing below it stays
+    bool done_walking = false;                  // its batch is decided
+    std::vector<const ListedEntry*> batch;      // for the bin, when it is done
+    std::vector<const ListedEntry*> leftovers;  // the bin did not take them
+    std::size_t next_leftover = 0;
+    std::size_t display_mark = 0;  // the display path's length above it
+};
+// The batches point into the listings of the levels: a level must move, never
+// be copied, when the stack of levels grows.
+static_assert(std::is_nothrow_move_constructible<Level>::value, "levels move");
+
+class Emptying {
 public:
-    explicit NoticeListener(UserFacing& ui) : ui_(ui) {}
-    void CannotRemove(const std::string& display_path, bool is_folder) override {
+    Emptying(const std::string& display_root, const std::vector<FolderId>& kept,
+             const RecycleBin* bin, UserFacing& ui)
+        : display_(display_root), kept_(kept), bin_(bin), ui_(ui) {}
+
+    // What is left to do at each level is kept on the heap, never on the
+    // call stack, so that no depth can exhaust the stack.
+    void Run(OpenFolder& root) {
+        Level top;
+        top.folder = root;
+        top.deleting = bin_ == nullptr;
+        if (!FolderIdOf(root, top.id)) return;
+        if (IsKept(top.id)) {
+            Notice(display_, true);
+            return;
+        }
+        if (!ListOpenFolder(root, top.id, top.entries)) return;
+        levels_.push_back(std::move(top));
+        for (;;) {
+            Level& level = levels_.back();
+            if (level.next < level.entries.size()) {
+                Look(level.entries[level.next++]);
+            } else if (!level.done_walking) {
+                level.done_walking = true;
+                if (level.deleting) continue;
+                // A folder that may go whole goes with its parent's batch.
+                if (level.clean && levels_.size() > 1) {
+                    if (!GoUp()) break;
+                    continue;
+                }
+                SendBatch(level);
+            } else if (level.next_leftover < level.leftovers.size()) {
+                RemoveForGood(*level.leftovers[level.next_leftover++]);
+            } else if (levels_.size() == 1 || !GoUp()) {
+                break;
+            }
+        }
+        root = levels_.front().folder;
+    }
+
+private:
+    bool IsKept(const FolderId& id) const {
+        return std::find(kept_.begin(), kept_.end(), id) != kept_.end();
+    }
+
+    void Notice(const std::string& display_path, bool is_folder) {
         ShowNotice(ui_,
                    FillText(is_folder ? msg::kCannotDeleteFolder : msg::kCannotDeleteFile,
                             {display_path}),
                    NoticeKind::Error);
     }
 
-private:
+    // The entry of the current folder stays: its notice, and the folder
+    // cannot go whole.
+    void Stays(const ListedEntry& entry) {
+        Notice(display_ + kPathSeparator + DisplayName(entry.name),
+               entry.kind == EntryKind::kFolder);
+        levels_.back().clean = false;
+    }
+
+    static std::string DisplayName(const SystemString& name) {
+        std::string shown;
+        ToCp932(name, shown);
+        return shown;
+    }
+
+    void Remove(const ListedEntry& entry) {
+        if (!RemoveEntry(levels_.back().folder, entry)) Stays(entry);
+    }
+
+    // One entry of the current folder's listing.
+    void Look(const ListedEntry& entry) {
+        Level& level = levels_.back();
+        if (entry.hidden) {
+            level.clean = false;
+            return;
+        }
+        if (IsKept(entry.id)) return Stays(entry);
+        switch (entry.kind) {
+            case EntryKind::kLink:
+                return Remove(entry);  // never followed, never sent to the bin
+            case EntryKind::kFile:
+                if (level.deleting) return Remove(entry);
+                level.batch.push_back(&entry);
+                return;
+            case EntryKind::kFolder:
+                return GoDown(entry, level.deleting);
+        }
+    }
+
+    // Enters the child folder `entry` of the current folder, unless it must
+    // stay or cannot be listed.
+    void GoDown(const ListedEntry& entry, bool deleting) {
+        OpenFolder child;
+        FolderId id;
+        switch (OpenChildFolder(levels_.back().folder, entry.name, child, id)) {
+            case ChildFolder::kOpened:
+                break;
+            case ChildFolder::kMountPoint:
+                // What is mounted there is not the root's to empty.
+                return Stays(entry);
+            case ChildFolder::kNotAFolder:
+            case ChildFolder::kUnavailable:
+                // Not entered (without search permission, there would be no
+                // way back up); gone only when it was empty.
+                return Remove(entry);
+        }
+        Level down;
+        down.folder = child;
+        down.id = id;
+        if (IsKept(id) || !ListOpenFolder(child, id, down.entries)) {
+            CloseFolder(child);
+            if (IsKept(id)) return Stays(entry);
+            return Remove(entry);
+        }
+        down.self = &entry;
+        down.deleting = deleting;
+        down.display_mark = display_.size();
+        SetAside(levels_.back().folder);
+        display_ += kPathSeparator;
+        display_ += DisplayName(entry.name);
+        levels_.push_back(std::move(down));  // the parent's level moves: no reference to it
+    }
+
+    // Back to the parent of the folder just done, which must still be the
+    // folder it was; else the walk stops there rather than guess. The folder
+    // done is then one of the parent's batch, or removed now that it is
+    // empty, or stays.
+    bool GoUp() {
+        Level done = std::move(levels_.back());
+        levels_.pop_back();
+        Level& parent = levels_.back();
+        if (!ReturnToParent(done.folder, parent.folder, parent.id)) {
+            Notice(display_, true);
+            for (Level& level : levels_) CloseFolder(level.folder);
+            levels_.front().folder = OpenFolder{};
+            return false;
+        }
+        display_.resize(done.display_mark);
+        if (done.deleting) {
+            Remove(*done.self);
+        } else if (done.clean) {
+            parent.batch.push_back(done.self);
+        } else {
+            Stays(*done.self);
+        }
+        return true;
+    }
+
+    // The folder's batch to the bin; what it does not take is removed for
+    // good afterwards, acting only on what is still there.
+    void SendBatch(Level& level) {
+        if (level.batch.empty()) return;
+        std::vector<bool> taken(level.batch.size(), false);
+        SendToRecycleBin(*bin_, level.folder, level.batch, taken);
+        for (std::size_t i = 0; i < level.batch.size(); ++i) {
+            if (i >= taken.size() || !taken[i]) level.leftovers.push_back(level.batch[i]);
+        }
+    }
+
+    void RemoveForGood(const ListedEntry& entry) {
+        if (entry.kind == EntryKind::kFolder) return GoDown(entry, true);
+        Remove(entry);
+    }
+
+    std::string display_;
+    const std::vector<FolderId>& kept_;
+    const RecycleBin* bin_;
     UserFacing& ui_;
+    std::vector<Level> levels_;
 };
 
 }  // namespace
 
-bool FolderHasEntries(const std::string& dir) {
-    std::vector<FolderEntry> entries;
-    return ListFolder(dir, entries) && !entries.empty();
+bool FolderHasEntries(OpenFolder folder) {
+    FolderId id;
+    std::vector<ListedEntry> entries;
+    if (!FolderIdOf(folder, id) || !ListOpenFolder(folder, id, entries)) return false;
+    return std::any_of(entries.begin(), entries.end(),
+                       [](const ListedEntry& entry) { return !entry.hidden; });
 }
 
-void EmptyFolder(OpenFolder root, const std::string& display_root,
-                 const std::vector<FolderId>& kept, UserFacing& ui) {
-    NoticeListener listener(ui);
-    EmptyOpenFolder(root, display_root, kept, listener);
+void EmptyFolder(OpenFolder& root, const std::string& display_root,
+                 const std::vector<FolderId>& kept, const RecycleBin* bin, UserFacing& ui) {
+    Emptying(display_root, kept, bin, ui).Run(root);
 }
 
 }  // namespace qb

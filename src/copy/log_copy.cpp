@@ -56,10 +56,10 @@ bool CopyFolderForbidden(const Places& places, const FolderPlace& log) {
 
 }  // namespace
 
-bool EnsureCopyFolder(const Places& places, UserFacing& ui) {
+bool EnsureCopyFolder(const Places& places, FolderFacts& facts, UserFacing& ui) {
     // Whether the log folder is among the destination's parents needs only
     // its own identity, not its parents.
-    const FolderPlace log = FolderAlone(places.log_folder);
+    const FolderPlace& log = facts.LogFolderAlone();
     if (CopyFolderForbidden(places, log)) {
         ShowNotice(ui, msg::kCopyFailed, NoticeKind::Error);
         return false;

@@ -1,6 +1,7 @@
 // Making sure of the destination folder and copying the two log files.
 #pragma once
 
+#include "locate/folder_facts.h"
 #include "locate/folder_paths.h"
 #include "platform/desktop.h"
 
@@ -11,7 +12,8 @@ namespace qb {
 // folder that, however it is reached, is or lies inside the log folder,
 // unless the destination root itself is or lies inside it and the folder
 // lies inside the root, is neither created nor used: the copy-error notice.
-bool EnsureCopyFolder(const Places& places, UserFacing& ui);
+// Of the log folder only its own identity is looked up, through `facts`.
+bool EnsureCopyFolder(const Places& places, FolderFacts& facts, UserFacing& ui);
 // Copies <key>.dat and then, only if that worked, <key>.inf, overwriting.
 bool CopyLogFiles(const Places& places, UserFacing& ui);
 

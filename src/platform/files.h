@@ -1,4 +1,4 @@
-// Files and folders by path: queries, listing, creation, the copy, the
+// Files and folders by path: queries, creation, the copy, the
 // cleaning up after killed runs, and the lock of runs taking turns.
 //
 // All texts are code-page-932 byte strings. Paths use '\' as separator; on
@@ -33,15 +33,6 @@ inline bool IsPathSeparator(char c) {
 bool FolderExists(const std::string& path);
 // An entry of exactly this name exists and is not a folder.
 bool FileIsPresent(const std::string& path);
-
-struct FolderEntry {
-    std::string name;
-    bool is_folder;  // the directory bit, as the listing reports it
-    bool is_link;    // a symbolic link, junction or other reparse point
-};
-// Entries of `dir`, never "." or "..", hidden and system entries skipped.
-// False when the folder cannot be listed.
-bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries);
 
 bool CreateFolder(const std::string& path);
 struct FileCopy {

@@ -1,6 +1,6 @@
-// Open folders: what identifies them, the walk up their parents, volume
-// roots, the user's and the system's own folders, and the emptying by
-// the names the system lists.
+// Open folders: what identifies them and other entries, the walk up their
+// parents, volume roots, the links on the way to a file, and the user's and
+// the system's own folders.
 //
 // All texts are code-page-932 byte strings. Paths use '\' as separator; on
 // the POSIX build '/' separates folders as well. Conversion to the system's
@@ -14,8 +14,8 @@
 
 namespace qb {
 
-// What the system says identifies a folder (Windows: volume serial number
-// and file ID; POSIX: device and inode).
+// What the system says identifies a folder, or any other entry (Windows:
+// volume serial number and file ID; POSIX: device and inode).
 struct FolderId {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
@@ -46,36 +46,33 @@ bool FolderChain(OpenFolder folder, std::vector<FolderId>& chain);
 // every mount point.
 bool IsVolumeRoot(OpenFolder folder, const std::string& path);
 
-// The folders of the user and of the system that no emptying may reach
-// (Windows: the profile, Desktop, Documents, Downloads, Pictures, Music and
-// Videos wherever they are redirected, the Windows folder, Program Files,
-// Program Files (x86) and ProgramData; POSIX: $HOME), those that exist, each
-// open, with its path for display ('?' for what code page 932 cannot hold).
-// The caller closes them.
+// The folders of the user and of the system that no emptying may reach,
+// those that exist, each open, with its path for display ('?' for what code
+// page 932 cannot hold). A root that is or holds one is never emptied; for
+// those marked `inside_refused`, neither is a root inside them. Windows: the
+// profile, Desktop, Documents, Downloads, Pictures, Music and Videos
+// wherever they are redirected; refused inside too: the Windows folder,
+// Program Files, Program Files (x86), ProgramData and the user's AppData
+// (Roaming, Local, LocalLow). POSIX: $HOME; refused inside too:
+// $XDG_CONFIG_HOME, $XDG_DATA_HOME (by default ~/.config, ~/.local/share)
+// and the trash. The caller closes them.
 struct NamedFolder {
     std::string path;
     OpenFolder folder;
+    bool inside_refused = false;
 };
 std::vector<NamedFolder> OpenSystemFolders();
 
-// Told of every entry the emptying could not remove: its path for display
-// (the root's text joined with each name, converted to code page 932 with
-// '?' for what has no form there) and whether it is a folder.
-class EmptyingListener {
-public:
-    virtual ~EmptyingListener() = default;
-    virtual void CannotRemove(const std::string& display_path, bool is_folder) = 0;
-};
+// The identity of the file, folder or link at `path`: with `entry_itself`
+// the entry's own (a link's, not what it leads to), otherwise that of what
+// it finally leads to. False when there is none or it cannot be told.
+bool EntryIdAt(const std::string& path, bool entry_itself, FolderId& id);
 
-// Removes everything below `folder` by the names the system lists, relative
-// to their open parent (POSIX) or through long absolute paths (Windows), so
-// depth is no limit and a name is never re-read as a path. Links are removed
-// as links and never entered; hidden and system entries are left alone; the
-// folder itself stays. A folder whose identity is one of `kept` (the folder
-// itself included) is neither entered nor removed, however it is reached,
-// and is reported once as a folder that stays. `display_root` names the
-// folder in reports.
-void EmptyOpenFolder(OpenFolder folder, const std::string& display_root,
-                     const std::vector<FolderId>& kept, EmptyingListener& listener);
+// The links the system meets while it resolves `path` to what it finally
+// names, one hop at a time (a folder link on the way, the entry itself when
+// it is a link, and each link that one leads to), by their own identities,
+// in the order met. False when a hop cannot be followed (`links` then holds
+// those met before it).
+bool LinksOnTheWay(const std::string& path, std::vector<FolderId>& links);
 
 }  // namespace qb

@@ -12,7 +12,7 @@ struct Settings {
     std::string log_folder;           // the browser's log folder, no trailing separator
     bool underscore_folders = false;  // destination folder names get a '_' prefix
     bool title_on = true;             // the title is shown after a copy
-    std::uint32_t saved_handle = 0;   // the browser's main window when last seen
+    bool recycle = true;              // the emptying sends what it removes to the bin
 };
 
 }  // namespace qb

@@ -18,6 +18,8 @@ constexpr char kKeyVelmLogDir[] = "VelmLogDir";
 constexpr char kKeyAddUdrScr[] = "AddUdrScr";
 constexpr char kKeyShowTitle[] = "ShowTitle";
 constexpr char kKeyHwVelmWnd[] = "hwVelmWnd";
+// Optional, not in the template: "0" empties the root without the bin.
+constexpr char kKeyUseRcyBin[] = "UseRcyBin";
 
 // key + "=" + value.
 std::string KeyLine(const std::string& key, const std::string& value);

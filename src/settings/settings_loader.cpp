@@ -83,10 +83,17 @@ std::optional<Settings> LoadSettings(const std::string& file, UserFacing& ui) {
     }
     settings.underscore_folders = add_underscore == "1";
     settings.title_on = show_title != "0";
-    if (!HandleFromValue(handle, settings.saved_handle)) {
+    // Only checked here: the handle that counts is read again inside the
+    // run's turn.
+    std::uint32_t saved_handle = 0;
+    if (!HandleFromValue(handle, saved_handle)) {
         ShowNotice(ui, msg::kHandleInvalid, NoticeKind::Error);
         return std::nullopt;
     }
+    // Optional, without a notice: anything but "0" (the same in either
+    // encoding) keeps the bin.
+    std::string recycle;
+    settings.recycle = !FindKeyValue(lines, kKeyUseRcyBin, recycle) || recycle != "0";
     return settings;
 }
 

@@ -62,6 +62,7 @@ protected:
     ProcessResult Run(const std::string& root) { return RunProgram(program, {root, kUrl}); }
 
     TempFolder dir;
+    ScopedVariable data_home{"XDG_DATA_HOME", dir / "data"};  // the trash's
     std::string program, ini;
 };
 

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <functional>
+#include <iostream>
 
 #include "e2e/program_runner.h"
 #include "support/settings_text.h"
@@ -39,6 +41,7 @@ protected:
     }
 
     TempFolder dir;
+    ScopedVariable data_home{"XDG_DATA_HOME", dir / "data"};  // the trash's
     std::string program;
 };
 
@@ -145,10 +148,22 @@ TEST_F(NativeTest, YesOnStandardInputEmptiesTheRoot) {
               (Blocks{question, "123 成功 [n] 「t」 ＠ news"}));
     EXPECT_EQ(ListNames(dir / "dest"), Blocks{"sv.5ch.net"});
     EXPECT_EQ(SavedHandle(Ini()), "0");
+    // In the trash, which was made for it, private to the user.
+    EXPECT_EQ(TrashedPaths(dir / "data"), Blocks{dir / "dest/older"});
+    for (const char* folder : {"data/Trash", "data/Trash/files", "data/Trash/info"}) {
+        struct stat st;
+        ASSERT_EQ(::stat((dir / folder).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u) << folder;
+    }
     // The same browser run: nothing is asked again.
     MakeFolders(dir / "dest/older");
     EXPECT_EQ(Run({dir / "dest", kForm1}, "y\n"), Blocks{"123 成功 [n] 「t」 ＠ news"});
     EXPECT_TRUE(IsFolder(dir / "dest/older"));
+    // The next browser run: a second "older" beside the first in the trash.
+    Settings(1, "", "99");
+    EXPECT_EQ(Run({dir / "dest", kForm1}, "y\n"), (Blocks{question, "123 成功 [n] 「t」 ＠ news"}));
+    EXPECT_EQ(TrashedPaths(dir / "data"),
+              (Blocks{dir / "dest/older", dir / "dest/older", dir / "dest/sv.5ch.net"}));
 }
 
 TEST_F(NativeTest, AnythingButYesKeepsTheRoot) {
@@ -193,20 +208,26 @@ void MakeChain(const std::string& root, int depth) {
 // Emptying the destination root with hostile names, deep trees and roots
 // that must not be emptied, each run with only 64 file descriptors and a
 // 512 KiB stack (half the stack Windows gives). Whatever happens inside the
-// root, nothing outside it changes: the log folder, an "outside" folder
-// beside the root and the program's folder.
+// root, nothing outside it changes but the trash, which holds exactly what
+// left the root: the log folder, an "outside" folder beside the root and the
+// program's folder stay as they were.
 TEST_F(NativeTest, NothingOutsideTheRootIsEverTouched) {
     WriteThread(dir / "logs/sv.5ch.net/news", "123", "d", "TITLE=t");
     MakeFolders(dir / "outside/victimdir");
     WriteBytes(dir / "outside/victimdir/precious", "keep");
     const std::string root = dir / "dest";
     const std::string question = "Quenbrook [q] ログをコピーする前に、コピー先フォルダ '";
+    const std::string other = dir / "tmpfs/dest";  // a root on another file system
+    bool mounted = false;
     struct Case {
         const char* what;
         std::function<void()> prepare;
         std::vector<std::string> args;
         Blocks notices;
         std::vector<std::string> left_in_root;  // sorted names
+        Blocks trashed = {};                    // their original paths as the trash has them
+        std::string extra = "";                 // settings lines
+        std::string emptied = "";               // the root, when it is not `root`
     };
     const Case cases[] = {
         {"a name holding '\\' that reads as a path to the outside folder",
@@ -215,14 +236,17 @@ TEST_F(NativeTest, NothingOutsideTheRootIsEverTouched) {
              WriteBytes(root + "/x\\..\\..\\outside\\victimdir/f", "x");
              WriteBytes(root + "/y\\..\\..\\outside\\victimdir\\precious", "x");
          },
-         {root, kForm1}, {question + root + "' の中身を空にしますか？"}, {"sv.5ch.net"}},
+         {root, kForm1}, {question + root + "' の中身を空にしますか？"}, {"sv.5ch.net"},
+         {root + "/x%5C..%5C..%5Coutside%5Cvictimdir",
+          root + "/y%5C..%5C..%5Coutside%5Cvictimdir%5Cprecious"}},
         {"a name with an invalid byte beside a link named as it would read",
          [&] {
              MakeFolders(root + "/bad\xff");
              WriteBytes(root + "/bad\xff/f", "x");
              ASSERT_EQ(::symlink((dir / "outside/victimdir").c_str(), (root + "/bad?").c_str()), 0);
          },
-         {root, kForm1}, {question + root + "' の中身を空にしますか？"}, {"sv.5ch.net"}},
+         {root, kForm1}, {question + root + "' の中身を空にしますか？"}, {"sv.5ch.net"},
+         {root + "/bad%FF", root + "/sv.5ch.net"}},
         {"a folder that cannot be removed is named with '?' for the byte",
          [&] {
              MakeFolders(root + "/bad\xff/.keep");
@@ -230,10 +254,25 @@ TEST_F(NativeTest, NothingOutsideTheRootIsEverTouched) {
          {root, kForm1},
          {question + root + "' の中身を空にしますか？",
           "Quenbrook [e] フォルダ '" + root + "/bad?' を削除できませんでした。"},
-         {"bad\xff", "sv.5ch.net"}},
-        {"a chain of 2,500 folders, deeper than any path can reach",
+         {"bad\xff", "sv.5ch.net"}, {root + "/sv.5ch.net"}},
+        {"a chain of 2,500 folders, deeper than any path can reach, to the trash whole",
          [&] { MakeChain(root, 2500); },
-         {root, kForm1}, {question + root + "' の中身を空にしますか？"}, {"sv.5ch.net"}},
+         {root, kForm1}, {question + root + "' の中身を空にしますか？"}, {"sv.5ch.net"},
+         {root + "/c", root + "/sv.5ch.net"}},
+        {"the same chain removed for good (UseRcyBin=0)",
+         [&] { MakeChain(root, 2500); },
+         {root, kForm1}, {question + root + "' の中身を空にしますか？"}, {"sv.5ch.net"}, {},
+         "UseRcyBin=0\r\n"},
+        {"a root on another file system than the trash: removed for good",
+         [&] {
+             MakeFolders(dir / "tmpfs");
+             mounted = ::mount("tmpfs", (dir / "tmpfs").c_str(), "tmpfs", 0, "size=4m") == 0;
+             MakeFolders(other + "/board");
+             WriteBytes(other + "/board/1.dat", "x");
+             WriteBytes(other + "/top.txt", "x");
+         },
+         {other, kForm1}, {question + other + "' の中身を空にしますか？"}, {"sv.5ch.net"}, {}, "",
+         other},
         {"a root whose name is no UTF-8 beside the folder it would read as",
          [&] {
              MakeFolders(dir / "caf?");
@@ -256,9 +295,15 @@ TEST_F(NativeTest, NothingOutsideTheRootIsEverTouched) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Settings(1, "", "5");
+        Settings(1, c.extra, "5");
         MakeFolders(root);
         c.prepare();
+        if (c.emptied == other && !mounted) {
+            std::cout << "[ SKIPPED  ] " << c.what << ": cannot mount here\n";
+            continue;
+        }
+        const std::string data = dir / ("data" + std::to_string(&c - cases));
+        const ScopedVariable data_home("XDG_DATA_HOME", data);
         const auto logs = Snapshot(dir / "logs");
         const auto outside = Snapshot(dir / "outside");
         const std::string exe = ReadBytes(program);
@@ -270,11 +315,14 @@ TEST_F(NativeTest, NothingOutsideTheRootIsEverTouched) {
         Blocks notices = NoticeBlocks(r.errors);
         if (!notices.empty() && notices.back().rfind("123 ", 0) == 0) notices.pop_back();  // title
         EXPECT_EQ(notices, c.notices);
-        EXPECT_EQ(ListNames(root), c.left_in_root);
+        EXPECT_EQ(ListNames(c.emptied.empty() ? root : c.emptied), c.left_in_root);
+        EXPECT_EQ(TrashedPaths(data), c.trashed);
+        RunProcess({"/bin/rm", "-rf", data});  // a chain deeper than a path can reach
         EXPECT_EQ(Snapshot(dir / "logs"), logs);
         EXPECT_EQ(Snapshot(dir / "outside"), outside);
         EXPECT_EQ(ReadBytes(program), exe);
         EXPECT_FALSE(Exists(dir / "caf\xe9") || Exists(dir / "café¥") || Exists(dir / "cafe"));
+        if (c.emptied == other) ::umount2((dir / "tmpfs").c_str(), MNT_DETACH);
         ::chmod((root + "/bad\xff").c_str(), 0777);
         ::rmdir((root + "/bad\xff/.keep").c_str());
         ::rmdir((root + "/bad\xff").c_str());

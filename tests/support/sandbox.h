@@ -1,6 +1,7 @@
 // A whole world for one run, in a real temporary folder: the program's
 // folder with its settings file, the browser's log folder with one thread,
-// and a destination root.
+// a destination root, and the user's data folder ($XDG_DATA_HOME while the
+// sandbox lives), where the trash is.
 #pragma once
 
 #include <string>
@@ -32,6 +33,7 @@ public:
     std::string ini() const { return dir / "prog/Quenbrook.ini"; }
     std::string logs() const { return dir / "logs"; }
     std::string root() const { return dir / "dest"; }
+    std::string data() const { return dir / "data"; }
 
     // Writes a settings file with these values, spaced like the template.
     void Settings(int generation, const std::string& add = "0", const std::string& show = "1",
@@ -46,6 +48,9 @@ public:
 
     TempFolder dir;
     FakeUserFacing ui;
+
+private:
+    ScopedVariable data_home_;
 };
 
 }  // namespace qbtest

@@ -43,6 +43,8 @@ struct State {
     std::map<std::string, std::pair<bool, std::string>> variables;  // set?, value
     int process_id = 0;
     bool no_terminal = false;
+    bool time_set = false;
+    time_t time = 0;
     int failures = 0;
     long calls = 0;
     std::vector<const char*> made;  // the entry of each call
@@ -158,6 +160,16 @@ int Rename(const char* from, const char* to) {
     return Faults().saved.rename(from, to);
 }
 
+int RenameAt(int from_dir, const char* from, int to_dir, const char* to) {
+    if (const int error = ErrorFor(Call::kRename, PathAt(to_dir, to))) return Failed(error);
+    return Faults().saved.renameat(from_dir, from, to_dir, to);
+}
+
+int RenameAt2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags) {
+    if (const int error = ErrorFor(Call::kRename, PathAt(to_dir, to))) return Failed(error);
+    return Faults().saved.renameat2(from_dir, from, to_dir, to, flags);
+}
+
 int LinkAt(int from_dir, const char* from, int to_dir, const char* to, int flags) {
     if (const int error = ErrorFor(Call::kLink, PathAt(to_dir, to))) return Failed(error);
     return Faults().saved.linkat(from_dir, from, to_dir, to, flags);
@@ -182,6 +194,12 @@ char* Getenv(const char* name) {
 
 pid_t Getpid() {
     return Faults().process_id != 0 ? Faults().process_id : Faults().saved.getpid();
+}
+
+time_t Time(time_t* now) {
+    if (!Faults().time_set) return Faults().saved.time(now);
+    if (now != nullptr) *now = Faults().time;
+    return Faults().time;
 }
 
 int Isatty(int fd) {
@@ -300,14 +318,19 @@ const Entry kEntries[] = {
     EntryOf<&S::realpath>("realpath"),
     EntryOf<&S::readlink>("readlink"),
     EntryOf<&S::rename>("rename"),
+    EntryOf<&S::renameat>("renameat"),
+    EntryOf<&S::renameat2>("renameat2"),
     EntryOf<&S::linkat>("linkat"),
     EntryOf<&S::unlink>("unlink"),
     EntryOf<&S::unlinkat>("unlinkat"),
     EntryOf<&S::mkdir>("mkdir"),
+    EntryOf<&S::mkdirat>("mkdirat"),
     EntryOf<&S::opendir>("opendir"),
     EntryOf<&S::fdopendir>("fdopendir"),
     EntryOf<&S::readdir>("readdir"),
     EntryOf<&S::closedir>("closedir"),
+    EntryOf<&S::time>("time"),
+    EntryOf<&S::localtime_r>("localtime_r"),
     EntryOf<&S::flock>("flock"),
     EntryOf<&S::kill>("kill"),
     EntryOf<&S::getpid>("getpid"),
@@ -348,12 +371,15 @@ SystemFaults::SystemFaults() {
     inner.ftruncate = Ftruncate;
     inner.stat = Stat;
     inner.rename = Rename;
+    inner.renameat = RenameAt;
+    inner.renameat2 = RenameAt2;
     inner.linkat = LinkAt;
     inner.unlink = Unlink;
     inner.unlinkat = UnlinkAt;
     inner.getenv = Getenv;
     inner.getpid = Getpid;
     inner.isatty = Isatty;
+    inner.time = Time;
     for (const Entry& entry : kEntries) {
         *entry.state = EntryState();
         entry.state->name = entry.name;
@@ -393,6 +419,11 @@ void SystemFaults::SetVariable(const std::string& variable, const std::string& v
 void SystemFaults::AnswerProcessId(int pid) { Faults().process_id = pid; }
 
 void SystemFaults::NoTerminal() { Faults().no_terminal = true; }
+
+void SystemFaults::AnswerTime(long seconds) {
+    Faults().time_set = true;
+    Faults().time = static_cast<time_t>(seconds);
+}
 
 int SystemFaults::failures() const { return Faults().failures; }
 

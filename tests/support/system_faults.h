@@ -21,7 +21,7 @@ enum class Call {
     kReserve,      // fallocate
     kCut,          // ftruncate
     kLookAt,       // stat, by the path looked at
-    kRename,       // rename, by the path moved onto
+    kRename,       // rename, renameat or renameat2, by the path moved onto
     kLink,         // linkat, by the new name
     kRemove,       // unlink or unlinkat
 };
@@ -35,7 +35,7 @@ enum class Call {
 // A call made to fail answers as the system does when it fails: -1 or a
 // null pointer, with errno set to the error. Calls that do not fail so
 // answer otherwise: getenv that the variable is unset, getpid the id of a
-// process that does not run, isatty that there is no terminal. A close
+// process that does not run, isatty that there is no terminal, time -1. A close
 // (closedir, iconv_close) that fails still releases what it was given, as
 // the system does.
 class SystemFaults {
@@ -60,11 +60,13 @@ public:
     void FailNth(const std::string& entry, long n, int error);
 
     // What the calls that do not fail through errno answer meanwhile: the
-    // variable is unset, or holds `value`; the process id; no terminal.
+    // variable is unset, or holds `value`; the process id; no terminal; the
+    // time, in seconds since 1970.
     void Unset(const std::string& variable);
     void SetVariable(const std::string& variable, const std::string& value);
     void AnswerProcessId(int pid);
     void NoTerminal();
+    void AnswerTime(long seconds);
 
     // How many calls failed so far.
     int failures() const;

@@ -109,4 +109,53 @@ std::map<std::string, std::string> Snapshot(const std::string& path) {
     return tree;
 }
 
+namespace {
+
+// The Path of a well-formed info file, "" when it is not one.
+std::string InfoPath(const std::string& info) {
+    const std::string head = "[Trash Info]\nPath=";
+    const std::size_t path_end = info.find('\n', head.size());
+    if (info.compare(0, head.size(), head) != 0 || path_end == std::string::npos) return "";
+    const std::string date = info.substr(path_end + 1);
+    const std::string form = "DeletionDate=0000-00-00T00:00:00\n";
+    if (date.size() != form.size()) return "";
+    for (std::size_t i = 0; i < form.size(); ++i) {
+        const bool digit = date[i] >= '0' && date[i] <= '9';
+        if (form[i] == '0' ? !digit : date[i] != form[i]) return "";
+    }
+    return info.substr(head.size(), path_end - head.size());
+}
+
+}  // namespace
+
+std::vector<std::string> TrashedPaths(const std::string& data_home) {
+    const std::string trash = data_home + "/Trash";
+    std::vector<std::string> paths;
+    for (const std::string& name : ListNames(trash + "/files")) {
+        const std::string path = InfoPath(ReadBytes(trash + "/info/" + name + ".trashinfo"));
+        paths.push_back(path.empty() ? "<no info: " + name + ">" : path);
+    }
+    const std::string suffix = ".trashinfo";
+    for (const std::string& info : ListNames(trash + "/info")) {
+        const std::string name = info.substr(0, info.size() - suffix.size());
+        if (!Exists(trash + "/files/" + name)) paths.push_back("<info only: " + info + ">");
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+ScopedVariable::ScopedVariable(const std::string& name, const std::string& value)
+    : name_(name), was_set_(std::getenv(name.c_str()) != nullptr) {
+    if (was_set_) old_ = std::getenv(name.c_str());
+    ::setenv(name.c_str(), value.c_str(), 1);
+}
+
+ScopedVariable::~ScopedVariable() {
+    if (was_set_) {
+        ::setenv(name_.c_str(), old_.c_str(), 1);
+    } else {
+        ::unsetenv(name_.c_str());
+    }
+}
+
 }  // namespace qbtest

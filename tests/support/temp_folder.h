@@ -39,4 +39,25 @@ std::vector<std::string> ListNames(const std::string& path);
 // is "/", a file's its bytes. Taken before and after a run to compare.
 std::map<std::string, std::string> Snapshot(const std::string& path);
 
+// What the trash of `data_home` (its Trash/files and Trash/info) holds:
+// for each entry of files/ the Path of its info file as written there
+// (percent-encoded), sorted. An entry without a well-formed info file
+// ("[Trash Info]", Path, a DeletionDate of the form 2026-12-09T19:52:35)
+// reads "<no info: name>", an info file without its entry "<info only: name>".
+std::vector<std::string> TrashedPaths(const std::string& data_home);
+
+// Sets an environment variable while it lives; the old value comes back.
+class ScopedVariable {
+public:
+    ScopedVariable(const std::string& name, const std::string& value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    std::string name_;
+    bool was_set_;
+    std::string old_;
+};
+
 }  // namespace qbtest

@@ -13,7 +13,8 @@
 
 #include "app/run_driver.h"
 #include "base/folder_identity.h"
-#include "browser_run/emptying_guard.h"
+#include "browser_run/browser_run_check.h"
+#include "locate/folder_facts.h"
 #include "support/sandbox.h"
 #include "support/settings_text.h"
 #include "support/system_faults.h"
@@ -87,14 +88,33 @@ TEST_F(BrowserRunTest, GenerationTwoLooksForItsOwnWindowClass) {
     EXPECT_EQ(box.ui.looked_up, Texts{"TVelmarisWindow"});
 }
 
+// Hidden entries are never emptied: a root that holds only those is empty.
 TEST_F(BrowserRunTest, AnEmptyRootIsNotAskedAboutButTheHandleIsSaved) {
-    const std::string root = box.dir / "empty-root";
-    MakeFolders(root);
-    box.Settings(1, "0", "0", "0");
-    box.ui.window = 42;
-    EXPECT_EQ(box.Run({root, kUrl}), 0);
-    EXPECT_EQ(box.Texts(), Texts{});
-    EXPECT_EQ(SavedHandle(box.ini()), "42");
+    MakeFolders(box.dir / "hidden-only/.config");
+    for (const std::string& root : {box.dir / "empty-root", box.dir / "hidden-only"}) {
+        MakeFolders(root);
+        box.Settings(1, "0", "0", "0");
+        box.ui.window = 42;
+        EXPECT_EQ(box.Run({root, kUrl}), 0);
+        EXPECT_EQ(box.Texts(), Texts{}) << root;
+        EXPECT_EQ(SavedHandle(box.ini()), "42");
+    }
+}
+
+// Inside the turn the handle is read again: a line that is gone or no
+// longer holds a handle counts as a new browser run.
+TEST_F(BrowserRunTest, TheHandleIsReadAgainInsideTheTurn) {
+    const struct {
+        std::string handle_line;
+        bool is_new;
+    } cases[] = {{"hwVelmWnd=0\r\n", false}, {"", true}, {"hwVelmWnd=x\r\n", true}};
+    for (const auto& c : cases) {
+        WriteBytes(box.ini(), "VelmVer=1\r\n" + c.handle_line);
+        qb::Settings settings;
+        settings.file = box.ini();
+        settings.generation = 1;
+        EXPECT_EQ(qb::NoticeBrowserRun(settings, box.ui).is_new, c.is_new) << c.handle_line;
+    }
 }
 
 TEST_F(BrowserRunTest, AFailedCopyKeepsTheOldHandle) {
@@ -133,6 +153,9 @@ TEST_F(BrowserRunTest, ALinkIsRemovedAsALinkAndNeverEntered) {
     ASSERT_EQ(::symlink(outside.c_str(), (box.root() + "/link").c_str()), 0);
     ASSERT_EQ(::symlink((outside + "/file.txt").c_str(), (box.root() + "/flink").c_str()), 0);
     ASSERT_EQ(::symlink("/nonexistent", (box.root() + "/dangling").c_str()), 0);
+    // A folder whose link is removed first still goes to the trash whole.
+    MakeFolders(box.root() + "/holder");
+    ASSERT_EQ(::symlink(outside.c_str(), (box.root() + "/holder/link").c_str()), 0);
     box.Settings(1, "0", "0", "1");
     box.ui.answers = {true};
     box.Run({box.root(), kUrl});
@@ -140,25 +163,69 @@ TEST_F(BrowserRunTest, ALinkIsRemovedAsALinkAndNeverEntered) {
     EXPECT_EQ(ListNames(box.root()), Texts{"sv.5ch.net"});
     EXPECT_EQ(ReadBytes(outside + "/sub/precious.txt"), "keep me");
     EXPECT_EQ(ReadBytes(outside + "/file.txt"), "keep me too");
-}
-
-// A file that cannot be removed (read-only, in use): one notice for it and
-// one for each folder between it and the root.
-TEST_F(BrowserRunTest, AFileThatCannotBeRemoved) {
-    const std::string stuck = box.root() + "/old/deeper/1.dat";
+    EXPECT_EQ(TrashedPaths(box.data()),
+              (Texts{box.root() + "/holder", box.root() + "/old", box.root() + "/top.txt"}));
+    EXPECT_EQ(ListNames(box.data() + "/Trash/files/holder"), Texts{});
+    // A link that stays keeps its folder out of the trash: the folder stays
+    // with its notice, and nothing below it is moved.
+    MakeFolders(box.root() + "/stays");
+    ASSERT_EQ(::symlink(outside.c_str(), (box.root() + "/stays/link").c_str()), 0);
     SystemFaults faults;
-    faults.Fail(Call::kRemove, stuck, EPERM);
+    faults.Fail(Call::kRemove, "/stays/link", EPERM);
     box.Settings(1, "0", "0", "1");
     box.ui.answers = {true};
     box.Run({box.root(), kUrl});
-    const Texts expected = {
-        Question(),
-        "ファイル '" + stuck + "' を削除できませんでした。",
-        "フォルダ '" + box.root() + "/old/deeper' を削除できませんでした。",
-        "フォルダ '" + box.root() + "/old' を削除できませんでした。",
+    EXPECT_EQ(box.Texts(), (Texts{Question(),
+                                  "ファイル '" + box.root() + "/stays/link' を削除できませんでした。",
+                                  "フォルダ '" + box.root() + "/stays' を削除できませんでした。"}));
+    EXPECT_EQ(ListNames(box.root()), (Texts{"stays", "sv.5ch.net"}));
+    EXPECT_EQ(TrashedPaths(box.data()),  // and the copy of the run before
+              (Texts{box.root() + "/holder", box.root() + "/old", box.root() + "/sv.5ch.net",
+                     box.root() + "/top.txt"}));
+    EXPECT_EQ(ReadBytes(outside + "/sub/precious.txt"), "keep me");
+}
+
+// A file that cannot be removed (read-only, in use): one notice for it and
+// one for each folder between it and the root, whether it is removed for good
+// from the start or the bin did not take the folder that holds it.
+TEST_F(BrowserRunTest, AFileThatCannotBeRemoved) {
+    const std::string stuck = box.root() + "/old/deeper/1.dat";
+    const struct {
+        const char* what;
+        std::string extra_line;  // in the settings file
+        int rename_error;        // of a move into the trash
+        std::string refused;     // the moves that fail with it
+        Texts trashed;
+    } cases[] = {
+        {"without the bin", "UseRcyBin=0\r\n", 0, "", {}},
+        // The copy of the case before goes too.
+        {"the folder's move refused", "", EIO, "/files/old",
+         {box.root() + "/sv.5ch.net", box.root() + "/top.txt"}},
+        {"the trash on another file system", "", EXDEV, "/files/", {}},
     };
-    EXPECT_EQ(box.Texts(), expected);
-    EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/news/123.dat"), "posts");  // copy went on
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ScopedVariable data_home("XDG_DATA_HOME", box.dir / ("data" + std::to_string(++n)));
+        WriteBytes(box.root() + "/top.txt", "x");
+        SystemFaults faults;
+        faults.Fail(Call::kRemove, stuck, EPERM);
+        if (c.rename_error != 0) faults.Fail(Call::kRename, "/Trash" + c.refused, c.rename_error);
+        box.Settings(1, "0", "0", "1");
+        WriteBytes(box.ini(), ReadBytes(box.ini()) + c.extra_line);
+        box.ui.answers = {true};
+        box.Run({box.root(), kUrl});
+        const Texts expected = {
+            Question(),
+            "ファイル '" + stuck + "' を削除できませんでした。",
+            "フォルダ '" + box.root() + "/old/deeper' を削除できませんでした。",
+            "フォルダ '" + box.root() + "/old' を削除できませんでした。",
+        };
+        EXPECT_EQ(box.Texts(), expected);
+        EXPECT_EQ(ListNames(box.root()), (Texts{"old", "sv.5ch.net"}));
+        EXPECT_EQ(TrashedPaths(box.dir / ("data" + std::to_string(n))), c.trashed);
+        EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/news/123.dat"), "posts");  // copy went on
+    }
 }
 
 TEST_F(BrowserRunTest, ARootOverlappingTheLogFolderIsNeverEmptied) {
@@ -251,14 +318,34 @@ TEST_F(BrowserRunTest, ARootOverlappingTheProgramFolderIsNeverEmptied) {
     }
 }
 
+// `text` with ROOT for the sandbox's destination root and DIR for its folder.
+std::string Filled(const std::string& text, const Sandbox& box) {
+    std::string filled;
+    for (std::size_t at = 0; at < text.size();) {
+        if (text.compare(at, 4, "ROOT") == 0) {
+            filled += box.root();
+            at += 4;
+        } else if (text.compare(at, 3, "DIR") == 0) {
+            filled += box.dir.path();
+            at += 3;
+        } else {
+            filled += text[at++];
+        }
+    }
+    return filled;
+}
+
 // Folders that must stay, whatever setup leads the emptying to them: each
 // case is a setup a user may have and the boxes it must give (ROOT stands
-// for the destination root). A warning means nothing is asked and nothing
-// deleted; a folder that must stay, reached from inside the root, is named
-// once and left whole, and the rest is emptied. The copy is made every time.
+// for the destination root, DIR for the folder around it). A warning means
+// nothing is asked and nothing deleted; an entry that must stay, reached
+// from inside the root, is named once and left whole, and the rest goes to
+// the trash, a folder whole when nothing in it stays. The copy is made every
+// time.
 TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
     const char* const kept_home = std::getenv("HOME");
     const std::string home = kept_home ? kept_home : "";
+    const ScopedVariable config_home("XDG_CONFIG_HOME", "");  // not absolute: ignored
     const std::string overlap = "コピー先フォルダ 'ROOT' は、\r\n";
     const std::string no_emptying = "\r\n中身を空にせずにコピーします。";
     struct Case {
@@ -267,8 +354,10 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
         Texts boxes;  // after the question, or the warning alone
         bool asked;
         Texts left;   // what the root holds afterwards
+        Texts trashed = {};  // the trash's entries by their original paths
         std::string board = "news";
     };
+    const Texts both = {"ROOT/old", "ROOT/top.txt"};  // the root's own entries, whole
     const Case cases[] = {
         {"the settings file is a link to a file in the root",
          [](Sandbox& box) {
@@ -277,14 +366,15 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
              ::unlink(box.ini().c_str());
              return ::symlink((box.root() + "/conf/Quenbrook.ini").c_str(), box.ini().c_str()) == 0;
          },
-         {"フォルダ 'ROOT/conf' を削除できませんでした。"}, true, {"conf", "sv.5ch.net"}},
+         {"フォルダ 'ROOT/conf' を削除できませんでした。"}, true, {"conf", "sv.5ch.net"}, both},
         {"the board's logs are kept in the root, through a link in the log folder",
          [](Sandbox& box) {
              const std::string site = box.logs() + "/sv.5ch.net";
              return ::rename(site.c_str(), (box.root() + "/boardlogs").c_str()) == 0 &&
                     ::symlink((box.root() + "/boardlogs").c_str(), site.c_str()) == 0;
          },
-         {"フォルダ 'ROOT/boardlogs' を削除できませんでした。"}, true, {"boardlogs", "sv.5ch.net"}},
+         {"フォルダ 'ROOT/boardlogs' を削除できませんでした。"}, true, {"boardlogs", "sv.5ch.net"},
+         both},
         {"the same, the board's name holding a ':', which names no drive",
          [](Sandbox& box) {
              const std::string site = box.logs() + "/sv.5ch.net";
@@ -293,14 +383,15 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
              return ::rename(site.c_str(), (box.root() + "/boardlogs").c_str()) == 0 &&
                     ::symlink((box.root() + "/boardlogs").c_str(), site.c_str()) == 0;
          },
-         {"フォルダ 'ROOT/boardlogs' を削除できませんでした。"}, true, {"boardlogs", "sv.5ch.net"}, "a:b"},
+         {"フォルダ 'ROOT/boardlogs' を削除できませんでした。"}, true, {"boardlogs", "sv.5ch.net"},
+         both, "a:b"},
         {"a root inside the program's folder is emptied like any other",
          [](Sandbox& box) {
              const std::string inside = box.dir / "prog/copies";
              return ::rename(box.root().c_str(), inside.c_str()) == 0 &&
                     ::symlink(inside.c_str(), box.root().c_str()) == 0;
          },
-         {}, true, {"sv.5ch.net"}},
+         {}, true, {"sv.5ch.net"}, {"DIR/prog/copies/old", "DIR/prog/copies/top.txt"}},
         {"$HOME is the root",
          [](Sandbox& box) { return ::setenv("HOME", box.root().c_str(), 1) == 0; },
          {overlap + "システムかユーザーのフォルダ 'ROOT' と重なっているので、" + no_emptying}, false,
@@ -311,7 +402,7 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
          false, {"old", "sv.5ch.net", "top.txt"}},
         {"a root inside $HOME is emptied",
          [](Sandbox& box) { return ::setenv("HOME", box.dir.path().c_str(), 1) == 0; },
-         {}, true, {"sv.5ch.net"}},
+         {}, true, {"sv.5ch.net"}, both},
         {"a mount point as the root",
          [](Sandbox& box) {
              if (::mount("tmpfs", box.root().c_str(), "tmpfs", 0, "size=1m") != 0) return false;
@@ -327,7 +418,105 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
                     ::setenv("HOME", (box.dir / "bind/deeper").c_str(), 1) == 0;
          },
          {"フォルダ 'ROOT/old/deeper' を削除できませんでした。",
-          "フォルダ 'ROOT/old' を削除できませんでした。"}, true, {"old", "sv.5ch.net"}},
+          "フォルダ 'ROOT/old' を削除できませんでした。"}, true, {"old", "sv.5ch.net"},
+         {"ROOT/top.txt"}},
+        {"another board's folder of the log folder is a link to a folder in the root",
+         [](Sandbox& box) {
+             MakeFolders(box.root() + "/moved/board");
+             WriteBytes(box.root() + "/moved/board/9.dat", "another board's thread");
+             return ::symlink((box.root() + "/moved/board").c_str(),
+                              (box.logs() + "/sv.5ch.net/other").c_str()) == 0;
+         },
+         {"フォルダ 'ROOT/moved/board' を削除できませんでした。",
+          "フォルダ 'ROOT/moved' を削除できませんでした。"}, true, {"moved", "sv.5ch.net"}, both},
+        {"another site's folder of the log folder is a link to a folder in the root",
+         [](Sandbox& box) {
+             MakeFolders(box.root() + "/site/board");
+             WriteBytes(box.root() + "/site/board/9.dat", "another site's thread");
+             return ::symlink((box.root() + "/site").c_str(),
+                              (box.logs() + "/other.example.com").c_str()) == 0;
+         },
+         {"フォルダ 'ROOT/site' を削除できませんでした。"}, true, {"site", "sv.5ch.net"}, both},
+        {"this thread's .dat is a link to a file in the root",
+         [](Sandbox& box) {
+             const std::string dat = box.logs() + "/sv.5ch.net/news/123.dat";
+             MakeFolders(box.root() + "/keep");
+             return ::rename(dat.c_str(), (box.root() + "/keep/123.dat").c_str()) == 0 &&
+                    ::symlink((box.root() + "/keep/123.dat").c_str(), dat.c_str()) == 0;
+         },
+         {"ファイル 'ROOT/keep/123.dat' を削除できませんでした。",
+          "フォルダ 'ROOT/keep' を削除できませんでした。"}, true, {"keep", "sv.5ch.net"}, both},
+        {"this thread's .inf is a link to a link in the root to the real file outside",
+         [](Sandbox& box) {
+             const std::string inf = box.logs() + "/sv.5ch.net/news/123.inf";
+             MakeFolders(box.dir / "real");
+             return ::rename(inf.c_str(), (box.dir / "real/123.inf").c_str()) == 0 &&
+                    ::symlink((box.dir / "real/123.inf").c_str(), (box.root() + "/inner.inf").c_str()) == 0 &&
+                    ::symlink((box.root() + "/inner.inf").c_str(), inf.c_str()) == 0;
+         },
+         {"ファイル 'ROOT/inner.inf' を削除できませんでした。"}, true, {"inner.inf", "sv.5ch.net"},
+         both},
+        {"a hard link in the root to this thread's plain .dat goes: the log stays",
+         [](Sandbox& box) {
+             return ::link((box.logs() + "/sv.5ch.net/news/123.dat").c_str(),
+                           (box.root() + "/hard.dat").c_str()) == 0;
+         },
+         {}, true, {"sv.5ch.net"}, {"ROOT/hard.dat", "ROOT/old", "ROOT/top.txt"}},
+        {"the settings file is a link to a link in the root to the real file outside",
+         [](Sandbox& box) {
+             MakeFolders(box.dir / "real");
+             WriteBytes(box.dir / "real/Quenbrook.ini", ReadBytes(box.ini()));
+             ::unlink(box.ini().c_str());
+             return ::symlink((box.dir / "real/Quenbrook.ini").c_str(),
+                              (box.root() + "/inner.ini").c_str()) == 0 &&
+                    ::symlink((box.root() + "/inner.ini").c_str(), box.ini().c_str()) == 0;
+         },
+         {"ファイル 'ROOT/inner.ini' を削除できませんでした。"}, true, {"inner.ini", "sv.5ch.net"},
+         both},
+        {"the root is the folder of the settings file's final target",
+         [](Sandbox& box) {
+             WriteBytes(box.root() + "/Quenbrook.ini", ReadBytes(box.ini()));
+             ::unlink(box.ini().c_str());
+             return ::symlink((box.root() + "/Quenbrook.ini").c_str(), box.ini().c_str()) == 0;
+         },
+         {overlap + "設定ファイル 'ROOT/Quenbrook.ini' のあるフォルダなので、" + no_emptying}, false,
+         {"Quenbrook.ini", "old", "sv.5ch.net", "top.txt"}},
+        {"the root is another board's folder, linked from the log folder",
+         [](Sandbox& box) {
+             return ::symlink(box.root().c_str(), (box.logs() + "/sv.5ch.net/other").c_str()) == 0;
+         },
+         {overlap + "ログフォルダ 'DIR/logs' と重なっているので、" + no_emptying}, false,
+         {"old", "sv.5ch.net", "top.txt"}},
+        {"the root lies inside a board's folder linked from the log folder",
+         [](Sandbox& box) {
+             return ::symlink(box.dir.path().c_str(), (box.logs() + "/sv.5ch.net/other").c_str()) == 0;
+         },
+         {overlap + "ログフォルダ 'DIR/logs' と重なっているので、" + no_emptying}, false,
+         {"old", "sv.5ch.net", "top.txt"}},
+        {"a root inside $XDG_DATA_HOME",
+         [](Sandbox& box) { return ::setenv("XDG_DATA_HOME", box.dir.path().c_str(), 1) == 0; },
+         {overlap + "システムかユーザーのフォルダ 'DIR' と重なっているので、" + no_emptying}, false,
+         {"old", "sv.5ch.net", "top.txt"}},
+        {"a root inside $XDG_CONFIG_HOME",
+         [](Sandbox& box) { return ::setenv("XDG_CONFIG_HOME", box.dir.path().c_str(), 1) == 0; },
+         {overlap + "システムかユーザーのフォルダ 'DIR' と重なっているので、" + no_emptying}, false,
+         {"old", "sv.5ch.net", "top.txt"}},
+        {"a root inside the trash, which a link leads to",
+         [](Sandbox& box) {
+             MakeFolders(box.dir / "xdg");
+             return ::symlink(box.dir.path().c_str(), (box.dir / "xdg/Trash").c_str()) == 0 &&
+                    ::setenv("XDG_DATA_HOME", (box.dir / "xdg").c_str(), 1) == 0;
+         },
+         {overlap + "システムかユーザーのフォルダ 'DIR/xdg/Trash' と重なっているので、" +
+          no_emptying}, false, {"old", "sv.5ch.net", "top.txt"}},
+        {"a folder holding a hidden file is walked: the rest goes, the folder stays",
+         [](Sandbox& box) {
+             WriteBytes(box.root() + "/old/.hidden", "x");
+             WriteBytes(box.root() + "/old/メモ 1%.txt", "x");
+             return true;
+         },
+         {"フォルダ 'ROOT/old' を削除できませんでした。"}, true, {"old", "sv.5ch.net"},
+         {"ROOT/old/%E3%83%A1%E3%83%A2%201%25.txt", "ROOT/old/deeper", "ROOT/top.txt"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -343,19 +532,19 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
         box.ui.answers = {true};
         EXPECT_EQ(box.Run({box.root(), "http://sv.5ch.net/test/read.cgi/" + c.board + "/123"}), 0);
         ::setenv("HOME", home.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", "", 1);
+        ::setenv("XDG_DATA_HOME", box.data().c_str(), 1);
         Texts expected;
         if (c.asked) {
             expected.push_back("ログをコピーする前に、コピー先フォルダ '" + box.root() +
                                "' の中身を空にしますか？");
         }
-        for (std::string text : c.boxes) {
-            for (std::size_t at; (at = text.find("ROOT")) != std::string::npos;) {
-                text.replace(at, 4, box.root());
-            }
-            expected.push_back(text);
-        }
+        for (const std::string& text : c.boxes) expected.push_back(Filled(text, box));
         EXPECT_EQ(box.Texts(), expected);
         EXPECT_EQ(ListNames(box.root()), c.left);
+        Texts trashed;
+        for (const std::string& path : c.trashed) trashed.push_back(Filled(path, box));
+        EXPECT_EQ(TrashedPaths(box.data()), trashed);
         EXPECT_EQ(ReadBytes(box.logs() + "/sv.5ch.net/" + c.board + "/123.dat"), "posts");
         EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/" + c.board + "/123.dat"), "posts");
         EXPECT_EQ(SavedHandle(box.ini()), "0");
@@ -374,7 +563,8 @@ TEST(EmptyingGuardTest, TheFoldersDownToTheLogFilesAreKept) {
     places.program_folder = dir.path();
     places.source_folder = dir / "logs/5ch/news";
     places.source_dat = dir / "logs/5ch/news/sub\\123.dat";
-    const std::vector<qb::FolderId> kept = qb::FoldersKept(places, dir / "Quenbrook.ini");
+    const std::vector<qb::FolderId> kept =
+        qb::FolderFacts(places, dir / "Quenbrook.ini").Kept();
     qb::FolderId sub;
     ASSERT_TRUE(qb::FolderIdAt(dir / "logs/5ch/news/sub", sub));
     EXPECT_NE(std::find(kept.begin(), kept.end(), sub), kept.end());

@@ -146,12 +146,10 @@ TEST_F(SettingsTest, ValidValuesAreLoaded) {
         if (c.lf) content.erase(std::remove(content.begin(), content.end(), '\r'), content.end());
         EXPECT_EQ(Load(content), "") << c.version << " " << c.handle;
         EXPECT_EQ(loaded->generation, c.generation);
-        EXPECT_EQ(loaded->saved_handle, c.saved);
+        std::uint32_t saved = 0;
+        EXPECT_TRUE(ReadSavedHandle(Ini(), saved));
+        EXPECT_EQ(saved, c.saved);
         EXPECT_EQ(loaded->file, Ini());
-        // The look at the handle inside the run's turn reads it the same way.
-        std::uint32_t again = 0;
-        EXPECT_TRUE(ReadSavedHandle(Ini(), again));
-        EXPECT_EQ(again, c.saved);
     }
 }
 
@@ -160,21 +158,25 @@ TEST_F(SettingsTest, FlagsAndTheLogFolder) {
     struct Case {
         std::string add, show;
         bool underscore, title;
+        std::string bin_line;  // after hwVelmWnd, "" for none
+        bool recycle;
     };
     const Case cases[] = {
-        {"1", "0", true, false},
-        {"yes", "no", false, true},
-        {"1 ", "0\t", true, false},
-        {"1\x81\x40", "0\x81\x40", false, true},  // a full-width blank is no blank
-        {" \"1\"", "\t0", true, false},
-        {"0", "1", false, true},
+        {"1", "0", true, false, "\r\nUseRcyBin=0", false},
+        {"yes", "no", false, true, "", true},  // no such line, no notice
+        {"1 ", "0\t", true, false, "\r\nUseRcyBin=", true},
+        // A full-width blank is no blank; a half-width one after a value is.
+        {"1\x81\x40", "0\x81\x40", false, true, "\r\nUseRcyBin=0 ", false},
+        {" \"1\"", "\t0", true, false, "\r\nUseRcyBin = \"0\"", false},
+        {"0", "1", false, true, "\r\nUseRcyBin=00", true},
     };
     for (const Case& c : cases) {
         const std::string content = "VelmVer=2\r\nVelmLogDir=" + log + "/\r\nAddUdrScr=" + c.add +
-                                    "\r\nShowTitle=" + c.show + "\r\nhwVelmWnd=0";
+                                    "\r\nShowTitle=" + c.show + "\r\nhwVelmWnd=0" + c.bin_line;
         ASSERT_EQ(Load(content), "");
         EXPECT_EQ(loaded->underscore_folders, c.underscore) << c.add;
         EXPECT_EQ(loaded->title_on, c.title) << c.show;
+        EXPECT_EQ(loaded->recycle, c.recycle) << c.bin_line;
         EXPECT_EQ(loaded->log_folder, log);  // one trailing separator removed
     }
 }
@@ -282,7 +284,9 @@ TEST_F(SettingsTest, WriteBackReplacesTheHandleAndKeepsEveryOtherLine) {
 
     SaveWindowHandle(Ini(), 0);
     ASSERT_EQ(Load(qbtest::ReadBytes(Ini())), "");
-    EXPECT_EQ(loaded->saved_handle, 0u);
+    std::uint32_t saved = 1;
+    EXPECT_TRUE(ReadSavedHandle(Ini(), saved));
+    EXPECT_EQ(saved, 0u);
     EXPECT_EQ(qbtest::SavedHandle(Ini()), "0");
 }
 

@@ -278,6 +278,49 @@ TEST_F(SystemFaultTest, AFolderThatCannotBeSearchedStopsNothingElse) {
     EXPECT_EQ(ListNames(box.root()), (Texts{"a", "sv.5ch.net"}));
 }
 
+// While the walk is inside ROOT/a/inner, another program moves that folder
+// out of the root: coming back up, its parent is another folder, and the
+// emptying stops there with a notice rather than act on what it would now
+// take for its parent.
+std::string moving_folder, moved_to;
+qb::SystemCalls calls_before_move;
+int MoveAwayOnTheWayUp(int dir, const char* path, int flags, mode_t mode) {
+    if (std::string(path) == ".." && !moving_folder.empty()) {
+        ::rename(moving_folder.c_str(), moved_to.c_str());
+        moving_folder.clear();
+    }
+    return calls_before_move.openat(dir, path, flags, mode);
+}
+
+TEST_F(SystemFaultTest, AFolderMovedAwayWhileEmptiedStopsTheEmptying) {
+    WriteBytes(box.ini(), SettingsBytes());
+    MakeFolders(box.root() + "/a/inner");
+    MakeFolders(box.dir / "elsewhere");
+    Texts before = {"a"};
+    for (int i = 0; i < 40; ++i) {
+        WriteBytes(box.root() + "/f" + std::to_string(i), "x");
+        before.push_back("f" + std::to_string(i));
+    }
+    std::sort(before.begin(), before.end());
+    box.ui.answers = {true};
+    box.ui.while_asking = [&] {
+        calls_before_move = qb::System();
+        qb::System().openat = MoveAwayOnTheWayUp;
+        moving_folder = box.root() + "/a/inner";
+        moved_to = box.dir / "elsewhere/inner";
+    };
+    EXPECT_EQ(box.Run({box.root(), kUrl}), 0);
+    qb::System() = calls_before_move;
+    EXPECT_EQ(box.Texts(),
+              (Texts{"ログをコピーする前に、コピー先フォルダ '" + box.root() +
+                         "' の中身を空にしますか？",
+                     "フォルダ '" + box.root() + "/a/inner' を削除できませんでした。"}));
+    before.push_back("sv.5ch.net");
+    EXPECT_EQ(ListNames(box.root()), before);
+    EXPECT_EQ(ListNames(box.dir / "elsewhere"), Texts{"inner"});
+    EXPECT_EQ(TrashedPaths(box.data()), Texts{});
+}
+
 // Two runs of the same work in one process ask the system the same
 // questions, entry by entry: what the first learned (the mount table,
 // whether unnamed files can be named, the converters) is asked for again.

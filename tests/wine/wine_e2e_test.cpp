@@ -49,6 +49,31 @@ protected:
         WriteThread(dir / ("logs/" + folder), key, dat, inf);
     }
 
+    // The trash for the Wine processes of one test: $XDG_DATA_HOME/Trash,
+    // beside the roots. The folder must exist: Wine's shell makes no more
+    // than the trash in it, and else deletes for good.
+    ScopedVariable DataHome() const {
+        MakeFolders(dir / "data");
+        return ScopedVariable("XDG_DATA_HOME", dir / "data");
+    }
+
+    // The settings line that has the emptying delete for good.
+    void WithoutBin() { WriteBytes(ini(), ReadBytes(ini()) + "UseRcyBin=0\r\n"); }
+
+    // Takes the notice for `path` (Windows) that could not be deleted out
+    // of `shown`, whichever word it names the entry with: a link.
+    static bool TakeNotice(Lines& shown, const std::string& path) {
+        const std::string tail = "'" + path + "' を削除できませんでした。";
+        for (auto line = shown.begin(); line != shown.end(); ++line) {
+            if (line->size() > tail.size() &&
+                line->compare(line->size() - tail.size(), tail.size(), tail) == 0) {
+                shown.erase(line);
+                return true;
+            }
+        }
+        return false;
+    }
+
     // Runs with the arguments after the program token, as typed.
     WineRun Run(const std::string& args, const std::string& answers = "",
                 const std::string& lang = "") {
@@ -240,9 +265,12 @@ TEST_F(WineTest, BrowserRunsWithTheStandIn) {
 
 // Wine shows a Unix symbolic link as a reparse-point folder but cannot
 // remove the link itself (it would act on the target), so the link to a
-// folder with content stays, with its notice, and is never entered.
+// folder with content stays, with its notice, and is never entered. Deleted
+// for good (UseRcyBin=0), since Wine's shell moves even a folder whose file
+// is held open: nothing goes to the bin.
 TEST_F(WineTest, AFileThatCannotBeDeletedAndALinkInTheRoot) {
     Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
+    const ScopedVariable data_home = DataHome();
     MakeFolders(dir / "dest/old/deeper");
     WriteBytes(dir / "dest/old/deeper/held.dat", "held");
     WriteBytes(dir / "dest/readonly.txt", "ro");
@@ -254,17 +282,18 @@ TEST_F(WineTest, AFileThatCannotBeDeletedAndALinkInTheRoot) {
     std::string handle;
     auto holder = WineSession::StartBrowser("THolder", handle, dir / "dest/old/deeper/held.dat");
     Settings(1, "0", "0", "1");
+    WithoutBin();
     const WineRun run = Run(W("dest") + " " + kForm1, "Y");
     holder->Stop();
     const Lines expected = {
         "Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + W("dest") + "' の中身を空にしますか？",
-        "Quenbrook [e] フォルダ '" + W("dest/link") + "' を削除できませんでした。",
         "Quenbrook [e] ファイル '" + W("dest/readonly.txt") + "' を削除できませんでした。",
         "Quenbrook [e] ファイル '" + W("dest/old/deeper/held.dat") + "' を削除できませんでした。",
         "Quenbrook [e] フォルダ '" + W("dest/old/deeper") + "' を削除できませんでした。",
         "Quenbrook [e] フォルダ '" + W("dest/old") + "' を削除できませんでした。",
     };
     Lines shown = run.Lines();
+    EXPECT_TRUE(TakeNotice(shown, W("dest/link")));
     // The listing order is the file system's; compare the notices as a set
     // after the question, which always comes first.
     ASSERT_EQ(shown.size(), expected.size()) << run.outcome;
@@ -276,6 +305,72 @@ TEST_F(WineTest, AFileThatCannotBeDeletedAndALinkInTheRoot) {
     EXPECT_EQ(ReadBytes(dir / "outside/sub/precious.txt"), "keep");
     EXPECT_EQ(ReadBytes(dir / "dest/old/deeper/held.dat"), "held");
     EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/123.dat"), "posts");
+    EXPECT_EQ(TrashedPaths(dir / "data"), Lines{});
+}
+
+// A yes sends what the root holds to the Recycle Bin (under Wine the
+// freedesktop.org trash of $XDG_DATA_HOME), each entry with the path it had.
+// Never a link: Wine's shell, given one, moves what it leads to, and lists a
+// link to a file as that file. Wine cannot remove a Unix link itself either,
+// so each stays with its notice and what it leads to stays where it is; a
+// folder that holds a link is not sent whole, what else it holds goes. A
+// name that a plain path would read otherwise ("nul.txt" names a device,
+// "dot." loses its dot) is not given to the shell but removed for good.
+// This thread's log file, a link to a file in the root, keeps that file
+// there, although Wine can read no link: known by what it leads to.
+TEST_F(WineTest, AYesSendsTheRootToTheBinButNoLinkNorWhereItLeads) {
+    Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
+    MakeFolders(dir / "dest/keep");
+    WriteBytes(dir / "dest/keep/123.dat", "linked posts");
+    ::unlink((dir / "logs/sv.5ch.net/news/123.dat").c_str());
+    ASSERT_EQ(::symlink((dir / "dest/keep/123.dat").c_str(),
+                        (dir / "logs/sv.5ch.net/news/123.dat").c_str()),
+              0);
+    const ScopedVariable data_home = DataHome();
+    MakeFolders(dir / "outside/full/sub");
+    WriteBytes(dir / "outside/full/sub/precious", "keep");
+    MakeFolders(dir / "outside/empty");
+    WriteBytes(dir / "outside/target.txt", "target");
+    WriteBytes(dir / "dest/file.txt", "f");
+    MakeFolders(dir / "dest/folder/inner");
+    WriteBytes(dir / "dest/folder/inner/g", "g");
+    MakeFolders(dir / "dest/holder");
+    WriteBytes(dir / "dest/holder/h", "h");
+    WriteBytes(dir / "dest/.hidden", "stays");
+    WriteBytes(dir / "dest/nul.txt", "n");
+    WriteBytes(dir / "dest/dot.", "d");
+    const struct {
+        const char* link;
+        const char* target;
+    } links[] = {{"dest/full", "outside/full"},
+                 {"dest/empty", "outside/empty"},
+                 {"dest/file-link.txt", "outside/target.txt"},
+                 {"dest/holder/link.txt", "outside/target.txt"}};
+    for (const auto& l : links) {
+        ASSERT_EQ(::symlink((dir / l.target).c_str(), (dir / l.link).c_str()), 0);
+    }
+    const auto outside = Snapshot(dir / "outside");
+    Settings(1, "0", "0", "5");
+    Lines shown = Run(W("dest") + " " + kForm1, "Y").Lines();
+    for (const auto& l : links) {
+        EXPECT_TRUE(TakeNotice(shown, W(l.link))) << l.link;
+        char target[4096] = {};
+        EXPECT_GT(::readlink((dir / l.link).c_str(), target, sizeof target - 1), 0) << l.link;
+        EXPECT_EQ(target, dir / l.target);
+    }
+    EXPECT_EQ(shown, (Lines{"Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + W("dest") +
+                                "' の中身を空にしますか？",
+                            "Quenbrook [e] フォルダ '" + W("dest/holder") + "' を削除できませんでした。",
+                            "Quenbrook [e] ファイル '" + W("dest/keep/123.dat") + "' を削除できませんでした。",
+                            "Quenbrook [e] フォルダ '" + W("dest/keep") + "' を削除できませんでした。"}));
+    EXPECT_EQ(TrashedPaths(dir / "data"),
+              (Lines{dir / "dest/file.txt", dir / "dest/folder", dir / "dest/holder/h"}));
+    EXPECT_EQ(ReadBytes(dir / "data/Trash/files/folder/inner/g"), "g");
+    EXPECT_EQ(Snapshot(dir / "outside"), outside);
+    EXPECT_EQ(ListNames(dir / "dest"),
+              (Lines{".hidden", "empty", "file-link.txt", "full", "holder", "keep", "sv.5ch.net"}));
+    EXPECT_EQ(ListNames(dir / "dest/holder"), Lines{"link.txt"});
+    EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/123.dat"), "linked posts");
 }
 
 TEST_F(WineTest, CopyFailuresAndTheOverlapWarning) {
@@ -465,40 +560,63 @@ TEST_F(WineTest, AnyLocaleShowsTheSameTextsAndHandlesJapanesePaths) {
 
 // Names that read as paths once converted with best fit ('¥' becomes '\'),
 // and a chain of folders deeper than the usual path limit: the emptying acts
-// on the names Windows lists and never leaves the root. (Wine turns every
-// path into a Unix path of at most 4,096 bytes, so no Wine program can reach
-// a chain thousands deep; 300 levels already pass the 260-character limit.)
-// Roots and program folders whose names code page 932 cannot hold are
-// refused before anything is created.
+// on the names Windows lists and never leaves the root, whether it removes
+// them itself (UseRcyBin=0) or gives them to the shell's bin, which takes
+// each as one piece with the path it had. (Wine turns every path into a
+// Unix path of at most 4,096 bytes, so no Wine program can reach a chain
+// thousands deep; 300 levels already pass the 260-character limit.) Roots
+// and program folders whose names code page 932 cannot hold are refused
+// before anything is created.
 TEST_F(WineTest, EmptyingNeverReachesOutsideTheRoot) {
     Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
+    const ScopedVariable data_home = DataHome();
     MakeFolders(dir / "outside/victimdir");
     WriteBytes(dir / "outside/victimdir/precious", "keep");
-    MakeFolders(dir / "dest/x¥..¥..¥outside¥victimdir");
-    WriteBytes(dir / "dest/x¥..¥..¥outside¥victimdir/f", "x");
-    WriteBytes(dir / "dest/y¥..¥..¥outside¥victimdir¥precious", "x");
-    MakeFolders(dir / "dest/kept¥");
-    WriteBytes(dir / "dest/kept¥/read only¥", "x");
-    ::chmod((dir / "dest/kept¥/read only¥").c_str(), 0444);
-    std::string chain = dir / "dest";
-    for (int i = 0; i < 300; ++i) {
-        chain += "/c";
-        ASSERT_EQ(::mkdir(chain.c_str(), 0777), 0);
-    }
-    const auto outside = Snapshot(dir / "outside");
     const auto logs = Snapshot(dir / "logs");
     const std::string program = ReadBytes(exe());
-    Settings(1, "0", "0", "5");
-    const WineRun run = Run(W("dest") + " " + kForm1, "Y");
-    EXPECT_EQ(run.outcome, "exit code 0");
-    EXPECT_EQ(run.Lines(),
-              (Lines{"Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + W("dest") +
-                         "' の中身を空にしますか？",
-                     "Quenbrook [e] ファイル '" + W("dest") + "\\kept?\\read only?' を削除できませんでした。",
-                     "Quenbrook [e] フォルダ '" + W("dest") + "\\kept?' を削除できませんでした。"}));
-    EXPECT_EQ(ListNames(dir / "dest"), (Lines{"kept¥", "sv.5ch.net"}));
-    EXPECT_EQ(Snapshot(dir / "outside"), outside);
-    EXPECT_EQ(Snapshot(dir / "logs"), logs);
+    const std::string question = "Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + W("dest") +
+                                 "' の中身を空にしますか？";
+    // The trash's Path of an entry of the root, percent-encoded as Wine writes it.
+    const auto trashed = [&](std::string name) {
+        for (std::size_t at; (at = name.find("¥")) != std::string::npos;) name.replace(at, 2, "%C2%A5");
+        return dir / ("dest/" + name);
+    };
+    for (const bool bin : {false, true}) {
+        MakeFolders(dir / "dest/x¥..¥..¥outside¥victimdir");
+        WriteBytes(dir / "dest/x¥..¥..¥outside¥victimdir/f", "x");
+        WriteBytes(dir / "dest/y¥..¥..¥outside¥victimdir¥precious", "x");
+        MakeFolders(dir / "dest/kept¥");
+        WriteBytes(dir / "dest/kept¥/read only¥", "x");
+        ::chmod((dir / "dest/kept¥/read only¥").c_str(), 0444);
+        std::string chain = dir / "dest";
+        for (int i = 0; i < 300; ++i) {
+            chain += "/c";
+            ASSERT_EQ(::mkdir(chain.c_str(), 0777), 0);
+        }
+        const auto outside = Snapshot(dir / "outside");
+        Settings(1, "0", "0", "5");
+        if (!bin) WithoutBin();
+        const WineRun run = Run(W("dest") + " " + kForm1, "Y");
+        EXPECT_EQ(run.outcome, "exit code 0");
+        if (bin) {
+            // The read-only file goes with its folder.
+            EXPECT_EQ(run.Lines(), Lines{question});
+            EXPECT_EQ(ListNames(dir / "dest"), Lines{"sv.5ch.net"});
+            EXPECT_EQ(TrashedPaths(dir / "data"),
+                      (Lines{trashed("c"), trashed("kept¥"), trashed("sv.5ch.net"),
+                             trashed("x¥..¥..¥outside¥victimdir"),
+                             trashed("y¥..¥..¥outside¥victimdir¥precious")}));
+        } else {
+            EXPECT_EQ(run.Lines(),
+                      (Lines{question,
+                             "Quenbrook [e] ファイル '" + W("dest") + "\\kept?\\read only?' を削除できませんでした。",
+                             "Quenbrook [e] フォルダ '" + W("dest") + "\\kept?' を削除できませんでした。"}));
+            EXPECT_EQ(ListNames(dir / "dest"), (Lines{"kept¥", "sv.5ch.net"}));
+            EXPECT_EQ(TrashedPaths(dir / "data"), Lines{});
+        }
+        EXPECT_EQ(Snapshot(dir / "outside"), outside);
+        EXPECT_EQ(Snapshot(dir / "logs"), logs);
+    }
 
     // "café" is no name in code page 932; by best fit it would be "cafe".
     MakeFolders(dir / "cafe");

@@ -1,5 +1,5 @@
 // Helpers shared by the POSIX file operations (the copy, the raw text-file
-// access, folder identity and the emptying); private to this folder.
+// access, folder identity, the walk and the trash); private to this folder.
 #pragma once
 
 #include <fcntl.h>
@@ -27,6 +27,10 @@ FolderId IdOf(const struct stat& st);
 // system, or a folder of one, is mounted. Where the system cannot say, a
 // change of device from the parent's (`parent`) is taken as one.
 bool IsMountRoot(int fd, const struct stat& st, dev_t parent);
+
+// The folder of the user's data, $XDG_DATA_HOME when it is absolute, else
+// $HOME/.local/share; empty when neither is known.
+std::string DataHome();
 
 // Writes all `size` bytes, going on after a short write or an interruption.
 bool WriteAll(int fd, const char* data, std::size_t size);

@@ -1,10 +1,11 @@
-// Folder identity on POSIX: device and inode, the walk up through "..", and
-// the folders no emptying may reach.
+// Folder identity on POSIX: device and inode, the walk up through "..", the
+// links on the way to a file, and the folders no emptying may reach.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -113,6 +114,18 @@ bool IsMountedSubfolder(int fd) {
 #endif
 }
 
+// The names of `path` pushed onto `todo` so that the first is the last.
+void PushNames(const std::string& path, std::vector<std::string>& todo) {
+    std::vector<std::string> names;
+    for (std::size_t start = 0; start <= path.size();) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        if (end > start) names.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    todo.insert(todo.end(), names.rbegin(), names.rend());
+}
+
 }  // namespace
 
 void ForgetMountTable() { mount_table = MountTable(); }
@@ -188,16 +201,89 @@ bool IsVolumeRoot(OpenFolder folder, const std::string&) {
     return IsMountRoot(Fd(folder), st, up.st_dev);
 }
 
+// $HOME is refused when the root is or holds it; the folders of the user's
+// settings and data, and the trash, when the root lies inside them too.
 std::vector<NamedFolder> OpenSystemFolders() {
-    std::vector<NamedFolder> folders;
     const char* home = System().getenv("HOME");
-    if (home == nullptr || home[0] == '\0') return folders;
-    NamedFolder named;
-    named.folder.value = OpenFolderFd(home);
-    if (named.folder.value < 0) return folders;
-    ToCp932(home, named.path);
-    folders.push_back(named);
+    const std::string home_path = home != nullptr ? home : "";
+    const char* config = System().getenv("XDG_CONFIG_HOME");
+    std::string config_path;
+    if (config != nullptr && config[0] == '/') {
+        config_path = config;
+    } else if (!home_path.empty() && home_path[0] == '/') {
+        config_path = home_path + "/.config";
+    }
+    const std::string data = DataHome();
+    const struct {
+        std::string path;
+        bool inside_refused;
+    } wanted[] = {
+        {home_path, false},
+        {config_path, true},
+        {data, true},
+        {data.empty() ? data : data + "/Trash", true},
+    };
+    std::vector<NamedFolder> folders;
+    for (const auto& w : wanted) {
+        if (w.path.empty()) continue;
+        NamedFolder named;
+        named.folder.value = OpenFolderFd(w.path);
+        if (named.folder.value < 0) continue;
+        ToCp932(w.path, named.path);
+        named.inside_refused = w.inside_refused;
+        folders.push_back(named);
+    }
     return folders;
+}
+
+bool EntryIdAt(const std::string& path, bool entry_itself, FolderId& id) {
+    const std::string sys = SystemPath(path);
+    struct stat st;
+    if ((entry_itself ? System().lstat(sys.c_str(), &st) : System().stat(sys.c_str(), &st)) != 0) {
+        return false;
+    }
+    id = IdOf(st);
+    return true;
+}
+
+// Resolved as the system does, one name at a time: the part resolved so far
+// holds no link, so ".." there is its parent.
+bool LinksOnTheWay(const std::string& path, std::vector<FolderId>& links) {
+    links.clear();
+    const std::string sys = SystemPath(path);
+    if (sys.empty()) return false;
+    std::string done;  // the part resolved so far, "" for "/"
+    if (sys[0] != '/') {
+        char here[PATH_MAX];
+        if (System().realpath(".", here) == nullptr) return false;
+        done = here;
+        if (done == "/") done.clear();
+    }
+    std::vector<std::string> todo;  // the names still to resolve, the next one last
+    PushNames(sys, todo);
+    for (int hops = 0; !todo.empty();) {
+        const std::string name = todo.back();
+        todo.pop_back();
+        if (name == ".") continue;
+        if (name == "..") {
+            done.resize(done.rfind('/') == std::string::npos ? 0 : done.rfind('/'));
+            continue;
+        }
+        const std::string next = done + "/" + name;
+        struct stat st;
+        if (System().lstat(next.c_str(), &st) != 0) return false;
+        if (!S_ISLNK(st.st_mode)) {
+            done = next;
+            continue;
+        }
+        links.push_back(IdOf(st));
+        char target[PATH_MAX];
+        const ssize_t n = System().readlink(next.c_str(), target, sizeof target);
+        if (n <= 0 || n >= static_cast<ssize_t>(sizeof target) || ++hops > 40) return false;
+        if (target[0] == '/') done.clear();
+        PushNames(std::string(target, static_cast<std::size_t>(n)), todo);
+    }
+    return true;
 }
 
 }  // namespace qb

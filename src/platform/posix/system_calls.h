@@ -25,6 +25,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace qb {
@@ -71,16 +72,23 @@ struct SystemCalls {
     ssize_t (*readlink)(const char* path, char* buffer, size_t size) = ::readlink;
     // Naming, moving and removing entries.
     int (*rename)(const char* from, const char* to) = ::rename;
+    int (*renameat)(int from_dir, const char* from, int to_dir, const char* to) = ::renameat;
+    int (*renameat2)(int from_dir, const char* from, int to_dir, const char* to,
+                     unsigned flags) = ::renameat2;
     int (*linkat)(int from_dir, const char* from, int to_dir, const char* to,
                   int flags) = ::linkat;
     int (*unlink)(const char* path) = ::unlink;
     int (*unlinkat)(int dir, const char* path, int flags) = ::unlinkat;
     int (*mkdir)(const char* path, mode_t mode) = ::mkdir;
+    int (*mkdirat)(int dir, const char* path, mode_t mode) = ::mkdirat;
     // Listing folders.
     DIR* (*opendir)(const char* path) = ::opendir;
     DIR* (*fdopendir)(int fd) = ::fdopendir;
     struct dirent* (*readdir)(DIR* dir) = ::readdir;
     int (*closedir)(DIR* dir) = ::closedir;
+    // The clock, in local time.
+    time_t (*time)(time_t* now) = ::time;
+    struct tm* (*localtime_r)(const time_t* at, struct tm* local) = ::localtime_r;
     // Runs and processes.
     int (*flock)(int fd, int operation) = ::flock;
     int (*kill)(pid_t pid, int signal) = ::kill;

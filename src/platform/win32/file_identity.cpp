@@ -23,14 +23,9 @@ using QueryInformationFile = LONG(WINAPI*)(HANDLE, IO_STATUS_BLOCK*, void*, ULON
 constexpr int kObjectNameInformation = 1;
 using QueryObject = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
 
-// From ntdll, which every process has loaded.
-void* NtFunction(const char* name) {
-    return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name));
-}
-
 QueryInformationFile QueryFunction() {
-    static const auto query =
-        reinterpret_cast<QueryInformationFile>(NtFunction("NtQueryInformationFile"));
+    static const auto query = reinterpret_cast<QueryInformationFile>(
+        reinterpret_cast<void*>(NtdllFunction("NtQueryInformationFile")));
     return query;
 }
 
@@ -40,7 +35,8 @@ QueryInformationFile QueryFunction() {
 // which it would have made "\\?\..." of. (Windows gives a name on the
 // volume's device, "\Device\...", which is never taken.)
 bool LongObjectName(HANDLE h, std::wstring& path) {
-    const auto query = reinterpret_cast<QueryObject>(NtFunction("NtQueryObject"));
+    const auto query =
+        reinterpret_cast<QueryObject>(reinterpret_cast<void*>(NtdllFunction("NtQueryObject")));
     std::vector<UNICODE_STRING> buffer(1 + 65536 / sizeof(UNICODE_STRING));
     const ULONG size = static_cast<ULONG>(buffer.size() * sizeof(UNICODE_STRING));
     ULONG used = 0;
@@ -54,6 +50,10 @@ bool LongObjectName(HANDLE h, std::wstring& path) {
 }
 
 }  // namespace
+
+FARPROC NtdllFunction(const char* name) {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name);
+}
 
 bool FileIndexOf(HANDLE h, std::uint64_t& index) {
     const QueryInformationFile query = QueryFunction();

@@ -1,4 +1,4 @@
-// Folder queries and listing over the wide Win32 API.
+// Folder queries and creation over the wide Win32 API.
 #include <windows.h>
 
 #include "platform/files.h"
@@ -8,10 +8,6 @@
 #include "platform/win32/long_path.h"
 
 namespace qb {
-
-bool IsDot(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
-}
 
 DWORD Attributes(const std::string& path) {
     const LongPath long_path = LongPathOf(path);
@@ -48,25 +44,6 @@ bool FileIsPresent(const std::string& path) {
         default:
             return true;
     }
-}
-
-bool ListFolder(const std::string& dir, std::vector<FolderEntry>& entries) {
-    entries.clear();
-    WIN32_FIND_DATAW data;
-    const LongPath pattern = LongPathOf(dir).Child(L"*");
-    const HANDLE find = FindFirstFileW(pattern.wide(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    const DWORD skipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kVolumeAttribute;
-    do {
-        if ((data.dwFileAttributes & skipped) || IsDot(data.cFileName)) continue;
-        FolderEntry entry;
-        ToCp932(data.cFileName, entry.name);
-        entry.is_folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        entry.is_link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        entries.push_back(entry);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return true;
 }
 
 bool CreateFolder(const std::string& path) {

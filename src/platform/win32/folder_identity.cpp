@@ -1,9 +1,7 @@
 // Folder identity on Windows: the volume serial number and file ID of an
-// open handle, the walk up the parents of a folder's final path, and the
-// folders no emptying may reach.
+// open handle, the walk up the parents of a folder's final path, and
+// volume roots.
 #include <windows.h>
-
-#include <knownfolders.h>
 
 #include <algorithm>
 
@@ -42,20 +40,6 @@ bool RootVolumeSerial(const std::wstring& root, HANDLE h, std::uint64_t& serial)
     return true;
 }
 
-// Where the walk up the parents stops: the root of a drive ("\\?\C:\") or a
-// network share ("\\?\UNC\server\share").
-std::size_t VolumeRootLength(const std::wstring& path) {
-    const std::wstring unc = L"\\\\?\\UNC\\";
-    if (path.compare(0, unc.size(), unc) == 0) {
-        const std::size_t server_end = path.find(L'\\', unc.size());
-        if (server_end == std::wstring::npos) return path.size();
-        const std::size_t share_end = path.find(L'\\', server_end + 1);
-        return share_end == std::wstring::npos ? path.size() : share_end;
-    }
-    const std::size_t colon = path.find(L':');
-    return colon == std::wstring::npos ? path.size() : colon + 2;
-}
-
 // Whether a long-form path names the root of a drive ("\\?\C:\"), of a
 // share ("\\?\UNC\server\share") or of a volume by its name
 // ("\\?\Volume{...}\"), a trailing separator or not.
@@ -70,54 +54,26 @@ bool NamesVolumeRoot(std::wstring path) {
     return path.size() <= VolumeRootLength(path);
 }
 
-// A DLL of the system, loaded from the system folder only, so that no DLL of
-// the same name beside the program is ever loaded in its place.
-HMODULE SystemLibrary(const wchar_t* name) {
-    wchar_t folder[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return nullptr;
-    return LoadLibraryW((std::wstring(folder, n) + L"\\" + name).c_str());
-}
-
-// The paths of the known folders that no emptying may reach. The shell is
-// loaded only here, on the rare run that may empty the root, so that an
-// ordinary run does not pay for it.
-std::vector<std::wstring> SystemFolderPaths() {
-    std::vector<std::wstring> paths;
-    using GetKnownFolderPath = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
-    using FreeTaskMemory = void(WINAPI*)(LPVOID);
-    const HMODULE shell = SystemLibrary(L"shell32.dll");
-    const HMODULE ole = SystemLibrary(L"ole32.dll");
-    const auto get = shell ? reinterpret_cast<GetKnownFolderPath>(reinterpret_cast<void*>(
-                                 GetProcAddress(shell, "SHGetKnownFolderPath")))
-                           : nullptr;
-    const auto free = ole ? reinterpret_cast<FreeTaskMemory>(reinterpret_cast<void*>(
-                                GetProcAddress(ole, "CoTaskMemFree")))
-                          : nullptr;
-    if (get != nullptr && free != nullptr) {
-        const GUID* const known[] = {
-            &FOLDERID_Profile,  &FOLDERID_Desktop,      &FOLDERID_Documents,
-            &FOLDERID_Downloads, &FOLDERID_Pictures,    &FOLDERID_Music,
-            &FOLDERID_Videos,   &FOLDERID_Windows,      &FOLDERID_ProgramFiles,
-            &FOLDERID_ProgramFilesX86, &FOLDERID_ProgramData,
-        };
-        for (const GUID* id : known) {
-            PWSTR path = nullptr;
-            if (SUCCEEDED(get(*id, 0, nullptr, &path)) && path != nullptr) paths.push_back(path);
-            free(path);
-        }
-    }
-    if (ole) FreeLibrary(ole);
-    if (shell) FreeLibrary(shell);
-    // A 32-bit program is told the 32-bit Program Files; the other one is
-    // named in the environment on 64-bit Windows.
-    wchar_t other[MAX_PATH];
-    const DWORD n = GetEnvironmentVariableW(L"ProgramW6432", other, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) paths.push_back(std::wstring(other, n));
-    return paths;
-}
-
 }  // namespace
+
+// Where the walk up the parents stops: the root of a drive ("\\?\C:\"), a
+// network share ("\\?\UNC\server\share") or a volume named by its GUID
+// ("\\?\Volume{...}\").
+std::size_t VolumeRootLength(const std::wstring& path) {
+    const std::wstring unc = L"\\\\?\\UNC\\";
+    if (path.compare(0, unc.size(), unc) == 0) {
+        const std::size_t server_end = path.find(L'\\', unc.size());
+        if (server_end == std::wstring::npos) return path.size();
+        const std::size_t share_end = path.find(L'\\', server_end + 1);
+        return share_end == std::wstring::npos ? path.size() : share_end;
+    }
+    if (path.compare(4, 7, L"Volume{") == 0) {
+        const std::size_t end = path.find(L'\\', 4);
+        return end == std::wstring::npos ? path.size() : end + 1;
+    }
+    const std::size_t colon = path.find(L':');
+    return colon == std::wstring::npos ? path.size() : std::min(colon + 2, path.size());
+}
 
 void ForgetVolumeSerials() { known_serials.clear(); }
 
@@ -227,23 +183,6 @@ bool IsVolumeRoot(OpenFolder folder, const std::string& path) {
                          VolumeSerialOf(parent, parent_serial) && serial != parent_serial;
     CloseHandle(parent);
     return mounted;
-}
-
-std::vector<NamedFolder> OpenSystemFolders() {
-    std::vector<NamedFolder> folders;
-    for (const std::wstring& path : SystemFolderPaths()) {
-        const HANDLE h = OpenForIdentity(LongPathOf(path));
-        if (h == INVALID_HANDLE_VALUE) continue;
-        if (!IsFolderHandle(h)) {
-            CloseHandle(h);
-            continue;
-        }
-        NamedFolder named;
-        ToCp932(path, named.path);
-        named.folder.value = reinterpret_cast<std::intptr_t>(h);
-        folders.push_back(named);
-    }
-    return folders;
 }
 
 }  // namespace qb

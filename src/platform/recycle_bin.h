@@ -1,0 +1,43 @@
+// The Recycle Bin, where the emptying sends what it removes so that a
+// mistaken yes can be undone: on Windows the shell's bin of each drive; on
+// POSIX the freedesktop.org trash of $XDG_DATA_HOME/Trash (by default
+// ~/.local/share/Trash; an $XDG_DATA_HOME that is not absolute is ignored).
+// The bin receives exactly what left the root, and nothing else.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/folder_walk.h"
+#include "platform/folders.h"
+
+namespace qb {
+
+struct RecycleBin {
+    std::intptr_t value = -1;  // the platform's own, -1 when there is none
+};
+
+// Makes the bin ready for this run, once, after the user said yes (POSIX:
+// the trash's files/ and info/ folders made with mode 0700 where missing,
+// and held open; Windows: the shell loaded from the system folder). False
+// when there is none to use: then everything is removed for good.
+bool OpenRecycleBin(RecycleBin& bin);
+void CloseRecycleBin(RecycleBin bin);
+
+// The identities of the folders of the bin itself (POSIX: the trash, its
+// files/ and info/), which no emptying may reach; none on Windows, whose
+// bins are hidden system folders.
+std::vector<FolderId> RecycleBinFolders(RecycleBin bin);
+
+// Sends each entry of `parent` to the bin, the folder as one piece. Never a
+// link: the walk removes links itself. On Windows every handle on or below
+// the entries is closed before the shell is given them, and an entry whose
+// full path the shell cannot take (past MAX_PATH) is not sent. Sets
+// `taken[i]` for each entry the bin has taken (the entry is gone from the
+// root; where the drive has no bin, the shell may have deleted it for good);
+// an entry not taken (another file system, no bin on that drive, a failure)
+// is still there, as far as the bin went, for the walk to remove for good.
+void SendToRecycleBin(RecycleBin bin, OpenFolder parent,
+                      const std::vector<const ListedEntry*>& entries, std::vector<bool>& taken);
+
+}  // namespace qb
