@@ -47,12 +47,12 @@ public:
         Level top;
         top.folder = root;
         top.deleting = bin_ == nullptr;
-        if (!FolderIdOf(root, top.id)) return;
-        if (IsKept(top.id)) {
+        // A root that cannot be listed stays whole, and says so.
+        if (!FolderIdOf(root, top.id) || IsKept(top.id) ||
+            !ListOpenFolder(root, top.id, top.entries)) {
             Notice(display_, true);
             return;
         }
-        if (!ListOpenFolder(root, top.id, top.entries)) return;
         levels_.push_back(std::move(top));
         for (;;) {
             Level& level = levels_.back();
@@ -169,7 +169,13 @@ private:
         levels_.pop_back();
         Level& parent = levels_.back();
         if (!ReturnToParent(done.folder, parent.folder, parent.id)) {
+            // The folder it stopped in stays, and so does each folder above
+            // it, the root included, with what the walk has not reached.
             Notice(display_, true);
+            for (std::size_t i = levels_.size(), mark = done.display_mark; i-- > 0;) {
+                Notice(display_.substr(0, mark), true);
+                mark = levels_[i].display_mark;
+            }
             for (Level& level : levels_) CloseFolder(level.folder);
             levels_.front().folder = OpenFolder{};
             return false;

@@ -280,8 +280,9 @@ TEST_F(SystemFaultTest, AFolderThatCannotBeSearchedStopsNothingElse) {
 
 // While the walk is inside ROOT/a/inner, another program moves that folder
 // out of the root: coming back up, its parent is another folder, and the
-// emptying stops there with a notice rather than act on what it would now
-// take for its parent.
+// emptying stops there rather than act on what it would now take for its
+// parent, with a notice for that folder and for each above it, the root
+// included, since what the walk has not reached stays too.
 std::string moving_folder, moved_to;
 qb::SystemCalls calls_before_move;
 int MoveAwayOnTheWayUp(int dir, const char* path, int flags, mode_t mode) {
@@ -314,7 +315,9 @@ TEST_F(SystemFaultTest, AFolderMovedAwayWhileEmptiedStopsTheEmptying) {
     EXPECT_EQ(box.Texts(),
               (Texts{"ログをコピーする前に、コピー先フォルダ '" + box.root() +
                          "' の中身を空にしますか？",
-                     "フォルダ '" + box.root() + "/a/inner' を削除できませんでした。"}));
+                     "フォルダ '" + box.root() + "/a/inner' を削除できませんでした。",
+                     "フォルダ '" + box.root() + "/a' を削除できませんでした。",
+                     "フォルダ '" + box.root() + "' を削除できませんでした。"}));
     before.push_back("sv.5ch.net");
     EXPECT_EQ(ListNames(box.root()), before);
     EXPECT_EQ(ListNames(box.dir / "elsewhere"), Texts{"inner"});
