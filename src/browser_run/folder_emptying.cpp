@@ -191,14 +191,17 @@ private:
         return true;
     }
 
-    // The folder's batch to the bin; what it does not take is removed for
-    // good afterwards, acting only on what is still there.
+    // The folder's batch to the bin; what the bin cannot hold is removed for
+    // good afterwards, acting only on what is still there; what it failed
+    // to take stays.
     void SendBatch(Level& level) {
         if (level.batch.empty()) return;
-        std::vector<bool> taken(level.batch.size(), false);
-        SendToRecycleBin(*bin_, level.folder, level.batch, taken);
+        std::vector<Binned> outcome;
+        SendToRecycleBin(*bin_, level.folder, level.batch, outcome);
         for (std::size_t i = 0; i < level.batch.size(); ++i) {
-            if (i >= taken.size() || !taken[i]) level.leftovers.push_back(level.batch[i]);
+            const Binned binned = i < outcome.size() ? outcome[i] : Binned::kStays;
+            if (binned == Binned::kForGood) level.leftovers.push_back(level.batch[i]);
+            if (binned == Binned::kStays) Stays(*level.batch[i]);
         }
     }
 
