@@ -5,6 +5,7 @@
 #  - `_WIN32` and system headers (<....h>) appear only under platform/;
 #  - the headers in platform/posix/ and platform/win32/ are included only
 #    from their own folder;
+#  - the POSIX platform calls the system only through its table of calls;
 #  - no source file is longer than 300 lines;
 #  - every wide call of the Windows platform that names a file or folder is
 #    given a path that went through the long-path conversion
@@ -85,10 +86,21 @@ while IFS= read -r hit; do
   breach "wide() defined outside LongPath: $hit"
 done < <(grep -rnE '\bwide\(\) const' platform | grep -v '^platform/win32/long_path\.h:')
 
+# The POSIX platform calls the system only through its table of system
+# calls, which the tests override: no call of the C library's that one of the
+# table's entries stands for, nor of its stream functions, past it.
+calls=$(grep -oE '\(\*[a-z_0-9]+\)\(' platform/posix/system_calls.h | tr -d '(*)' | sort -u |
+        paste -sd'|')
+while IFS=: read -r file line _; do
+  breach "system call past the table: $file:$line:$(sed -n "${line}p" "$file")"
+done < <(grep -nE '[a-z_]\(' platform/posix/*.cpp | grep -v '^platform/posix/system_calls\.' |
+         sed -E 's/System\(\)\.[a-z_0-9]+\(//g' |
+         grep -E "^[^:]+:[0-9]+:(.*[^a-zA-Z_0-9.>])?(::|std::)?($calls|fopen|fgets|fread|fwrite|popen|system)\(")
+
 while IFS= read -r file; do
   lines=$(wc -l <"$file")
   [ "$lines" -le 300 ] || breach "$file has $lines lines (over 300)"
 done < <(find . -name '*.cpp' -o -name '*.h' | sed 's#^\./##')
 
-[ "$bad" -eq 0 ] && echo "check-layers: src/ is layered, system code stays in platform/, no file over 300 lines, every wide file call takes a long path"
+[ "$bad" -eq 0 ] && echo "check-layers: src/ is layered, system code stays in platform/, no file over 300 lines, every wide file call takes a long path, every POSIX system call goes through the table"
 exit "$bad"

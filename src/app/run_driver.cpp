@@ -12,6 +12,7 @@
 #include "locate/folder_facts.h"
 #include "locate/folder_paths.h"
 #include "locate/url_check.h"
+#include "platform/program.h"
 #include "settings/handle_writeback.h"
 #include "settings/settings_file.h"
 #include "settings/settings_loader.h"
@@ -53,9 +54,8 @@ void Run(const ProgramInput& input, UserFacing& ui) {
     if (settings->title_on) ShowThreadTitle(places, *url, ui);
 }
 
-}  // namespace
-
-int RunQuenbrook(const ProgramInput& input, UserFacing& ui) {
+// The run, and the failure report of what no stage handles.
+int RunReported(const ProgramInput& input, UserFacing& ui) {
     const std::string& program_path = input.program_path;
     const std::string module = program_path.substr(ParentLength(program_path));
     try {
@@ -69,6 +69,17 @@ int RunQuenbrook(const ProgramInput& input, UserFacing& ui) {
                                                 msg::kCannotCreateFolder));
     }
     return 1;
+}
+
+}  // namespace
+
+// What the platform learned of the system is this run's alone: a run
+// starts without what came before it and leaves nothing to the next.
+int RunQuenbrook(const ProgramInput& input, UserFacing& ui) {
+    ForgetRunFacts();
+    const int exit_code = RunReported(input, ui);
+    ForgetRunFacts();
+    return exit_code;
 }
 
 }  // namespace qb

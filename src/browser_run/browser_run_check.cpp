@@ -57,7 +57,14 @@ void OfferToEmptyRoot(const Places& places, const Settings& settings, const Brow
     if (HandleSavedMeanwhile(settings, run)) return;
     std::vector<FolderId> kept = facts.Kept();
     Bin bin;
-    bin.open = settings.recycle && OpenRecycleBin(bin.bin);
+    const BinState state = settings.recycle ? OpenRecycleBin(bin.bin) : BinState::kNone;
+    // A bin that is there but cannot be used: nothing is removed for good
+    // in its place.
+    if (state == BinState::kFailed) {
+        ShowNotice(ui, FillText(msg::kCannotDeleteFolder, {places.root}), NoticeKind::Error);
+        return;
+    }
+    bin.open = state == BinState::kOpen;
     if (bin.open) {
         // The bin's own folders, wherever the root leads.
         const std::vector<FolderId> own = RecycleBinFolders(bin.bin);

@@ -47,12 +47,12 @@ public:
         Level top;
         top.folder = root;
         top.deleting = bin_ == nullptr;
-        if (!FolderIdOf(root, top.id)) return;
-        if (IsKept(top.id)) {
+        // A root that cannot be listed stays whole, and says so.
+        if (!FolderIdOf(root, top.id) || IsKept(top.id) ||
+            !ListOpenFolder(root, top.id, top.entries)) {
             Notice(display_, true);
             return;
         }
-        if (!ListOpenFolder(root, top.id, top.entries)) return;
         levels_.push_back(std::move(top));
         for (;;) {
             Level& level = levels_.back();
@@ -169,7 +169,13 @@ private:
         levels_.pop_back();
         Level& parent = levels_.back();
         if (!ReturnToParent(done.folder, parent.folder, parent.id)) {
+            // The folder it stopped in stays, and so does each folder above
+            // it, the root included, with what the walk has not reached.
             Notice(display_, true);
+            for (std::size_t i = levels_.size(), mark = done.display_mark; i-- > 0;) {
+                Notice(display_.substr(0, mark), true);
+                mark = levels_[i].display_mark;
+            }
             for (Level& level : levels_) CloseFolder(level.folder);
             levels_.front().folder = OpenFolder{};
             return false;
@@ -185,14 +191,17 @@ private:
         return true;
     }
 
-    // The folder's batch to the bin; what it does not take is removed for
-    // good afterwards, acting only on what is still there.
+    // The folder's batch to the bin; what the bin cannot hold is removed for
+    // good afterwards, acting only on what is still there; what it failed
+    // to take stays.
     void SendBatch(Level& level) {
         if (level.batch.empty()) return;
-        std::vector<bool> taken(level.batch.size(), false);
-        SendToRecycleBin(*bin_, level.folder, level.batch, taken);
+        std::vector<Binned> outcome;
+        SendToRecycleBin(*bin_, level.folder, level.batch, outcome);
         for (std::size_t i = 0; i < level.batch.size(); ++i) {
-            if (i >= taken.size() || !taken[i]) level.leftovers.push_back(level.batch[i]);
+            const Binned binned = i < outcome.size() ? outcome[i] : Binned::kStays;
+            if (binned == Binned::kForGood) level.leftovers.push_back(level.batch[i]);
+            if (binned == Binned::kStays) Stays(*level.batch[i]);
         }
     }
 

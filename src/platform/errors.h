@@ -5,7 +5,8 @@
 
 namespace qb {
 
-// Raised for any input or output failure on a text file (settings, .inf).
+// Raised for any input or output failure on a text file (settings, .inf),
+// and on POSIX for a path the system's text converter fails on.
 // `code` is the system error number in the Windows numbering that the
 // failure report turns into a message.
 // `location` is the code address the failure was raised from.

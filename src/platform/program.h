@@ -1,5 +1,6 @@
-// The program's own path and arguments as the system hands them over, and
-// the exact conversion of the system's text to code page 932.
+// The program's own path and arguments as the system hands them over, the
+// exact conversion of the system's text to code page 932, and the start of
+// a run.
 #pragma once
 
 #include <string>
@@ -36,5 +37,11 @@ bool RawCommandLine(SystemString& line);
 // The arguments after the program itself as the system split them; used
 // where there is no raw command line.
 std::vector<SystemString> SystemArguments(int argc, char** argv);
+
+// Forgets what the platform learned of the system in earlier runs of this
+// process and kept to spare asking again (the mount table, the text
+// converters, the volumes' serial numbers): each run asks anew, so that two
+// runs of the same work ask the system the same questions.
+void ForgetRunFacts();
 
 }  // namespace qb

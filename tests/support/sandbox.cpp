@@ -5,7 +5,7 @@
 
 namespace qbtest {
 
-Sandbox::Sandbox() : data_home_("XDG_DATA_HOME", data()) {
+Sandbox::Sandbox(const std::string& under) : dir(under), data_home_("XDG_DATA_HOME", data()) {
     MakeFolders(dir / "prog");
     MakeFolders(logs());
     MakeFolders(root());

@@ -27,7 +27,8 @@ int RunQuenbrook(const std::vector<std::string>& args, const std::string& progra
 
 class Sandbox {
 public:
-    Sandbox();
+    // In a new temporary folder under `under` (see TempFolder).
+    explicit Sandbox(const std::string& under = "");
 
     std::string program() const { return dir / "prog/Quenbrook"; }
     std::string ini() const { return dir / "prog/Quenbrook.ini"; }

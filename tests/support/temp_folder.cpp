@@ -27,9 +27,10 @@ void RemoveTree(const std::string& path) {
 
 }  // namespace
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder(const std::string& under) {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/qbtest-XXXXXX";
+    std::string pattern =
+        (!under.empty() ? under : std::string(base && *base ? base : "/tmp")) + "/qbtest-XXXXXX";
     if (::mkdtemp(&pattern[0]) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }

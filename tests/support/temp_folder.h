@@ -9,7 +9,8 @@ namespace qbtest {
 
 class TempFolder {
 public:
-    TempFolder();
+    // Under `under`, or under $TMPDIR (/tmp without it) when empty.
+    explicit TempFolder(const std::string& under = "");
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

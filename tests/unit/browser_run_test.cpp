@@ -190,18 +190,27 @@ TEST_F(BrowserRunTest, ALinkIsRemovedAsALinkAndNeverEntered) {
 // from the start or the bin did not take the folder that holds it.
 TEST_F(BrowserRunTest, AFileThatCannotBeRemoved) {
     const std::string stuck = box.root() + "/old/deeper/1.dat";
+    const Texts removed_for_good = {
+        Question(),
+        "ファイル '" + stuck + "' を削除できませんでした。",
+        "フォルダ '" + box.root() + "/old/deeper' を削除できませんでした。",
+        "フォルダ '" + box.root() + "/old' を削除できませんでした。",
+    };
     const struct {
         const char* what;
         std::string extra_line;  // in the settings file
         int rename_error;        // of a move into the trash
         std::string refused;     // the moves that fail with it
         Texts trashed;
+        Texts notices;
     } cases[] = {
-        {"without the bin", "UseRcyBin=0\r\n", 0, "", {}},
-        // The copy of the case before goes too.
+        {"without the bin", "UseRcyBin=0\r\n", 0, "", {}, removed_for_good},
+        // The copy of the case before goes too; the folder the trash failed
+        // to take stays whole, never removed for good in its place.
         {"the folder's move refused", "", EIO, "/files/old",
-         {box.root() + "/sv.5ch.net", box.root() + "/top.txt"}},
-        {"the trash on another file system", "", EXDEV, "/files/", {}},
+         {box.root() + "/sv.5ch.net", box.root() + "/top.txt"},
+         {Question(), "フォルダ '" + box.root() + "/old' を削除できませんでした。"}},
+        {"the trash on another file system", "", EXDEV, "/files/", {}, removed_for_good},
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -215,13 +224,7 @@ TEST_F(BrowserRunTest, AFileThatCannotBeRemoved) {
         WriteBytes(box.ini(), ReadBytes(box.ini()) + c.extra_line);
         box.ui.answers = {true};
         box.Run({box.root(), kUrl});
-        const Texts expected = {
-            Question(),
-            "ファイル '" + stuck + "' を削除できませんでした。",
-            "フォルダ '" + box.root() + "/old/deeper' を削除できませんでした。",
-            "フォルダ '" + box.root() + "/old' を削除できませんでした。",
-        };
-        EXPECT_EQ(box.Texts(), expected);
+        EXPECT_EQ(box.Texts(), c.notices);
         EXPECT_EQ(ListNames(box.root()), (Texts{"old", "sv.5ch.net"}));
         EXPECT_EQ(TrashedPaths(box.dir / ("data" + std::to_string(n))), c.trashed);
         EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/news/123.dat"), "posts");  // copy went on

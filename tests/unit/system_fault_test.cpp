@@ -5,6 +5,9 @@
 // run succeeded, an earlier copy whole, no temporary file left).
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <iconv.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +18,7 @@
 
 #include "app/run_driver.h"
 #include "platform/posix/system_calls.h"
+#include "platform/program.h"
 #include "support/sandbox.h"
 #include "support/settings_text.h"
 #include "support/system_faults.h"
@@ -274,11 +278,11 @@ TEST_F(SystemFaultTest, AFolderThatCannotBeSearchedStopsNothingElse) {
     EXPECT_EQ(ListNames(box.root()), (Texts{"a", "sv.5ch.net"}));
 }
 
-
 // While the walk is inside ROOT/a/inner, another program moves that folder
 // out of the root: coming back up, its parent is another folder, and the
-// emptying stops there with a notice rather than act on what it would now
-// take for its parent.
+// emptying stops there rather than act on what it would now take for its
+// parent, with a notice for that folder and for each above it, the root
+// included, since what the walk has not reached stays too.
 std::string moving_folder, moved_to;
 qb::SystemCalls calls_before_move;
 int MoveAwayOnTheWayUp(int dir, const char* path, int flags, mode_t mode) {
@@ -311,11 +315,85 @@ TEST_F(SystemFaultTest, AFolderMovedAwayWhileEmptiedStopsTheEmptying) {
     EXPECT_EQ(box.Texts(),
               (Texts{"ログをコピーする前に、コピー先フォルダ '" + box.root() +
                          "' の中身を空にしますか？",
-                     "フォルダ '" + box.root() + "/a/inner' を削除できませんでした。"}));
+                     "フォルダ '" + box.root() + "/a/inner' を削除できませんでした。",
+                     "フォルダ '" + box.root() + "/a' を削除できませんでした。",
+                     "フォルダ '" + box.root() + "' を削除できませんでした。"}));
     before.push_back("sv.5ch.net");
     EXPECT_EQ(ListNames(box.root()), before);
     EXPECT_EQ(ListNames(box.dir / "elsewhere"), Texts{"inner"});
     EXPECT_EQ(TrashedPaths(box.data()), Texts{});
+}
+
+// Two runs of the same work in one process ask the system the same
+// questions, entry by entry: what the first learned (the mount table,
+// whether unnamed files can be named, the converters) is asked for again.
+TEST_F(SystemFaultTest, TwoCleanRunsInOneProcessMakeTheSameCalls) {
+    qb::ForgetRunFacts();  // what the tests before this one left
+    std::vector<std::map<std::string, long>> counts;
+    for (int run = 0; run < 2; ++run) {
+        Sandbox fresh;
+        fresh.AddThread({"sv.5ch.net", "news", "123", kPosts, "TITLE=t\r\n"});
+        SettingsText(fresh.logs()).Generation("1").ShowTitle("0").Handle("5").WriteTo(fresh.ini());
+        WriteBytes(fresh.root() + "/古いログ.dat", "x");  // a name the listing converts
+        fresh.ui.answers = {true};
+        SystemFaults faults;
+        EXPECT_EQ(fresh.Run({fresh.root(), kUrl}), 0);
+        std::map<std::string, long> count;
+        for (const std::string& entry : SystemFaults::Entries()) count[entry] = faults.Calls(entry);
+        counts.push_back(count);
+        EXPECT_EQ(ListNames(fresh.root()), Texts{"sv.5ch.net"});
+    }
+    EXPECT_EQ(counts[0], counts[1]);
+}
+
+// The seam itself: the Nth call fails and no other, of any entry or of one,
+// counted from the seam's making; a close that fails still closes; the
+// calls that do not fail through errno answer as the test set them.
+TEST(SystemSeamTest, FailsTheChosenCallsAndAnswersAsSet) {
+    TempFolder dir;
+    const std::string file = dir / "f";
+    WriteBytes(file, "x");
+    qb::SystemCalls& system = qb::System();
+    const auto open = [&] { return system.open(file.c_str(), O_RDONLY | O_CLOEXEC, 0); };
+    SystemFaults faults;
+    faults.FailNth(3, EIO);
+    faults.FailNth("close", 2, EIO);
+    faults.Fail("iconv_open", EMFILE);
+    const int first = open();
+    struct stat st;
+    EXPECT_EQ(system.fstat(first, &st), 0);
+    errno = 0;
+    EXPECT_EQ(open(), -1);
+    EXPECT_EQ(errno, EIO);
+    const int second = open();
+    EXPECT_GE(second, 0);
+    EXPECT_EQ(system.close(first), 0);
+    EXPECT_EQ(system.close(second), -1);
+    EXPECT_EQ(::fcntl(second, F_GETFD), -1);  // closed all the same
+    EXPECT_EQ(system.iconv_open("UTF-8", "CP932"), reinterpret_cast<iconv_t>(-1));
+    EXPECT_EQ(errno, EMFILE);
+    EXPECT_EQ(faults.CallsMade(),
+              (Texts{"open", "fstat", "open", "open", "close", "close", "iconv_open"}));
+    EXPECT_EQ(faults.Calls("open"), 3);
+    EXPECT_EQ(faults.failures(), 3);
+
+    faults.Unset("HOME");
+    faults.SetVariable("XDG_DATA_HOME", "/elsewhere");
+    faults.AnswerProcessId(42);
+    faults.NoTerminal();
+    EXPECT_EQ(system.getenv("HOME"), nullptr);
+    EXPECT_EQ(std::string(system.getenv("XDG_DATA_HOME")), "/elsewhere");
+    EXPECT_NE(system.getenv("PATH"), nullptr);
+    EXPECT_EQ(system.getpid(), 42);
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_EQ(::isatty(terminal), 1);
+    EXPECT_EQ(system.isatty(terminal), 0);
+    ::close(terminal);
+    faults.FailNth("getpid", 2, EIO);  // cannot fail: the id of no process
+    const pid_t none = system.getpid();
+    EXPECT_EQ(::kill(none, 0), -1);
+    EXPECT_EQ(errno, ESRCH);
+    EXPECT_THROW(faults.Fail("no such call", EIO), std::invalid_argument);
 }
 
 }  // namespace

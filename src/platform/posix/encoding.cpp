@@ -2,7 +2,9 @@
 
 #include <iconv.h>
 
+#include "platform/errors.h"
 #include "platform/program.h"
+#include "platform/posix/system_calls.h"
 
 #include <cerrno>
 
@@ -17,20 +19,51 @@ bool IsAscii(const std::string& text) {
     return true;
 }
 
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+// One direction's converter, opened when the run first needs it and kept
+// for the rest of the run; one that cannot be opened is not asked for again
+// in the same run.
+struct Converter {
+    const char* to;
+    const char* from;
+    bool asked = false;
+    iconv_t cd = kNoConverter;
+};
+Converter to_utf8{"UTF-8", "CP932"};
+Converter to_cp932{"CP932", "UTF-8"};
+
+iconv_t Descriptor(Converter& converter) {
+    if (!converter.asked) {
+        converter.cd = System().iconv_open(converter.to, converter.from);
+        converter.asked = true;
+    }
+    return converter.cd;
+}
+
+void Forget(Converter& converter) {
+    if (converter.cd != kNoConverter) System().iconv_close(converter.cd);
+    converter.cd = kNoConverter;
+    converter.asked = false;
+}
+
 // Converts with iconv; an unconvertible or incomplete sequence becomes '?'
 // and the input moves on by one character of `from`. ASCII text is the same
-// in both encodings and is passed through. Each direction keeps one
-// conversion descriptor for the life of the process.
+// in both encodings and is passed through.
 // `exact`, when given, is cleared at the first character replaced.
-std::string Convert(iconv_t cd, const std::string& text,
+// `failed`, when given, is set when the converter itself fails (it cannot be
+// opened, or it gives an error that is not about the text).
+std::string Convert(Converter& converter, const std::string& text,
                     std::size_t (*char_length)(const std::string&, std::size_t),
-                    bool* exact = nullptr) {
+                    bool* exact = nullptr, bool* failed = nullptr) {
     if (IsAscii(text)) return text;
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+    const iconv_t cd = Descriptor(converter);
+    if (cd == kNoConverter) {
         if (exact != nullptr) *exact = false;
+        if (failed != nullptr) *failed = true;
         return text;
     }
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    System().iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string out;
     char buffer[1024];
     std::size_t in_pos = 0;
@@ -39,15 +72,16 @@ std::string Convert(iconv_t cd, const std::string& text,
         std::size_t in_left = text.size() - in_pos;
         char* out_ptr = buffer;
         std::size_t out_left = sizeof buffer;
-        const std::size_t rc = iconv(cd, &in, &in_left, &out_ptr, &out_left);
+        const std::size_t rc = System().iconv(cd, &in, &in_left, &out_ptr, &out_left);
         const int err = errno;
         out.append(buffer, out_ptr);
         in_pos = text.size() - in_left;
         if (rc == static_cast<std::size_t>(-1) && err != E2BIG) {
+            if (failed != nullptr && err != EILSEQ && err != EINVAL) *failed = true;
             out += '?';
             if (exact != nullptr) *exact = false;
             in_pos += char_length(text, in_pos);
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            System().iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
     return out;
@@ -70,20 +104,17 @@ std::size_t Utf8CharLength(const std::string& text, std::size_t pos) {
 
 }  // namespace
 
-std::string Cp932ToUtf8(const std::string& text) {
-    static const iconv_t cd = iconv_open("UTF-8", "CP932");
-    return Convert(cd, text, Cp932CharLength);
+void CloseConverters() {
+    Forget(to_utf8);
+    Forget(to_cp932);
 }
 
-namespace {
-iconv_t Utf8ToCp932Descriptor() {
-    static const iconv_t cd = iconv_open("CP932", "UTF-8");
-    return cd;
+std::string Cp932ToUtf8(const std::string& text) {
+    return Convert(to_utf8, text, Cp932CharLength);
 }
-}  // namespace
 
 std::string Utf8ToCp932(const std::string& text) {
-    return Convert(Utf8ToCp932Descriptor(), text, Utf8CharLength);
+    return Convert(to_cp932, text, Utf8CharLength);
 }
 
 // Exact only when every character converted and the result converts back to
@@ -91,7 +122,7 @@ std::string Utf8ToCp932(const std::string& text) {
 // look-alike counts as unconvertible.
 bool ToCp932(const std::string& text, std::string& out) {
     bool exact = true;
-    out = Convert(Utf8ToCp932Descriptor(), text, Utf8CharLength, &exact);
+    out = Convert(to_cp932, text, Utf8CharLength, &exact);
     if (exact && (IsAscii(text) || Cp932ToUtf8(out) == text)) return true;
     // Again a character at a time, so that each look-alike shows as '?' too
     // (iconv turns U+00A5 into 0x5C, which reads as '\').
@@ -99,8 +130,7 @@ bool ToCp932(const std::string& text, std::string& out) {
     for (std::size_t pos = 0; pos < text.size();) {
         const std::string one = text.substr(pos, Utf8CharLength(text, pos));
         bool one_exact = true;
-        const std::string converted = Convert(Utf8ToCp932Descriptor(), one, Utf8CharLength,
-                                              &one_exact);
+        const std::string converted = Convert(to_cp932, one, Utf8CharLength, &one_exact);
         out += one_exact && Cp932ToUtf8(converted) == one ? converted : "?";
         pos += one.size();
     }
@@ -111,7 +141,10 @@ bool ToCp932(const std::string& text, std::string& out) {
 bool Utf8ToCp932Exact(const std::string& text, std::string& out) { return ToCp932(text, out); }
 
 std::string SystemPath(const std::string& path) {
-    std::string converted = Cp932ToUtf8(path);
+    bool failed = false;
+    std::string converted = Convert(to_utf8, path, Cp932CharLength, nullptr, &failed);
+    // Passed on as it is, the path would name another file.
+    if (failed) RaiseInOutError(kIoPathNotFound);
     for (char& c : converted) {
         if (c == '\\') c = '/';
     }

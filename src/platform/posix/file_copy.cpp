@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/file_helpers.h"
@@ -54,10 +55,17 @@ struct TempFile {
     std::string name;      // its name in the folder, once it has one
 };
 
-// Whether an unnamed file can later be given a name through /proc.
+// Whether an unnamed file can later be given a name through /proc, once
+// asked in a run.
+enum class Unnamed { kNotAsked, kCan, kCannot };
+Unnamed unnamed_support = Unnamed::kNotAsked;
+
 bool CanLinkUnnamed() {
-    static const bool can = System().access("/proc/self/fd", X_OK) == 0;
-    return can;
+    if (unnamed_support == Unnamed::kNotAsked) {
+        unnamed_support =
+            System().access("/proc/self/fd", X_OK) == 0 ? Unnamed::kCan : Unnamed::kCannot;
+    }
+    return unnamed_support == Unnamed::kCan;
 }
 
 // The copy's temporary file: unnamed where the file system allows it, so that
@@ -96,20 +104,25 @@ bool NameCopyTemp(const std::string& dst, TempFile& temp) {
 }
 
 struct StagedCopy {
-    std::string dst;        // system path
+    std::string src;        // system paths
+    std::string dst;
     bool in_place = false;  // the destination entry is the source file: nothing to copy
     TempFile temp;
 };
+
+// Closes a staged copy's temporary file and removes it.
+void Discard(StagedCopy& copy) {
+    if (copy.temp.fd >= 0) System().close(copy.temp.fd);
+    if (!copy.temp.name.empty()) System().unlink(copy.temp.name.c_str());
+}
 
 // Copies the source into a new temporary file beside the destination, which
 // stays open for the flush and the move; or finds the copy already in place.
 // False, with nothing left behind, when either is not what a copy may use.
 bool StageCopy(const FileCopy& file, StagedCopy& copy) {
-    const std::string sys_src = SystemPath(file.src);
-    copy.dst = SystemPath(file.dst);
     // Non-blocking, so that a pipe or device never holds the program up;
     // only regular files are copied.
-    const int in = System().open(sys_src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
+    const int in = System().open(copy.src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
     if (in < 0) return false;
     struct stat st;
     if (System().fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -133,21 +146,28 @@ bool StageCopy(const FileCopy& file, StagedCopy& copy) {
         CreateCopyTemp(FolderOfSystemPath(copy.dst), copy.dst, st.st_mode & 0777, copy.temp) &&
         CopyContent(in, copy.temp.fd);
     System().close(in);
-    if (!ok && copy.temp.fd >= 0) {
-        System().close(copy.temp.fd);
-        if (!copy.temp.name.empty()) System().unlink(copy.temp.name.c_str());
-    }
+    if (!ok) Discard(copy);
     return ok;
 }
 
 }  // namespace
 
+void ForgetUnnamedFileSupport() { unnamed_support = Unnamed::kNotAsked; }
+
 std::size_t CopyFiles(const std::vector<FileCopy>& files) {
     std::vector<StagedCopy> staged;
-    for (const FileCopy& file : files) {
-        StagedCopy copy;
-        if (!StageCopy(file, copy)) break;
-        staged.push_back(copy);
+    try {
+        for (const FileCopy& file : files) {
+            StagedCopy copy;
+            copy.src = SystemPath(file.src);
+            copy.dst = SystemPath(file.dst);
+            if (!StageCopy(file, copy)) break;
+            staged.push_back(copy);
+        }
+    } catch (const InOutError&) {
+        // A path the converter failed on: no copy staged before it stays.
+        for (StagedCopy& copy : staged) Discard(copy);
+        throw;
     }
     // The disk writes all copies at once; the flushes that follow then wait
     // for one write, not one after the other.

@@ -49,4 +49,10 @@ std::string PrivateName(const std::string& path);
 // never opened: the next name is tried instead.
 int CreatePrivate(const std::string& path, mode_t mode, std::string& name);
 
+// What a run learns of the system once and keeps to the end of the run (the
+// mount table; whether an unnamed file can be given a name), forgotten so
+// that the next run in the same process looks again.
+void ForgetMountTable();
+void ForgetUnnamedFileSupport();
+
 }  // namespace qb

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/folders.h"
@@ -40,36 +39,61 @@ struct MountEntry {
 };
 std::vector<MountEntry> ReadMountTable() {
     std::vector<MountEntry> table;
-    std::FILE* f = std::fopen("/proc/self/mountinfo", "re");
-    if (f == nullptr) return table;
-    std::string line;
+    const int fd = System().open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC, 0);
+    if (fd < 0) return table;
+    std::string text;
     char piece[4096];
-    while (std::fgets(piece, sizeof piece, f) != nullptr) {
-        line += piece;
-        if (line.back() != '\n') continue;
+    for (;;) {
+        const ssize_t n = System().read(fd, piece, sizeof piece);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            // A table read in part is not used: no mount is then known.
+            if (n < 0) text.clear();
+            break;
+        }
+        text.append(piece, static_cast<std::size_t>(n));
+    }
+    System().close(fd);
+    for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        const std::string line = text.substr(start, end - start);
         unsigned long long id = 0;
         char root[8];
         if (std::sscanf(line.c_str(), "%llu %*u %*s %7s", &id, root) == 2) {
             table.push_back(MountEntry{id, std::strcmp(root, "/") != 0});
         }
-        line.clear();
     }
-    std::fclose(f);
     return table;
 }
 
-// Whether the mount `id` mounts a folder below its file system's root; true
-// when it cannot be told. The table is read on the first question and again
-// only for a mount it does not know (one made since).
-bool MountsSubfolder(unsigned long long id) {
-    static std::vector<MountEntry> table = ReadMountTable();
-    for (int look = 0; look < 2; ++look) {
-        for (const MountEntry& mount : table) {
-            if (mount.id == id) return mount.subfolder;
+// The mount table as this run last read it.
+struct MountTable {
+    bool read = false;
+    std::vector<MountEntry> entries;
+};
+MountTable mount_table;
+
+// Whether the table holds the mount `id`; `subfolder` receives its answer.
+bool FindMount(unsigned long long id, bool& subfolder) {
+    for (const MountEntry& mount : mount_table.entries) {
+        if (mount.id == id) {
+            subfolder = mount.subfolder;
+            return true;
         }
-        if (look == 0) table = ReadMountTable();
     }
-    return true;
+    return false;
+}
+
+// Whether the mount `id` mounts a folder below its file system's root; true
+// when it cannot be told. The table is read on the first question of a run
+// and again only for a mount it does not know (one made since).
+bool MountsSubfolder(unsigned long long id) {
+    bool subfolder = true;
+    if (mount_table.read && FindMount(id, subfolder)) return subfolder;
+    mount_table.entries = ReadMountTable();
+    mount_table.read = true;
+    FindMount(id, subfolder);
+    return subfolder;
 }
 
 // Whether the folder open as `fd` is where a folder below the root of its
@@ -103,6 +127,8 @@ void PushNames(const std::string& path, std::vector<std::string>& todo) {
 }
 
 }  // namespace
+
+void ForgetMountTable() { mount_table = MountTable(); }
 
 FolderId IdOf(const struct stat& st) {
     FolderId id;
@@ -178,9 +204,9 @@ bool IsVolumeRoot(OpenFolder folder, const std::string&) {
 // $HOME is refused when the root is or holds it; the folders of the user's
 // settings and data, and the trash, when the root lies inside them too.
 std::vector<NamedFolder> OpenSystemFolders() {
-    const char* home = std::getenv("HOME");
+    const char* home = System().getenv("HOME");
     const std::string home_path = home != nullptr ? home : "";
-    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* config = System().getenv("XDG_CONFIG_HOME");
     std::string config_path;
     if (config != nullptr && config[0] == '/') {
         config_path = config;

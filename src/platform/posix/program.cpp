@@ -4,6 +4,7 @@
 
 #include "platform/program.h"
 #include "platform/posix/encoding.h"
+#include "platform/posix/file_helpers.h"
 #include "platform/posix/system_calls.h"
 
 namespace qb {
@@ -22,6 +23,12 @@ bool ProgramPath(std::string& path) {
         return true;
     }
     return ToCp932(std::string(buffer, static_cast<std::size_t>(n)), path);
+}
+
+void ForgetRunFacts() {
+    ForgetMountTable();
+    ForgetUnnamedFileSupport();
+    CloseConverters();
 }
 
 }  // namespace qb

@@ -74,7 +74,8 @@ std::string FolderOfSystemPath(const std::string& path) {
 
 std::string PrivateName(const std::string& path) {
     static unsigned counter = 0;
-    return path + "." + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".tmp";
+    return path + "." + std::to_string(System().getpid()) + "-" + std::to_string(++counter) +
+           ".tmp";
 }
 
 int CreatePrivate(const std::string& path, mode_t mode, std::string& name) {

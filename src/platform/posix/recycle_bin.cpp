@@ -51,14 +51,18 @@ bool MakeFolders(const std::string& path) {
     }
 }
 
-// The open folder's absolute path, as the system names it now.
-bool PathOf(int fd, std::string& path) {
+// The open folder's absolute path, as the system names it now: kTaken when
+// it is told; kForGood when the trash could not record it (no /proc, or a
+// path longer than PATH_MAX); kStays when the system fails to tell it.
+Binned PathOf(int fd, std::string& path) {
     char buffer[PATH_MAX];
     const std::string link = "/proc/self/fd/" + std::to_string(fd);
     const ssize_t n = System().readlink(link.c_str(), buffer, sizeof buffer);
-    if (n <= 0 || n >= static_cast<ssize_t>(sizeof buffer) || buffer[0] != '/') return false;
+    if (n < 0) return errno == ENOENT || errno == ENAMETOOLONG ? Binned::kForGood : Binned::kStays;
+    if (n == 0 || n >= static_cast<ssize_t>(sizeof buffer)) return Binned::kForGood;
+    if (buffer[0] != '/') return Binned::kForGood;
     path.assign(buffer, static_cast<std::size_t>(n));
-    return true;
+    return Binned::kTaken;
 }
 
 // Every byte but unreserved ones and '/' as %XX, as a URL path has it.
@@ -149,18 +153,19 @@ Move SendOne(const Trash& trash, int parent, const std::string& name, const std:
 }  // namespace
 
 std::string DataHome() {
-    const char* data = std::getenv("XDG_DATA_HOME");
+    const char* data = System().getenv("XDG_DATA_HOME");
     if (data != nullptr && data[0] == '/') return data;
-    const char* home = std::getenv("HOME");
+    const char* home = System().getenv("HOME");
     if (home == nullptr || home[0] != '/') return std::string();
     return std::string(home) + "/.local/share";
 }
 
-bool OpenRecycleBin(RecycleBin& bin) {
+BinState OpenRecycleBin(RecycleBin& bin) {
     const std::string data = DataHome();
-    if (data.empty() || !MakeFolders(data)) return false;
+    if (data.empty()) return BinState::kNone;
+    if (!MakeFolders(data)) return BinState::kFailed;
     const int trash = OpenMade(AT_FDCWD, data + "/Trash");
-    if (trash < 0) return false;
+    if (trash < 0) return BinState::kFailed;
     Trash* opened = new Trash;
     opened->files = OpenMade(trash, "files");
     opened->info = OpenMade(trash, "info");
@@ -170,10 +175,10 @@ bool OpenRecycleBin(RecycleBin& bin) {
     }
     System().close(trash);
     bin.value = reinterpret_cast<std::intptr_t>(opened);
-    if (opened->ids.size() == 3) return true;
+    if (opened->ids.size() == 3) return BinState::kOpen;
     CloseRecycleBin(bin);
     bin.value = -1;
-    return false;
+    return BinState::kFailed;
 }
 
 void CloseRecycleBin(RecycleBin bin) {
@@ -186,28 +191,46 @@ void CloseRecycleBin(RecycleBin bin) {
 
 std::vector<FolderId> RecycleBinFolders(RecycleBin bin) { return Of(bin)->ids; }
 
+// A failure of the trash leaves the entry where it was: what cannot go to
+// the trash is removed for good only where the trash cannot hold it.
 void SendToRecycleBin(RecycleBin bin, OpenFolder parent,
-                      const std::vector<const ListedEntry*>& entries, std::vector<bool>& taken) {
-    taken.assign(entries.size(), false);
+                      const std::vector<const ListedEntry*>& entries,
+                      std::vector<Binned>& outcome) {
+    outcome.assign(entries.size(), Binned::kStays);
     const Trash& trash = *Of(bin);
     const int fd = static_cast<int>(parent.value);
     std::string folder, date;
     struct stat here, there;
+    const Binned named = PathOf(fd, folder);
+    if (named != Binned::kTaken) {
+        outcome.assign(entries.size(), named);
+        return;
+    }
+    if (!DeletionDate(date) || System().fstat(fd, &here) != 0 ||
+        System().fstat(trash.files, &there) != 0) {
+        return;
+    }
     // Only what is on the trash's own file system can be moved there.
-    if (!PathOf(fd, folder) || !DeletionDate(date) || System().fstat(fd, &here) != 0 ||
-        System().fstat(trash.files, &there) != 0 || here.st_dev != there.st_dev) {
+    if (here.st_dev != there.st_dev) {
+        outcome.assign(entries.size(), Binned::kForGood);
         return;
     }
     if (folder.back() != '/') folder += '/';
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const ListedEntry& entry = *entries[i];
-        if (entry.kind == EntryKind::kLink) continue;  // the walk removes links itself
+        if (entry.kind == EntryKind::kLink) {  // the walk removes links itself
+            outcome[i] = Binned::kForGood;
+            continue;
+        }
         const std::string info = "[Trash Info]\nPath=" + PercentEncoded(folder + entry.name) +
                                  "\nDeletionDate=" + date + "\n";
         const Move move = SendOne(trash, fd, entry.name, info);
-        taken[i] = move == Move::kTaken;
+        if (move == Move::kTaken) outcome[i] = Binned::kTaken;
         // Another file system (a bind mount of the same one): none will go.
-        if (move == Move::kOtherFileSystem) return;
+        if (move == Move::kOtherFileSystem) {
+            for (std::size_t j = i; j < entries.size(); ++j) outcome[j] = Binned::kForGood;
+            return;
+        }
     }
 }
 

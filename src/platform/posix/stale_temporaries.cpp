@@ -60,9 +60,10 @@ void RemoveStaleTemporaries(const std::string& path) {
         return;
     }
     std::vector<std::string> stale;
+    const pid_t own = System().getpid();
     while (const dirent* e = System().readdir(d)) {
         pid_t pid = 0;
-        if (IsPrivateNameOf(e->d_name, base, pid) && pid != ::getpid() && !ProcessRuns(pid)) {
+        if (IsPrivateNameOf(e->d_name, base, pid) && pid != own && !ProcessRuns(pid)) {
             stale.push_back(e->d_name);
         }
     }

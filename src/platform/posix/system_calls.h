@@ -1,8 +1,10 @@
 // The system calls of the POSIX platform, through one table of function
-// pointers: every call on files, folders and processes that can fail goes
+// pointers: every call the platform makes to the system (files, folders,
+// processes, the environment, the terminal and the text converters) goes
 // through System(), whose entries call the C library. A test puts its own
 // function into one entry to make that call fail as the system would (a
-// full disk, an I/O error, a refused rename), calling the C library's for
+// full disk, an I/O error, a refused rename) or answer otherwise (a
+// variable unset, another process id), calling the C library's for
 // everything else, and puts the table back afterwards:
 //
 //     const qb::SystemCalls saved = qb::System();
@@ -16,6 +18,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <iconv.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -89,6 +92,15 @@ struct SystemCalls {
     // Runs and processes.
     int (*flock)(int fd, int operation) = ::flock;
     int (*kill)(pid_t pid, int signal) = ::kill;
+    pid_t (*getpid)() = ::getpid;
+    // The environment and the terminal.
+    char* (*getenv)(const char* name) = ::getenv;
+    int (*isatty)(int fd) = ::isatty;
+    // Converting text.
+    iconv_t (*iconv_open)(const char* to, const char* from) = ::iconv_open;
+    size_t (*iconv)(iconv_t cd, char** in, size_t* in_left, char** out,
+                    size_t* out_left) = ::iconv;
+    int (*iconv_close)(iconv_t cd) = ::iconv_close;
 };
 
 // The table every system call of the platform goes through.

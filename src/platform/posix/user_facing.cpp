@@ -2,11 +2,11 @@
 // question is answered by one line on standard input.
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "platform/desktop.h"
 #include "platform/posix/encoding.h"
+#include "platform/posix/file_helpers.h"
 #include "platform/posix/system_calls.h"
 
 namespace qb {
@@ -33,10 +33,9 @@ std::string TerminalText(const std::string& text) {
     return out;
 }
 
-void WriteError(const std::string& s) {
-    std::fwrite(s.data(), 1, s.size(), stderr);
-    std::fflush(stderr);
-}
+// Standard error that cannot take the text loses it: nothing else could
+// show it.
+void WriteError(const std::string& s) { WriteAll(STDERR_FILENO, s.data(), s.size()); }
 
 // One line from standard input without its line end; false at end of input
 // or on a read error.
@@ -68,7 +67,7 @@ public:
         if (kind == 'q') {
             return ReadAnswer(answer) && IsYes(answer) ? kIdYes : kIdNo;
         }
-        if (::isatty(STDIN_FILENO)) ReadAnswer(answer);
+        if (System().isatty(STDIN_FILENO)) ReadAnswer(answer);
         return kIdOk;
     }
 

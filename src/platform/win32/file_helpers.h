@@ -38,6 +38,8 @@ bool FileIndexOf(HANDLE h, std::uint64_t& index);
 bool VolumeSerialOf(HANDLE h, std::uint64_t& serial);
 // Its attributes (a cheap query).
 bool AttributesOf(HANDLE h, DWORD& attributes);
+// Forgets the serial numbers of the volumes whose roots a run has met.
+void ForgetVolumeSerials();
 
 // Its identity: the volume's serial number and the file index. (The 64-bit
 // index: on a file system where it may not be unique, two files may seem one

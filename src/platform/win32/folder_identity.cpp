@@ -21,19 +21,22 @@ bool IsFolderHandle(HANDLE h) {
     return AttributesOf(h, attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// The serial numbers of the volumes, by the root their final paths begin
+// with, that this run has asked for.
+std::vector<std::pair<std::wstring, std::uint64_t>> known_serials;
+
 // The serial number of the volume whose root a final path begins with
 // (`root`, "\\?\C:\" or "\\?\UNC\server\share"), asked of `h`, a folder on it,
-// once a process for each such root.
+// once a run for each such root.
 bool RootVolumeSerial(const std::wstring& root, HANDLE h, std::uint64_t& serial) {
-    static std::vector<std::pair<std::wstring, std::uint64_t>> known;
-    for (const auto& entry : known) {
+    for (const auto& entry : known_serials) {
         if (entry.first == root) {
             serial = entry.second;
             return true;
         }
     }
     if (!VolumeSerialOf(h, serial)) return false;
-    known.emplace_back(root, serial);
+    known_serials.emplace_back(root, serial);
     return true;
 }
 
@@ -71,6 +74,8 @@ std::size_t VolumeRootLength(const std::wstring& path) {
     const std::size_t colon = path.find(L':');
     return colon == std::wstring::npos ? path.size() : std::min(colon + 2, path.size());
 }
+
+void ForgetVolumeSerials() { known_serials.clear(); }
 
 HANDLE OpenForIdentity(const LongPath& path) {
     return CreateFileW(path.wide(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,

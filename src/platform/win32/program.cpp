@@ -3,6 +3,7 @@
 
 #include "platform/program.h"
 #include "platform/win32/encoding.h"
+#include "platform/win32/file_helpers.h"
 
 namespace qb {
 
@@ -25,5 +26,7 @@ bool RawCommandLine(std::wstring& line) {
 }
 
 std::vector<std::wstring> SystemArguments(int, char**) { return {}; }
+
+void ForgetRunFacts() { ForgetVolumeSerials(); }
 
 }  // namespace qb

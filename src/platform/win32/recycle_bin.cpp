@@ -106,10 +106,10 @@ void Send(FileOperation operation_of, HANDLE parent, const std::vector<const Lis
 
 }  // namespace
 
-bool OpenRecycleBin(RecycleBin& bin) {
+BinState OpenRecycleBin(RecycleBin& bin) {
     const FARPROC operation = ShellFunction(ShellLibrary::kShell, "SHFileOperationW");
     bin.value = operation ? reinterpret_cast<std::intptr_t>(operation) : -1;
-    return operation != nullptr;
+    return operation != nullptr ? BinState::kOpen : BinState::kNone;
 }
 
 // The shell stays loaded for the rest of the run.
@@ -118,9 +118,13 @@ void CloseRecycleBin(RecycleBin) {}
 // The bins are hidden system folders, which no emptying enters.
 std::vector<FolderId> RecycleBinFolders(RecycleBin) { return {}; }
 
+// What the shell did not take is the walk's to remove for good: the shell
+// says too little to tell a failure from a drive without a bin.
 void SendToRecycleBin(RecycleBin bin, OpenFolder parent,
-                      const std::vector<const ListedEntry*>& entries, std::vector<bool>& taken) {
-    taken = std::vector<bool>(entries.size(), false);
+                      const std::vector<const ListedEntry*>& entries,
+                      std::vector<Binned>& outcome) {
+    outcome.assign(entries.size(), Binned::kForGood);
+    std::vector<bool> taken(entries.size(), false);
     if (bin.value == -1) return;
     // The folder held without delete sharing from the look at its path to
     // the shell's end, so that Windows lets no one rename it meanwhile and
@@ -130,6 +134,9 @@ void SendToRecycleBin(RecycleBin bin, OpenFolder parent,
     if (held == INVALID_HANDLE_VALUE) return;
     Send(reinterpret_cast<FileOperation>(bin.value), held, entries, taken);
     CloseHandle(held);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (taken[i]) outcome[i] = Binned::kTaken;
+    }
 }
 
 }  // namespace qb
