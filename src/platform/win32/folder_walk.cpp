@@ -83,8 +83,8 @@ bool ListOpenFolder(OpenFolder folder, const FolderId& folder_id,
     return true;
 }
 
-ChildFolder OpenChildFolder(OpenFolder parent, const SystemString& name, OpenFolder& child,
-                            FolderId& id) {
+ChildFolder OpenChildFolder(OpenFolder parent, const FolderId& parent_id,
+                            const SystemString& name, OpenFolder& child, FolderId& id) {
     child.value = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
     std::wstring parent_path;
     if (!NameOf(Handle(parent), parent_path)) return ChildFolder::kUnavailable;
@@ -106,10 +106,13 @@ ChildFolder OpenChildFolder(OpenFolder parent, const SystemString& name, OpenFol
         CloseHandle(h);
         return ChildFolder::kNotAFolder;
     }
-    if (!IdOf(h, id)) {
+    // Its volume is its parent's (the costly query is never asked here).
+    std::uint64_t index = 0;
+    if (!FileIndexOf(h, index)) {
         CloseHandle(h);
         return ChildFolder::kUnavailable;
     }
+    id = FolderId{parent_id.volume, index};
     child.value = reinterpret_cast<std::intptr_t>(h);
     return ChildFolder::kOpened;
 }
