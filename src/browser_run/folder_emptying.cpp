@@ -92,7 +92,7 @@ private:
     // cannot go whole.
     void Stays(const ListedEntry& entry) {
         Notice(display_ + kPathSeparator + DisplayName(entry.name),
-               entry.kind == EntryKind::kFolder);
+               entry.kind == EntryKind::kFolder || entry.folder_link);
         levels_.back().clean = false;
     }
 

@@ -27,6 +27,11 @@ struct ListedEntry {
     EntryKind kind;     // the entry itself, a link never followed
     bool hidden;        // hidden or system (POSIX: the name begins with '.')
     FolderId id;        // the entry itself (its volume: the listed folder's)
+    // A link that the system shows as a folder, and a notice names so
+    // (Windows: a reparse point with the directory attribute, such as a
+    // junction or a symbolic link to a folder; POSIX: never, a link is a
+    // file).
+    bool folder_link = false;
 };
 
 // Every entry of the open folder `folder`, whose identity is `folder_id`,

@@ -60,18 +60,17 @@ protected:
     // The settings line that has the emptying delete for good.
     void WithoutBin() { WriteBytes(ini(), ReadBytes(ini()) + "UseRcyBin=0\r\n"); }
 
-    // Takes the notice for `path` (Windows) that could not be deleted out
-    // of `shown`, whichever word it names the entry with: a link.
-    static bool TakeNotice(Lines& shown, const std::string& path) {
-        const std::string tail = "'" + path + "' を削除できませんでした。";
-        for (auto line = shown.begin(); line != shown.end(); ++line) {
-            if (line->size() > tail.size() &&
-                line->compare(line->size() - tail.size(), tail.size(), tail) == 0) {
-                shown.erase(line);
-                return true;
-            }
-        }
-        return false;
+    // Takes the notice that the link `path` (Windows) could not be deleted
+    // out of `shown`, wherever it stands: a folder's when Wine lists the
+    // link as one (a Unix link to a folder), else a file's.
+    static bool TakeNotice(Lines& shown, const std::string& path, bool folder) {
+        const std::string notice = std::string("Quenbrook [e] ") +
+                                   (folder ? "フォルダ" : "ファイル") + " '" + path +
+                                   "' を削除できませんでした。";
+        const auto line = std::find(shown.begin(), shown.end(), notice);
+        if (line == shown.end()) return false;
+        shown.erase(line);
+        return true;
     }
 
     // Runs with the arguments after the program token, as typed.
@@ -293,7 +292,7 @@ TEST_F(WineTest, AFileThatCannotBeDeletedAndALinkInTheRoot) {
         "Quenbrook [e] フォルダ '" + W("dest/old") + "' を削除できませんでした。",
     };
     Lines shown = run.Lines();
-    EXPECT_TRUE(TakeNotice(shown, W("dest/link")));
+    EXPECT_TRUE(TakeNotice(shown, W("dest/link"), true));
     // The listing order is the file system's; compare the notices as a set
     // after the question, which always comes first.
     ASSERT_EQ(shown.size(), expected.size()) << run.outcome;
@@ -342,10 +341,11 @@ TEST_F(WineTest, AYesSendsTheRootToTheBinButNoLinkNorWhereItLeads) {
     const struct {
         const char* link;
         const char* target;
-    } links[] = {{"dest/full", "outside/full"},
-                 {"dest/empty", "outside/empty"},
-                 {"dest/file-link.txt", "outside/target.txt"},
-                 {"dest/holder/link.txt", "outside/target.txt"}};
+        bool folder;  // named a folder in its notice
+    } links[] = {{"dest/full", "outside/full", true},
+                 {"dest/empty", "outside/empty", true},
+                 {"dest/file-link.txt", "outside/target.txt", false},
+                 {"dest/holder/link.txt", "outside/target.txt", false}};
     for (const auto& l : links) {
         ASSERT_EQ(::symlink((dir / l.target).c_str(), (dir / l.link).c_str()), 0);
     }
@@ -353,7 +353,7 @@ TEST_F(WineTest, AYesSendsTheRootToTheBinButNoLinkNorWhereItLeads) {
     Settings(1, "0", "0", "5");
     Lines shown = Run(W("dest") + " " + kForm1, "Y").Lines();
     for (const auto& l : links) {
-        EXPECT_TRUE(TakeNotice(shown, W(l.link))) << l.link;
+        EXPECT_TRUE(TakeNotice(shown, W(l.link), l.folder)) << l.link;
         char target[4096] = {};
         EXPECT_GT(::readlink((dir / l.link).c_str(), target, sizeof target - 1), 0) << l.link;
         EXPECT_EQ(target, dir / l.target);

@@ -43,6 +43,8 @@ bool ReadListing(HANDLE listing, std::uint64_t volume, std::vector<ListedEntry>&
                 entry.kind = (a & FILE_ATTRIBUTE_REPARSE_POINT) ? EntryKind::kLink
                              : (a & FILE_ATTRIBUTE_DIRECTORY)   ? EntryKind::kFolder
                                                                 : EntryKind::kFile;
+                entry.folder_link = entry.kind == EntryKind::kLink &&
+                                    (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
                 entry.hidden =
                     (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kVolumeAttribute)) != 0;
                 entry.id = FolderId{volume, static_cast<std::uint64_t>(info->FileId.QuadPart)};
