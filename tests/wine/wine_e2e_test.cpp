@@ -529,7 +529,9 @@ TEST_F(WineTest, AUtf8SettingsFileNamesAJapaneseLogFolder) {
 // Another program holds the settings file open for reading and writing and
 // lets others write it too (an editor, a sync client): Windows refuses to
 // replace it, so it is rewritten in place, every byte but the handle kept.
-TEST_F(WineTest, ASettingsFileHeldWithWriteSharingIsRewrittenInPlace) {
+// A settings file that is a Unix symbolic link to a file, which Wine shows
+// as a plain file, is rewritten where it leads, and the link stays.
+TEST_F(WineTest, ASettingsFileHeldWithWriteSharingOrALinkIsRewrittenWhereItIs) {
     Thread("5ch/news", "123", "posts", "TITLE=t\r\n");
     WriteBytes(ini(), SettingsText(W("logs")).ShowTitle("0").Handle("5").Bytes() + "User=1\r\n");
     std::string handle;
@@ -541,6 +543,20 @@ TEST_F(WineTest, ASettingsFileHeldWithWriteSharingIsRewrittenInPlace) {
     EXPECT_EQ(ReadBytes(ini()), SettingsText(W("logs")).ShowTitle("0").Bytes() + "User=1\r\n");
     EXPECT_EQ(ListNames(dir / "prog"), (Lines{"Quenbrook.exe", "Quenbrook.ini"}));
     EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), "posts");
+
+    WriteBytes(dir / "real.ini", SettingsText(W("logs")).ShowTitle("0").Handle("6").Bytes());
+    ::unlink(ini().c_str());
+    ASSERT_EQ(::symlink((dir / "real.ini").c_str(), ini().c_str()), 0);
+    MakeFolders(dir / "empty");
+    const WineRun linked = Run(W("empty") + " " + kForm1);
+    EXPECT_EQ(linked.outcome, "exit code 0");
+    EXPECT_EQ(linked.Lines(), Lines{});
+    char target[4096] = {};
+    EXPECT_GT(::readlink(ini().c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(target, dir / "real.ini");
+    EXPECT_EQ(ReadBytes(dir / "real.ini"), SettingsText(W("logs")).ShowTitle("0").Bytes());
+    EXPECT_EQ(ListNames(dir / "prog"), (Lines{"Quenbrook.exe", "Quenbrook.ini"}));
+    EXPECT_EQ(ReadBytes(dir / "empty/5ch/news/123.dat"), "posts");
 }
 
 TEST_F(WineTest, AnyLocaleShowsTheSameTextsAndHandlesJapanesePaths) {
