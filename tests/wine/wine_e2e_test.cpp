@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -22,6 +23,36 @@ using Lines = std::vector<std::string>;
 
 const char* kForm1 = "http://sv.5ch.net/test/read.cgi/news/123/l50";
 const char* kForm2 = "http://kanto.machi.to/bbs/read.pl?BBS=tokyo&KEY=456&LAST=100";
+
+// Under Wine a plain path "...\nul.txt" names /dev/null, and the suite runs
+// as root: a program that gave such a path to the system would delete the
+// host's /dev/null. When the guard ends, a /dev/null that is no longer the
+// null device is put back (character device 1, 3, mode 0666) and the test
+// fails, loudly.
+class NullDeviceGuard {
+public:
+    explicit NullDeviceGuard(const char* path = "/dev/null") : path_(path) {}
+    NullDeviceGuard(const NullDeviceGuard&) = delete;
+    NullDeviceGuard& operator=(const NullDeviceGuard&) = delete;
+    ~NullDeviceGuard() {
+        struct stat st;
+        if (::lstat(path_, &st) == 0 && S_ISCHR(st.st_mode) && st.st_rdev == makedev(1, 3)) {
+            return;
+        }
+        ::unlink(path_);
+        const mode_t mask = ::umask(0);
+        const bool back = ::mknod(path_, S_IFCHR | 0666, makedev(1, 3)) == 0;
+        ::umask(mask);
+        ADD_FAILURE() << "\n!!!!!!!! " << path_ << " WAS NO LONGER THE NULL DEVICE: the program "
+                      << "reached it through a plain path. "
+                      << (back ? "It has been put back." : "IT COULD NOT BE PUT BACK: run "
+                                                           "mknod -m 666 /dev/null c 1 3")
+                      << " !!!!!!!!";
+    }
+
+private:
+    const char* path_;
+};
 
 class WineTest : public ::testing::Test {
 protected:
@@ -318,6 +349,7 @@ TEST_F(WineTest, AFileThatCannotBeDeletedAndALinkInTheRoot) {
 // This thread's log file, a link to a file in the root, keeps that file
 // there, although Wine can read no link: known by what it leads to.
 TEST_F(WineTest, AYesSendsTheRootToTheBinButNoLinkNorWhereItLeads) {
+    const NullDeviceGuard null_device;  // for dest/nul.txt
     Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
     MakeFolders(dir / "dest/keep");
     WriteBytes(dir / "dest/keep/123.dat", "linked posts");
