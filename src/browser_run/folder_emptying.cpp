@@ -92,7 +92,7 @@ private:
     // cannot go whole.
     void Stays(const ListedEntry& entry) {
         Notice(display_ + kPathSeparator + DisplayName(entry.name),
-               entry.kind == EntryKind::kFolder);
+               entry.kind == EntryKind::kFolder || entry.folder_link);
         levels_.back().clean = false;
     }
 
@@ -131,7 +131,8 @@ private:
     void GoDown(const ListedEntry& entry, bool deleting) {
         OpenFolder child;
         FolderId id;
-        switch (OpenChildFolder(levels_.back().folder, entry.name, child, id)) {
+        const Level& level = levels_.back();
+        switch (OpenChildFolder(level.folder, level.id, entry.name, child, id)) {
             case ChildFolder::kOpened:
                 break;
             case ChildFolder::kMountPoint:

@@ -27,6 +27,11 @@ struct ListedEntry {
     EntryKind kind;     // the entry itself, a link never followed
     bool hidden;        // hidden or system (POSIX: the name begins with '.')
     FolderId id;        // the entry itself (its volume: the listed folder's)
+    // A link that the system shows as a folder, and a notice names so
+    // (Windows: a reparse point with the directory attribute, such as a
+    // junction or a symbolic link to a folder; POSIX: never, a link is a
+    // file).
+    bool folder_link = false;
 };
 
 // Every entry of the open folder `folder`, whose identity is `folder_id`,
@@ -43,10 +48,13 @@ enum class ChildFolder {
     kNotAFolder,   // it is no plain folder (any more): a link, a file
     kUnavailable,  // it cannot be opened or listed (no search permission, gone)
 };
-// Opens the child folder `name` of `parent` itself, never following a link,
-// so that what is then removed below it is what the walk looks at now.
-ChildFolder OpenChildFolder(OpenFolder parent, const SystemString& name, OpenFolder& child,
-                            FolderId& id);
+// Opens the child folder `name` of `parent`, whose identity is `parent_id`,
+// itself, never following a link, so that what is then removed below it is
+// what the walk looks at now. A folder opened is on its parent's volume:
+// one where another volume begins is a mount point (on Windows a reparse
+// point, and so no plain folder), never opened.
+ChildFolder OpenChildFolder(OpenFolder parent, const FolderId& parent_id,
+                            const SystemString& name, OpenFolder& child, FolderId& id);
 
 // Opens the folder that the child `name` of `parent` leads to as the system
 // resolves it, links followed and mounts crossed: to know the folders the

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -22,6 +23,36 @@ using Lines = std::vector<std::string>;
 
 const char* kForm1 = "http://sv.5ch.net/test/read.cgi/news/123/l50";
 const char* kForm2 = "http://kanto.machi.to/bbs/read.pl?BBS=tokyo&KEY=456&LAST=100";
+
+// Under Wine a plain path "...\nul.txt" names /dev/null, and the suite runs
+// as root: a program that gave such a path to the system would delete the
+// host's /dev/null. When the guard ends, a /dev/null that is no longer the
+// null device is put back (character device 1, 3, mode 0666) and the test
+// fails, loudly.
+class NullDeviceGuard {
+public:
+    explicit NullDeviceGuard(const char* path = "/dev/null") : path_(path) {}
+    NullDeviceGuard(const NullDeviceGuard&) = delete;
+    NullDeviceGuard& operator=(const NullDeviceGuard&) = delete;
+    ~NullDeviceGuard() {
+        struct stat st;
+        if (::lstat(path_, &st) == 0 && S_ISCHR(st.st_mode) && st.st_rdev == makedev(1, 3)) {
+            return;
+        }
+        ::unlink(path_);
+        const mode_t mask = ::umask(0);
+        const bool back = ::mknod(path_, S_IFCHR | 0666, makedev(1, 3)) == 0;
+        ::umask(mask);
+        ADD_FAILURE() << "\n!!!!!!!! " << path_ << " WAS NO LONGER THE NULL DEVICE: the program "
+                      << "reached it through a plain path. "
+                      << (back ? "It has been put back." : "IT COULD NOT BE PUT BACK: run "
+                                                           "mknod -m 666 /dev/null c 1 3")
+                      << " !!!!!!!!";
+    }
+
+private:
+    const char* path_;
+};
 
 class WineTest : public ::testing::Test {
 protected:
@@ -60,18 +91,17 @@ protected:
     // The settings line that has the emptying delete for good.
     void WithoutBin() { WriteBytes(ini(), ReadBytes(ini()) + "UseRcyBin=0\r\n"); }
 
-    // Takes the notice for `path` (Windows) that could not be deleted out
-    // of `shown`, whichever word it names the entry with: a link.
-    static bool TakeNotice(Lines& shown, const std::string& path) {
-        const std::string tail = "'" + path + "' を削除できませんでした。";
-        for (auto line = shown.begin(); line != shown.end(); ++line) {
-            if (line->size() > tail.size() &&
-                line->compare(line->size() - tail.size(), tail.size(), tail) == 0) {
-                shown.erase(line);
-                return true;
-            }
-        }
-        return false;
+    // Takes the notice that the link `path` (Windows) could not be deleted
+    // out of `shown`, wherever it stands: a folder's when Wine lists the
+    // link as one (a Unix link to a folder), else a file's.
+    static bool TakeNotice(Lines& shown, const std::string& path, bool folder) {
+        const std::string notice = std::string("Quenbrook [e] ") +
+                                   (folder ? "フォルダ" : "ファイル") + " '" + path +
+                                   "' を削除できませんでした。";
+        const auto line = std::find(shown.begin(), shown.end(), notice);
+        if (line == shown.end()) return false;
+        shown.erase(line);
+        return true;
     }
 
     // Runs with the arguments after the program token, as typed.
@@ -293,7 +323,7 @@ TEST_F(WineTest, AFileThatCannotBeDeletedAndALinkInTheRoot) {
         "Quenbrook [e] フォルダ '" + W("dest/old") + "' を削除できませんでした。",
     };
     Lines shown = run.Lines();
-    EXPECT_TRUE(TakeNotice(shown, W("dest/link")));
+    EXPECT_TRUE(TakeNotice(shown, W("dest/link"), true));
     // The listing order is the file system's; compare the notices as a set
     // after the question, which always comes first.
     ASSERT_EQ(shown.size(), expected.size()) << run.outcome;
@@ -319,6 +349,7 @@ TEST_F(WineTest, AFileThatCannotBeDeletedAndALinkInTheRoot) {
 // This thread's log file, a link to a file in the root, keeps that file
 // there, although Wine can read no link: known by what it leads to.
 TEST_F(WineTest, AYesSendsTheRootToTheBinButNoLinkNorWhereItLeads) {
+    const NullDeviceGuard null_device;  // for dest/nul.txt
     Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
     MakeFolders(dir / "dest/keep");
     WriteBytes(dir / "dest/keep/123.dat", "linked posts");
@@ -342,10 +373,11 @@ TEST_F(WineTest, AYesSendsTheRootToTheBinButNoLinkNorWhereItLeads) {
     const struct {
         const char* link;
         const char* target;
-    } links[] = {{"dest/full", "outside/full"},
-                 {"dest/empty", "outside/empty"},
-                 {"dest/file-link.txt", "outside/target.txt"},
-                 {"dest/holder/link.txt", "outside/target.txt"}};
+        bool folder;  // named a folder in its notice
+    } links[] = {{"dest/full", "outside/full", true},
+                 {"dest/empty", "outside/empty", true},
+                 {"dest/file-link.txt", "outside/target.txt", false},
+                 {"dest/holder/link.txt", "outside/target.txt", false}};
     for (const auto& l : links) {
         ASSERT_EQ(::symlink((dir / l.target).c_str(), (dir / l.link).c_str()), 0);
     }
@@ -353,7 +385,7 @@ TEST_F(WineTest, AYesSendsTheRootToTheBinButNoLinkNorWhereItLeads) {
     Settings(1, "0", "0", "5");
     Lines shown = Run(W("dest") + " " + kForm1, "Y").Lines();
     for (const auto& l : links) {
-        EXPECT_TRUE(TakeNotice(shown, W(l.link))) << l.link;
+        EXPECT_TRUE(TakeNotice(shown, W(l.link), l.folder)) << l.link;
         char target[4096] = {};
         EXPECT_GT(::readlink((dir / l.link).c_str(), target, sizeof target - 1), 0) << l.link;
         EXPECT_EQ(target, dir / l.target);
@@ -529,7 +561,9 @@ TEST_F(WineTest, AUtf8SettingsFileNamesAJapaneseLogFolder) {
 // Another program holds the settings file open for reading and writing and
 // lets others write it too (an editor, a sync client): Windows refuses to
 // replace it, so it is rewritten in place, every byte but the handle kept.
-TEST_F(WineTest, ASettingsFileHeldWithWriteSharingIsRewrittenInPlace) {
+// A settings file that is a Unix symbolic link to a file, which Wine shows
+// as a plain file, is rewritten where it leads, and the link stays.
+TEST_F(WineTest, ASettingsFileHeldWithWriteSharingOrALinkIsRewrittenWhereItIs) {
     Thread("5ch/news", "123", "posts", "TITLE=t\r\n");
     WriteBytes(ini(), SettingsText(W("logs")).ShowTitle("0").Handle("5").Bytes() + "User=1\r\n");
     std::string handle;
@@ -541,6 +575,20 @@ TEST_F(WineTest, ASettingsFileHeldWithWriteSharingIsRewrittenInPlace) {
     EXPECT_EQ(ReadBytes(ini()), SettingsText(W("logs")).ShowTitle("0").Bytes() + "User=1\r\n");
     EXPECT_EQ(ListNames(dir / "prog"), (Lines{"Quenbrook.exe", "Quenbrook.ini"}));
     EXPECT_EQ(ReadBytes(dir / "dest/5ch/news/123.dat"), "posts");
+
+    WriteBytes(dir / "real.ini", SettingsText(W("logs")).ShowTitle("0").Handle("6").Bytes());
+    ::unlink(ini().c_str());
+    ASSERT_EQ(::symlink((dir / "real.ini").c_str(), ini().c_str()), 0);
+    MakeFolders(dir / "empty");
+    const WineRun linked = Run(W("empty") + " " + kForm1);
+    EXPECT_EQ(linked.outcome, "exit code 0");
+    EXPECT_EQ(linked.Lines(), Lines{});
+    char target[4096] = {};
+    EXPECT_GT(::readlink(ini().c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(target, dir / "real.ini");
+    EXPECT_EQ(ReadBytes(dir / "real.ini"), SettingsText(W("logs")).ShowTitle("0").Bytes());
+    EXPECT_EQ(ListNames(dir / "prog"), (Lines{"Quenbrook.exe", "Quenbrook.ini"}));
+    EXPECT_EQ(ReadBytes(dir / "empty/5ch/news/123.dat"), "posts");
 }
 
 TEST_F(WineTest, AnyLocaleShowsTheSameTextsAndHandlesJapanesePaths) {

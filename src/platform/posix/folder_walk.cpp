@@ -82,10 +82,10 @@ bool ListOpenFolder(OpenFolder folder, const FolderId& folder_id,
     return complete;
 }
 
-ChildFolder OpenChildFolder(OpenFolder parent, const SystemString& name, OpenFolder& child,
-                            FolderId& id) {
+ChildFolder OpenChildFolder(OpenFolder parent, const FolderId& parent_id,
+                            const SystemString& name, OpenFolder& child, FolderId& id) {
     const char* n = name.c_str();
-    struct stat st, up;
+    struct stat st;
     const int fd = System().openat(Fd(parent), n, kFolderFlags | O_NOFOLLOW, 0);
     if (fd < 0) {
         // Looked at by its name: a folder that cannot be opened is still
@@ -97,14 +97,14 @@ ChildFolder OpenChildFolder(OpenFolder parent, const SystemString& name, OpenFol
         id = IdOf(st);
         return ChildFolder::kUnavailable;
     }
-    if (System().fstat(fd, &st) != 0 || System().fstat(Fd(parent), &up) != 0) {
+    if (System().fstat(fd, &st) != 0) {
         System().close(fd);
         return ChildFolder::kUnavailable;
     }
     id = IdOf(st);
     // What is mounted there (another file system, or a folder from
     // elsewhere, even the log folder) is not the root's to empty.
-    if (IsMountRoot(fd, st, up.st_dev)) {
+    if (IsMountRoot(fd, st, static_cast<dev_t>(parent_id.volume))) {
         System().close(fd);
         return ChildFolder::kMountPoint;
     }

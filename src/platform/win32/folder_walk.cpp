@@ -43,6 +43,8 @@ bool ReadListing(HANDLE listing, std::uint64_t volume, std::vector<ListedEntry>&
                 entry.kind = (a & FILE_ATTRIBUTE_REPARSE_POINT) ? EntryKind::kLink
                              : (a & FILE_ATTRIBUTE_DIRECTORY)   ? EntryKind::kFolder
                                                                 : EntryKind::kFile;
+                entry.folder_link = entry.kind == EntryKind::kLink &&
+                                    (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
                 entry.hidden =
                     (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kVolumeAttribute)) != 0;
                 entry.id = FolderId{volume, static_cast<std::uint64_t>(info->FileId.QuadPart)};
@@ -83,8 +85,8 @@ bool ListOpenFolder(OpenFolder folder, const FolderId& folder_id,
     return true;
 }
 
-ChildFolder OpenChildFolder(OpenFolder parent, const SystemString& name, OpenFolder& child,
-                            FolderId& id) {
+ChildFolder OpenChildFolder(OpenFolder parent, const FolderId& parent_id,
+                            const SystemString& name, OpenFolder& child, FolderId& id) {
     child.value = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
     std::wstring parent_path;
     if (!NameOf(Handle(parent), parent_path)) return ChildFolder::kUnavailable;
@@ -106,10 +108,13 @@ ChildFolder OpenChildFolder(OpenFolder parent, const SystemString& name, OpenFol
         CloseHandle(h);
         return ChildFolder::kNotAFolder;
     }
-    if (!IdOf(h, id)) {
+    // Its volume is its parent's (the costly query is never asked here).
+    std::uint64_t index = 0;
+    if (!FileIndexOf(h, index)) {
         CloseHandle(h);
         return ChildFolder::kUnavailable;
     }
+    id = FolderId{parent_id.volume, index};
     child.value = reinterpret_cast<std::intptr_t>(h);
     return ChildFolder::kOpened;
 }

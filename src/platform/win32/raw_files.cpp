@@ -83,21 +83,43 @@ void DiscardFile(FileHandle file, const std::string& path) {
     DeleteFileW(long_path.wide());
 }
 
+namespace {
+
+// Whether `h`, opened as `path` with links followed, is the entry of that
+// name itself: Wine shows a Unix symbolic link to a file as a plain file,
+// opened as its target, which only the name the handle has on its volume
+// tells from the entry. (A folder link on the way leads both the folder's
+// name and the file's to the same place.)
+bool IsFileItself(HANDLE h, const LongPath& path) {
+    const std::size_t cut = path.text().find_last_of(L'\\');
+    const HANDLE folder = OpenForIdentity(LongPathOf(path.text().substr(0, cut)));
+    if (folder == INVALID_HANDLE_VALUE) return false;
+    std::wstring folder_name;
+    const bool itself =
+        NameOf(folder, folder_name) && IsEntryItself(h, folder_name, path.text().substr(cut + 1));
+    CloseHandle(folder);
+    return itself;
+}
+
+}  // namespace
+
 std::string FinalFilePath(const std::string& path) {
     const LongPath long_path = LongPathOf(path);
     const DWORD attributes = GetFileAttributesW(long_path.wide());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        return path;
-    }
+    if (attributes == INVALID_FILE_ATTRIBUTES) return path;
     const HANDLE h = CreateFileW(long_path.wide(), 0,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         // A dangling link: the entry itself is what a rewrite replaces.
         if (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND) {
             return path;
         }
         RaiseLastError();
+    }
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsFileItself(h, long_path)) {
+        CloseHandle(h);
+        return path;
     }
     std::wstring final_path;
     const bool found = FinalPath(h, final_path);
