@@ -318,4 +318,28 @@ TEST_F(SystemFaultTest, AFolderMovedAwayWhileEmptiedStopsTheEmptying) {
     EXPECT_EQ(TrashedPaths(box.data()), Texts{});
 }
 
+// While the destination folder is created, another program puts a link to
+// another site's folder of the log folder where the site's folder was to be
+// made: the look after the creation refuses to copy there.
+std::string linked_site, link_target;
+int LinkInsteadOfFolder(const char* path, mode_t mode) {
+    if (path == linked_site) return ::symlink(link_target.c_str(), path);
+    return ::mkdir(path, mode);
+}
+
+TEST_F(SystemFaultTest, ALinkPutOnTheWayWhileTheDestinationIsCreatedIsRefused) {
+    WriteBytes(box.ini(), SettingsBytes());
+    box.AddThread({"other.site", "news", "123", "another site's thread", "TITLE=o\r\n"});
+    const Tree logs = Snapshot(box.logs());
+    linked_site = box.root() + "/sv.5ch.net";
+    link_target = box.logs() + "/other.site";
+    const qb::SystemCalls saved = qb::System();
+    qb::System().mkdir = LinkInsteadOfFolder;
+    EXPECT_EQ(box.Run({box.root(), kUrl}), 0);
+    qb::System() = saved;
+    EXPECT_EQ(box.Texts(), Texts{"ログファイルのコピー中に、エラーが発生しました。"});
+    EXPECT_TRUE(Snapshot(box.logs()) == logs) << "the log folder changed";
+    EXPECT_EQ(ReadBytes(box.ini()), SettingsBytes());
+}
+
 }  // namespace
