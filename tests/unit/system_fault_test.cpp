@@ -318,16 +318,19 @@ TEST_F(SystemFaultTest, AFolderMovedAwayWhileEmptiedStopsTheEmptying) {
     EXPECT_EQ(TrashedPaths(box.data()), Texts{});
 }
 
-// While the destination folder is created, another program puts a link to
-// another site's folder of the log folder where the site's folder was to be
-// made: the look after the creation refuses to copy there.
+// Another program changes the way to the copies while the run goes on: the
+// copy is refused, and nothing is written into the log folder. First a link
+// to another site's folder of the log folder, put where the site's folder
+// was being made: the look after the creation refuses it. Then a root given
+// relative to the current folder, moved away while the question waits:
+// the walk up from where the copies would go finds no folder at all.
 std::string linked_site, link_target;
 int LinkInsteadOfFolder(const char* path, mode_t mode) {
     if (path == linked_site) return ::symlink(link_target.c_str(), path);
     return ::mkdir(path, mode);
 }
 
-TEST_F(SystemFaultTest, ALinkPutOnTheWayWhileTheDestinationIsCreatedIsRefused) {
+TEST_F(SystemFaultTest, TheWayToTheCopiesChangedMeanwhileIsRefused) {
     WriteBytes(box.ini(), SettingsBytes());
     box.AddThread({"other.site", "news", "123", "another site's thread", "TITLE=o\r\n"});
     const Tree logs = Snapshot(box.logs());
@@ -340,6 +343,19 @@ TEST_F(SystemFaultTest, ALinkPutOnTheWayWhileTheDestinationIsCreatedIsRefused) {
     EXPECT_EQ(box.Texts(), Texts{"ログファイルのコピー中に、エラーが発生しました。"});
     EXPECT_TRUE(Snapshot(box.logs()) == logs) << "the log folder changed";
     EXPECT_EQ(ReadBytes(box.ini()), SettingsBytes());
+
+    ASSERT_EQ(::unlink(linked_site.c_str()), 0);
+    WriteBytes(box.root() + "/old.txt", "x");
+    box.ui.while_asking = [&] { ::rename(box.root().c_str(), (box.dir / "moved").c_str()); };
+    char cwd[4096];
+    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(::chdir(box.dir.path().c_str()), 0);
+    EXPECT_EQ(box.Run({"dest", kUrl}), 0);
+    ASSERT_EQ(::chdir(cwd), 0);
+    EXPECT_EQ(box.Texts(), (Texts{"ログをコピーする前に、コピー先フォルダ 'dest' の中身を空にしますか？",
+                                  "ログファイルのコピー中に、エラーが発生しました。"}));
+    EXPECT_FALSE(Exists(box.root()));
+    EXPECT_EQ(ListNames(box.dir / "moved"), Texts{"old.txt"});
 }
 
 }  // namespace
