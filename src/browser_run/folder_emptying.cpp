@@ -47,12 +47,12 @@ public:
         Level top;
         top.folder = root;
         top.deleting = bin_ == nullptr;
-        if (!FolderIdOf(root, top.id)) return;
-        if (IsKept(top.id)) {
+        if (!FolderIdOf(root, top.id) || IsKept(top.id) ||
+            !ListOpenFolder(root, top.id, top.entries)) {
+            // Nothing in it can go: the root stays, with its notice.
             Notice(display_, true);
             return;
         }
-        if (!ListOpenFolder(root, top.id, top.entries)) return;
         levels_.push_back(std::move(top));
         for (;;) {
             Level& level = levels_.back();
