@@ -19,6 +19,8 @@ bool FolderHasEntries(OpenFolder folder);
 // `display_root`. Hidden and system entries are never touched, a link is
 // removed as a link and never entered, a mount point is never entered, and
 // an entry whose identity is one of `kept` is neither entered nor removed.
+// A root that is kept itself, or that cannot be told or listed, keeps
+// everything, with one notice for it.
 // With a bin, what may go is sent to it, a folder in one piece when nothing
 // below it stays; what the bin does not take is removed for good. Without
 // one (`bin` null), everything is removed for good as it is met.

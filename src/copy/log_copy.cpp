@@ -27,12 +27,11 @@ bool FoundIn(const FolderPlace& place, const FolderPlace& outer) {
     return relation == Relation::kSame || relation == Relation::kInside;
 }
 
-// Whether `place` may be `outer` or lie inside it: unless it is ruled out,
-// because `place` holds `outer`, or because the walk up from `place`
-// reached the top without meeting `outer`.
+// Whether `place` may be `outer` or lie inside it: unless the walk up from
+// `place` reached the top without meeting `outer`. (`outer` is a folder
+// without its parents, so nothing can show that `place` holds it.)
 bool MayLieIn(const FolderPlace& place, const FolderPlace& outer) {
     if (FoundIn(place, outer)) return true;
-    if (Relate(place, outer) == Relation::kHolds) return false;
     return !place.complete || outer.chain.empty();
 }
 

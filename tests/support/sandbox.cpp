@@ -1,9 +1,18 @@
 #include "support/sandbox.h"
 
+#include <gtest/gtest.h>
+
 #include "app/run_driver.h"
 #include "support/settings_text.h"
 
 namespace qbtest {
+
+namespace {
+
+// The descriptors open in this process, by number.
+std::vector<std::string> OpenDescriptors() { return ListNames("/proc/self/fd"); }
+
+}  // namespace
 
 Sandbox::Sandbox(const std::string& under) : dir(under), data_home_("XDG_DATA_HOME", data()) {
     MakeFolders(dir / "prog");
@@ -27,7 +36,10 @@ int RunQuenbrook(const std::vector<std::string>& args, const std::string& progra
     qb::ProgramInput input;
     input.args = args;
     input.program_path = program_path;
-    return qb::RunQuenbrook(input, ui);
+    const std::vector<std::string> open = OpenDescriptors();
+    const int code = qb::RunQuenbrook(input, ui);
+    EXPECT_EQ(OpenDescriptors(), open) << "a run left descriptors open";
+    return code;
 }
 
 int Sandbox::Run(const std::vector<std::string>& args) {

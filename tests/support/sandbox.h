@@ -21,7 +21,8 @@ struct ThreadLog {
 };
 
 // Runs the program logic once with these arguments, every text exact, as
-// the program at `program_path` would; returns the exit code.
+// the program at `program_path` would, and checks that it leaves no
+// descriptor open; returns the exit code.
 int RunQuenbrook(const std::vector<std::string>& args, const std::string& program_path,
                  qb::UserFacing& ui);
 

@@ -595,6 +595,9 @@ TEST_F(BrowserRunTest, AYesAfterAnotherRunSavedTheHandleDeletesNothing) {
     EXPECT_EQ(box.Texts(), Texts{Question()});  // no notice of its own
     EXPECT_EQ(ListNames(box.root()), Texts{"sv.5ch.net"});
     EXPECT_EQ(ReadBytes(box.root() + "/sv.5ch.net/news/123.dat"), "posts");
+    // What the second run emptied, and not its copy, which the first run
+    // would copy again byte for byte.
+    EXPECT_EQ(TrashedPaths(box.data()), (Texts{box.root() + "/old", box.root() + "/top.txt"}));
     EXPECT_EQ(SavedHandle(box.ini()), "42");
     // A handle saved meanwhile that is another one does not hold the yes back.
     MakeFolders(box.root() + "/old");

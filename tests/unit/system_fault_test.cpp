@@ -396,4 +396,132 @@ TEST(SystemSeamTest, FailsTheChosenCallsAndAnswersAsSet) {
     EXPECT_THROW(faults.Fail("no such call", EIO), std::invalid_argument);
 }
 
+// After the yes, whatever the emptying then finds. A root it cannot tell
+// or list, or that has become a kept folder meanwhile (the thread's .dat now
+// a link to it), keeps everything, with its one notice. A folder of the
+// root that the walk finds replaced, as it opens it, by a kept folder (an
+// empty board's folder of the log folder, moved there) stays, notice and all.
+std::string failing_at, moving_in;
+qb::SystemCalls calls_before;
+std::string PathOfFd(int fd) {
+    char buffer[4096];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), buffer, sizeof buffer);
+    return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+bool FailsOnce(int fd) {
+    if (failing_at.empty() || PathOfFd(fd) != failing_at) return false;
+    failing_at.clear();
+    errno = EIO;
+    return true;
+}
+int FstatFailingOnce(int fd, struct stat* st) { return FailsOnce(fd) ? -1 : calls_before.fstat(fd, st); }
+int ListingFailingOnce(int dir, const char* path, int flags, mode_t mode) {
+    if (std::string(path) == "." && FailsOnce(dir)) return -1;
+    return calls_before.openat(dir, path, flags, mode);
+}
+int KeptFolderMovedIn(int dir, const char* path, int flags, mode_t mode) {
+    if (!moving_in.empty() && PathOfFd(dir) + "/" + path == failing_at) {
+        ::rename(failing_at.c_str(), (failing_at + "-elsewhere").c_str());
+        ::rename(moving_in.c_str(), failing_at.c_str());
+        moving_in.clear();
+    }
+    return calls_before.openat(dir, path, flags, mode);
+}
+
+TEST_F(SystemFaultTest, WhatTheEmptyingFindsAfterTheYes) {
+    const struct {
+        const char* what;
+        std::function<void(Sandbox&)> meanwhile;  // while the question waits
+        std::string stays;                         // the folder with the notice, below the root
+        bool copied;
+        Texts left;     // in the root afterwards
+        Texts trashed;  // below the root
+    } cases[] = {
+        {"the root cannot be told",
+         [](Sandbox& run) { failing_at = run.root(); qb::System().fstat = FstatFailingOnce; },
+         "", true, {"old", "sv.5ch.net", "top.txt"}, {}},
+        {"the root cannot be listed",
+         [](Sandbox& run) { failing_at = run.root(); qb::System().openat = ListingFailingOnce; },
+         "", true, {"old", "sv.5ch.net", "top.txt"}, {}},
+        {"the root is now where the thread's .dat leads",
+         [](Sandbox& run) {
+             const std::string dat = run.logs() + "/sv.5ch.net/news/123.dat";
+             ::rename(dat.c_str(), (run.dir / "123.dat").c_str());
+             ::symlink(run.root().c_str(), dat.c_str());
+         },
+         "", false, {"old", "sv.5ch.net", "top.txt"}, {}},
+        {"a kept folder is moved in as the walk opens a folder",
+         [](Sandbox& run) {
+             failing_at = run.root() + "/old";
+             moving_in = run.logs() + "/sv.5ch.net/empty";
+             qb::System().openat = KeptFolderMovedIn;
+         },
+         "/old", true, {"old", "old-elsewhere", "sv.5ch.net"}, {"/top.txt"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Sandbox run;
+        run.AddThread({"sv.5ch.net", "news", "123", "posts", "TITLE=t\r\n"});
+        MakeFolders(run.logs() + "/sv.5ch.net/empty");
+        MakeFolders(run.root() + "/old");
+        WriteBytes(run.root() + "/old/1.dat", "x");
+        WriteBytes(run.root() + "/top.txt", "x");
+        WriteBytes(run.ini(), SettingsText(run.logs()).Generation("1").ShowTitle("0").Bytes());
+        run.ui.window = 42;
+        run.ui.answers = {true};
+        calls_before = qb::System();
+        run.ui.while_asking = [&] { c.meanwhile(run); };
+        EXPECT_EQ(run.Run({run.root(), kUrl}), 0);
+        qb::System() = calls_before;
+        Texts expected = {"ログをコピーする前に、コピー先フォルダ '" + run.root() + "' の中身を空にしますか？",
+                          "フォルダ '" + run.root() + c.stays + "' を削除できませんでした。"};
+        if (!c.copied) expected.push_back("ログファイルのコピー中に、エラーが発生しました。");
+        EXPECT_EQ(run.Texts(), expected);
+        EXPECT_EQ(ListNames(run.root()), c.left);
+        Texts trashed;
+        for (const std::string& name : c.trashed) trashed.push_back(run.root() + name);
+        EXPECT_EQ(TrashedPaths(run.data()), trashed);
+    }
+}
+
+// Another program changes the way to the copies while the run goes on: the
+// copy is refused, and nothing is written into the log folder. First a link
+// to another site's folder of the log folder, put where the site's folder
+// was being made: the look after the creation refuses it. Then a root given
+// relative to the current folder, moved away while the question waits:
+// the walk up from where the copies would go finds no folder at all.
+std::string linked_site, link_target;
+int LinkInsteadOfFolder(const char* path, mode_t mode) {
+    if (path == linked_site) return ::symlink(link_target.c_str(), path);
+    return ::mkdir(path, mode);
+}
+
+TEST_F(SystemFaultTest, TheWayToTheCopiesChangedMeanwhileIsRefused) {
+    WriteBytes(box.ini(), SettingsBytes());
+    box.AddThread({"other.site", "news", "123", "another site's thread", "TITLE=o\r\n"});
+    const Tree logs = Snapshot(box.logs());
+    linked_site = box.root() + "/sv.5ch.net";
+    link_target = box.logs() + "/other.site";
+    const qb::SystemCalls saved = qb::System();
+    qb::System().mkdir = LinkInsteadOfFolder;
+    EXPECT_EQ(box.Run({box.root(), kUrl}), 0);
+    qb::System() = saved;
+    EXPECT_EQ(box.Texts(), Texts{"ログファイルのコピー中に、エラーが発生しました。"});
+    EXPECT_TRUE(Snapshot(box.logs()) == logs) << "the log folder changed";
+    EXPECT_EQ(ReadBytes(box.ini()), SettingsBytes());
+
+    ASSERT_EQ(::unlink(linked_site.c_str()), 0);
+    WriteBytes(box.root() + "/old.txt", "x");
+    box.ui.while_asking = [&] { ::rename(box.root().c_str(), (box.dir / "moved").c_str()); };
+    char cwd[4096];
+    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(::chdir(box.dir.path().c_str()), 0);
+    EXPECT_EQ(box.Run({"dest", kUrl}), 0);
+    ASSERT_EQ(::chdir(cwd), 0);
+    EXPECT_EQ(box.Texts(), (Texts{"ログをコピーする前に、コピー先フォルダ 'dest' の中身を空にしますか？",
+                                  "ログファイルのコピー中に、エラーが発生しました。"}));
+    EXPECT_FALSE(Exists(box.root()));
+    EXPECT_EQ(ListNames(box.dir / "moved"), Texts{"old.txt"});
+}
+
 }  // namespace
