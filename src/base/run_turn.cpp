@@ -35,7 +35,15 @@ RunTurn::RunTurn(const std::string& program_folder, const std::string& root) {
     const LockOrder& first = b < a ? b : a;
     const LockOrder& second = b < a ? a : b;
     first_ = TakeRunLock(first.path);
-    if (!one) second_ = TakeRunLock(second.path);
+    if (one) return;
+    try {
+        second_ = TakeRunLock(second.path);
+    } catch (...) {
+        // A path that cannot be named to the system: the turn is not taken,
+        // and the lock already held goes back with it.
+        ReleaseRunLock(first_);
+        throw;
+    }
 }
 
 RunTurn::~RunTurn() {

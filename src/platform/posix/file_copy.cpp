@@ -119,7 +119,7 @@ void Discard(StagedCopy& copy) {
 // Copies the source into a new temporary file beside the destination, which
 // stays open for the flush and the move; or finds the copy already in place.
 // False, with nothing left behind, when either is not what a copy may use.
-bool StageCopy(const FileCopy& file, StagedCopy& copy) {
+bool StageCopy(StagedCopy& copy) {
     // Non-blocking, so that a pipe or device never holds the program up;
     // only regular files are copied.
     const int in = System().open(copy.src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
@@ -141,7 +141,8 @@ bool StageCopy(const FileCopy& file, StagedCopy& copy) {
             return copy.in_place;
         }
     }
-    RemoveStaleTemporaries(file.dst);
+    // The system's name, already converted: nothing may throw while `in` is open.
+    RemoveStaleTemporariesOf(copy.dst);
     const bool ok =
         CreateCopyTemp(FolderOfSystemPath(copy.dst), copy.dst, st.st_mode & 0777, copy.temp) &&
         CopyContent(in, copy.temp.fd);
@@ -161,7 +162,7 @@ std::size_t CopyFiles(const std::vector<FileCopy>& files) {
             StagedCopy copy;
             copy.src = SystemPath(file.src);
             copy.dst = SystemPath(file.dst);
-            if (!StageCopy(file, copy)) break;
+            if (!StageCopy(copy)) break;
             staged.push_back(copy);
         }
     } catch (const InOutError&) {

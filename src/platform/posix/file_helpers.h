@@ -49,6 +49,10 @@ std::string PrivateName(const std::string& path);
 // never opened: the next name is tried instead.
 int CreatePrivate(const std::string& path, mode_t mode, std::string& name);
 
+// RemoveStaleTemporaries for a path already named as the system names it:
+// converts nothing, so it never throws.
+void RemoveStaleTemporariesOf(const std::string& sys_path);
+
 // What a run learns of the system once and keeps to the end of the run (the
 // mount table; whether an unnamed file can be given a name), forgotten so
 // that the next run in the same process looks again.

@@ -48,8 +48,9 @@ bool ProcessRuns(pid_t pid) { return System().kill(pid, 0) == 0 || errno != ESRC
 
 }  // namespace
 
-void RemoveStaleTemporaries(const std::string& path) {
-    const std::string sys = SystemPath(path);
+void RemoveStaleTemporaries(const std::string& path) { RemoveStaleTemporariesOf(SystemPath(path)); }
+
+void RemoveStaleTemporariesOf(const std::string& sys) {
     const std::string folder = FolderOfSystemPath(sys);
     const std::string base = sys.substr(sys.rfind('/') == std::string::npos ? 0 : sys.rfind('/') + 1);
     const int fd = System().open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
