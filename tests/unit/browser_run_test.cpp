@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <iostream>
 
 #include "app/run_driver.h"
@@ -359,6 +360,9 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
         Texts left;   // what the root holds afterwards
         Texts trashed = {};  // the trash's entries by their original paths
         std::string board = "news";
+        // Run again where a listing's numbers are not the entries' own.
+        bool numbers_matter = false;
+        std::string unopenable = "";  // a folder no run may open (no permission)
     };
     const Texts both = {"ROOT/old", "ROOT/top.txt"};  // the root's own entries, whole
     const Case cases[] = {
@@ -440,6 +444,15 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
                               (box.logs() + "/other.example.com").c_str()) == 0;
          },
          {"フォルダ 'ROOT/site' を削除できませんでした。"}, true, {"site", "sv.5ch.net"}, both},
+        {"an empty board's folder in the root, linked from the log folder, that cannot be opened",
+         [](Sandbox& box) {
+             MakeFolders(box.root() + "/moved/empty");
+             return ::symlink((box.root() + "/moved/empty").c_str(),
+                              (box.logs() + "/sv.5ch.net/other").c_str()) == 0;
+         },
+         {"フォルダ 'ROOT/moved/empty' を削除できませんでした。",
+          "フォルダ 'ROOT/moved' を削除できませんでした。"}, true, {"moved", "sv.5ch.net"}, both,
+         "news", true, "/dest/moved/empty"},
         {"this thread's .dat is a link to a file in the root",
          [](Sandbox& box) {
              const std::string dat = box.logs() + "/sv.5ch.net/news/123.dat";
@@ -448,7 +461,8 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
                     ::symlink((box.root() + "/keep/123.dat").c_str(), dat.c_str()) == 0;
          },
          {"ファイル 'ROOT/keep/123.dat' を削除できませんでした。",
-          "フォルダ 'ROOT/keep' を削除できませんでした。"}, true, {"keep", "sv.5ch.net"}, both},
+          "フォルダ 'ROOT/keep' を削除できませんでした。"}, true, {"keep", "sv.5ch.net"}, both,
+         "news", true},
         {"this thread's .inf is a link to a link in the root to the real file outside",
          [](Sandbox& box) {
              const std::string inf = box.logs() + "/sv.5ch.net/news/123.inf";
@@ -458,7 +472,7 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
                     ::symlink((box.root() + "/inner.inf").c_str(), inf.c_str()) == 0;
          },
          {"ファイル 'ROOT/inner.inf' を削除できませんでした。"}, true, {"inner.inf", "sv.5ch.net"},
-         both},
+         both, "news", true},
         {"a hard link in the root to this thread's plain .dat goes: the log stays",
          [](Sandbox& box) {
              return ::link((box.logs() + "/sv.5ch.net/news/123.dat").c_str(),
@@ -475,7 +489,7 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
                     ::symlink((box.root() + "/inner.ini").c_str(), box.ini().c_str()) == 0;
          },
          {"ファイル 'ROOT/inner.ini' を削除できませんでした。"}, true, {"inner.ini", "sv.5ch.net"},
-         both},
+         both, "news", true},
         {"the root is the folder of the settings file's final target",
          [](Sandbox& box) {
              WriteBytes(box.root() + "/Quenbrook.ini", ReadBytes(box.ini()));
@@ -521,8 +535,13 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
          {"フォルダ 'ROOT/old' を削除できませんでした。"}, true, {"old", "sv.5ch.net"},
          {"ROOT/old/%E3%83%A1%E3%83%A2%201%25.txt", "ROOT/old/deeper", "ROOT/top.txt"}},
     };
+    std::vector<std::pair<const Case&, bool>> runs;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        runs.push_back({c, false});
+        if (c.numbers_matter) runs.push_back({c, true});
+    }
+    for (const auto& [c, other_numbers] : runs) {
+        SCOPED_TRACE(std::string(c.what) + (other_numbers ? ", the listing's numbers not own" : ""));
         Sandbox box;
         box.AddThread({"sv.5ch.net", c.board, "123", "posts", "TITLE=t"});
         MakeFolders(box.root() + "/old/deeper");
@@ -533,7 +552,12 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
             continue;
         }
         box.ui.answers = {true};
+        std::optional<SystemFaults> faults;
+        if (other_numbers || !c.unopenable.empty()) faults.emplace();
+        if (other_numbers) faults->ListOtherNumbers();
+        if (!c.unopenable.empty()) faults->Fail(Call::kOpenToRead, c.unopenable, EACCES);
         EXPECT_EQ(box.Run({box.root(), "http://sv.5ch.net/test/read.cgi/" + c.board + "/123"}), 0);
+        faults.reset();
         ::setenv("HOME", home.c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", "", 1);
         ::setenv("XDG_DATA_HOME", box.data().c_str(), 1);
@@ -567,7 +591,7 @@ TEST(EmptyingGuardTest, TheFoldersDownToTheLogFilesAreKept) {
     places.source_folder = dir / "logs/5ch/news";
     places.source_dat = dir / "logs/5ch/news/sub\\123.dat";
     const std::vector<qb::FolderId> kept =
-        qb::FolderFacts(places, dir / "Quenbrook.ini").Kept();
+        qb::FolderFacts(places, dir / "Quenbrook.ini").Kept().folders;
     qb::FolderId sub;
     ASSERT_TRUE(qb::FolderIdAt(dir / "logs/5ch/news/sub", sub));
     EXPECT_NE(std::find(kept.begin(), kept.end(), sub), kept.end());
