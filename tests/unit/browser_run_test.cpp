@@ -339,6 +339,12 @@ std::string Filled(const std::string& text, const Sandbox& box) {
     return filled;
 }
 
+std::string Repeated(const std::string& text, int times) {
+    std::string all;
+    while (times-- > 0) all += text;
+    return all;
+}
+
 // Folders that must stay, whatever setup leads the emptying to them: each
 // case is a setup a user may have and the boxes it must give (ROOT stands
 // for the destination root, DIR for the folder around it). A warning means
@@ -534,6 +540,12 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
          },
          {"フォルダ 'ROOT/old' を削除できませんでした。"}, true, {"old", "sv.5ch.net"},
          {"ROOT/old/%E3%83%A1%E3%83%A2%201%25.txt", "ROOT/old/deeper", "ROOT/top.txt"}},
+        {"a name no text holds, too long for the trash to keep whole, goes all the same",
+         [](Sandbox& box) {
+             WriteBytes(box.root() + "/" + std::string(255, '\x80'), "x");
+             return true;
+         },
+         {}, true, {"sv.5ch.net"}, {"ROOT/" + Repeated("%80", 255), "ROOT/old", "ROOT/top.txt"}},
     };
     std::vector<std::pair<const Case&, bool>> runs;
     for (const Case& c : cases) {

@@ -97,15 +97,19 @@ bool DeletionDate(std::string& date) {
 }
 
 // The name in the trash for the `n`th try: the entry's own name, then with
-// ".2", ".3", ... after it; cut on a character's boundary so that the info
-// file's name still fits.
+// ".2", ".3", ... after it; cut so that the info file's name still fits, on
+// a character's boundary where the name is UTF-8 (a name of other bytes is
+// cut where it must be).
 std::string TrashName(const std::string& name, int n) {
     const std::string suffix = n > 1 ? "." + std::to_string(n) : "";
     std::size_t length = name.size();
     const std::size_t room = NAME_MAX - sizeof ".trashinfo" + 1 - suffix.size();
     if (length > room) {
         length = room;
-        while (length > 0 && (static_cast<unsigned char>(name[length]) & 0xC0) == 0x80) --length;
+        for (int back = 0; back < 3 && (static_cast<unsigned char>(name[length]) & 0xC0) == 0x80;
+             ++back) {
+            --length;
+        }
     }
     return name.substr(0, length) + suffix;
 }
