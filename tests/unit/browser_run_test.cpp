@@ -16,6 +16,7 @@
 #include "base/folder_identity.h"
 #include "browser_run/browser_run_check.h"
 #include "locate/folder_facts.h"
+#include "platform/posix/system_calls.h"
 #include "support/sandbox.h"
 #include "support/settings_text.h"
 #include "support/system_faults.h"
@@ -184,6 +185,31 @@ TEST_F(BrowserRunTest, ALinkIsRemovedAsALinkAndNeverEntered) {
               (Texts{box.root() + "/holder", box.root() + "/old", box.root() + "/sv.5ch.net",
                      box.root() + "/top.txt"}));
     EXPECT_EQ(ReadBytes(outside + "/sub/precious.txt"), "keep me");
+}
+
+// A file of the root that another program makes a folder while the walk is
+// below another entry was never looked into: it stays, with its notice, and
+// nothing in it goes to the trash.
+TEST_F(BrowserRunTest, AnEntryThatBecameAFolderMeanwhileStays) {
+    static std::string changed;
+    changed = box.root() + "/top.txt";
+    const qb::SystemCalls saved = qb::System();
+    qb::System().openat = [](int dir, const char* name, int flags, mode_t mode) {
+        if (std::string(name) == "old" && !changed.empty()) {
+            ::unlink(changed.c_str());
+            MakeFolders(changed);
+            WriteBytes(changed + "/.keep", "kept");
+            changed.clear();
+        }
+        return qb::library::openat(dir, name, flags, mode);
+    };
+    box.Settings(1, "0", "0", "1");
+    box.ui.answers = {true};
+    box.Run({box.root(), kUrl});
+    qb::System() = saved;
+    EXPECT_EQ(box.Texts(), (Texts{Question(), "ファイル '" + box.root() + "/top.txt' を削除できませんでした。"}));
+    EXPECT_EQ(ReadBytes(box.root() + "/top.txt/.keep"), "kept");
+    EXPECT_EQ(TrashedPaths(box.data()), Texts{box.root() + "/old"});
 }
 
 // A file that cannot be removed (read-only, in use): one notice for it and

@@ -226,6 +226,13 @@ void SendToRecycleBin(RecycleBin bin, OpenFolder parent,
             outcome[i] = Binned::kForGood;
             continue;
         }
+        // Still what the walk looked at: a file that has become a folder or
+        // a link meanwhile was never looked into, and stays.
+        struct stat now;
+        if (System().fstatat(fd, entry.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+            S_ISLNK(now.st_mode) || S_ISDIR(now.st_mode) != (entry.kind == EntryKind::kFolder)) {
+            continue;
+        }
         const std::string info = "[Trash Info]\nPath=" + PercentEncoded(folder + entry.name) +
                                  "\nDeletionDate=" + date + "\n";
         const Move move = SendOne(trash, fd, entry.name, info);
