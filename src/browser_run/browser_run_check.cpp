@@ -55,7 +55,7 @@ void OfferToEmptyRoot(const Places& places, const Settings& settings, const Brow
     const std::string question = FillText(msg::kEmptyQuestion, {places.root});
     if (!AskYesNo(ui, question, msg::kCaption)) return;
     if (HandleSavedMeanwhile(settings, run)) return;
-    std::vector<FolderId> kept = facts.Kept();
+    KeptIds kept = facts.Kept();
     Bin bin;
     const BinState state = settings.recycle ? OpenRecycleBin(bin.bin) : BinState::kNone;
     // A bin that is there but cannot be used: nothing is removed for good
@@ -68,7 +68,7 @@ void OfferToEmptyRoot(const Places& places, const Settings& settings, const Brow
     if (bin.open) {
         // The bin's own folders, wherever the root leads.
         const std::vector<FolderId> own = RecycleBinFolders(bin.bin);
-        kept.insert(kept.end(), own.begin(), own.end());
+        kept.folders.insert(kept.folders.end(), own.begin(), own.end());
     }
     EmptyFolder(root.folder, places.root, kept, bin.open ? &bin.bin : nullptr, ui);
 }

@@ -37,7 +37,7 @@ static_assert(std::is_nothrow_move_constructible<Level>::value, "levels move");
 
 class Emptying {
 public:
-    Emptying(const std::string& display_root, const std::vector<FolderId>& kept,
+    Emptying(const std::string& display_root, const KeptIds& kept,
              const RecycleBin* bin, UserFacing& ui)
         : display_(display_root), kept_(kept), bin_(bin), ui_(ui) {}
 
@@ -78,7 +78,20 @@ public:
 
 private:
     bool IsKept(const FolderId& id) const {
-        return std::find(kept_.begin(), kept_.end(), id) != kept_.end();
+        const auto in = [&id](const std::vector<FolderId>& ids) {
+            return std::find(ids.begin(), ids.end(), id) != ids.end();
+        };
+        return in(kept_.folders) || in(kept_.entries);
+    }
+
+    // A folder is known by what it tells once opened; where files or links
+    // are kept, each of them is asked too, as a listing's number may not be
+    // the entry's own. One that cannot be asked stays.
+    bool IsKept(const ListedEntry& entry) const {
+        if (IsKept(entry.id)) return true;
+        if (entry.kind == EntryKind::kFolder || kept_.entries.empty()) return false;
+        FolderId id;
+        return !EntryIdOf(levels_.back().folder, entry, id) || IsKept(id);
     }
 
     void Notice(const std::string& display_path, bool is_folder) {
@@ -113,7 +126,7 @@ private:
             level.clean = false;
             return;
         }
-        if (IsKept(entry.id)) return Stays(entry);
+        if (IsKept(entry)) return Stays(entry);
         switch (entry.kind) {
             case EntryKind::kLink:
                 return Remove(entry);  // never followed, never sent to the bin
@@ -141,7 +154,9 @@ private:
             case ChildFolder::kNotAFolder:
             case ChildFolder::kUnavailable:
                 // Not entered (without search permission, there would be no
-                // way back up); gone only when it was empty.
+                // way back up); gone only when it was empty, and never when
+                // it is kept.
+                if (IsKept(id)) return Stays(entry);
                 return Remove(entry);
         }
         Level down;
@@ -212,7 +227,7 @@ private:
     }
 
     std::string display_;
-    const std::vector<FolderId>& kept_;
+    const KeptIds& kept_;
     const RecycleBin* bin_;
     UserFacing& ui_;
     std::vector<Level> levels_;
@@ -229,7 +244,7 @@ bool FolderHasEntries(OpenFolder folder) {
 }
 
 void EmptyFolder(OpenFolder& root, const std::string& display_root,
-                 const std::vector<FolderId>& kept, const RecycleBin* bin, UserFacing& ui) {
+                 const KeptIds& kept, const RecycleBin* bin, UserFacing& ui) {
     Emptying(display_root, kept, bin, ui).Run(root);
 }
 

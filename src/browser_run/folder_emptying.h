@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "locate/folder_facts.h"
 #include "platform/desktop.h"
 #include "platform/folders.h"
 #include "platform/recycle_bin.h"
@@ -28,6 +29,6 @@ bool FolderHasEntries(OpenFolder folder);
 // the walk holds it then (opened again coming back up), -1 when the walk had
 // to stop.
 void EmptyFolder(OpenFolder& root, const std::string& display_root,
-                 const std::vector<FolderId>& kept, const RecycleBin* bin, UserFacing& ui);
+                 const KeptIds& kept, const RecycleBin* bin, UserFacing& ui);
 
 }  // namespace qb

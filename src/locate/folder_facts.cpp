@@ -91,11 +91,12 @@ const std::vector<NamedFolder>& FolderFacts::SystemFolders() {
     return *system_folders_;
 }
 
-std::vector<FolderId> FolderFacts::Kept() {
-    std::vector<FolderId> kept = LogSideFolders();
+KeptIds FolderFacts::Kept() {
+    KeptIds kept;
+    kept.folders = LogSideFolders();
     FolderId id;
-    if (FolderIdAt(places_.program_folder, id)) kept.push_back(id);
-    if (SettingsFolder()) kept.push_back(*SettingsFolder());
+    if (FolderIdAt(places_.program_folder, id)) kept.folders.push_back(id);
+    if (SettingsFolder()) kept.folders.push_back(*SettingsFolder());
     // The links on the way to the settings file and to the log files: a
     // link to a link in the root that leads out of it is the way to the
     // real file.
@@ -103,15 +104,15 @@ std::vector<FolderId> FolderFacts::Kept() {
     for (const std::string* file : files) {
         std::vector<FolderId> links;
         LinksOnTheWay(*file, links);
-        kept.insert(kept.end(), links.begin(), links.end());
+        kept.entries.insert(kept.entries.end(), links.begin(), links.end());
     }
-    AddLinkedFile(places_.source_dat, kept);
-    AddLinkedFile(places_.source_inf, kept);
+    AddLinkedFile(places_.source_dat, kept.entries);
+    AddLinkedFile(places_.source_inf, kept.entries);
     // The user's and the system's folders too: one that the walk up from it
     // did not show inside the root (a bind mount, a drive letter on the way)
     // is still found on the way down.
     for (const NamedFolder& folder : SystemFolders()) {
-        if (FolderIdOf(folder.folder, id)) kept.push_back(id);
+        if (FolderIdOf(folder.folder, id)) kept.folders.push_back(id);
     }
     return kept;
 }

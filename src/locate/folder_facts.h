@@ -12,6 +12,14 @@
 
 namespace qb {
 
+// What the emptying keeps, by identity.
+struct KeptIds {
+    std::vector<FolderId> folders;
+    // The files and links among them: each is known by what the entry
+    // itself tells, never by the number a listing shows for it.
+    std::vector<FolderId> entries;
+};
+
 class FolderFacts {
 public:
     // `settings_file` as the run found it (a link is followed when asked).
@@ -43,7 +51,7 @@ public:
     // program's folder, each link on the way to the settings file and to
     // this thread's log files, and the final targets of the log files where
     // they are links.
-    std::vector<FolderId> Kept();
+    KeptIds Kept();
 
 private:
     const Places& places_;

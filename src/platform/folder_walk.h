@@ -41,6 +41,12 @@ struct ListedEntry {
 bool ListOpenFolder(OpenFolder folder, const FolderId& folder_id,
                     std::vector<ListedEntry>& entries);
 
+// The identity of the listed entry of `parent` itself, a link not followed,
+// as the entry tells it now: on some file systems (an overlay) the number a
+// POSIX listing shows is not the entry's own; Windows lists the entry's own.
+// False when it cannot be told.
+bool EntryIdOf(OpenFolder parent, const ListedEntry& entry, FolderId& id);
+
 // What opening a child folder found.
 enum class ChildFolder {
     kOpened,       // a plain folder, now open as `child`, its identity in `id`

@@ -43,6 +43,7 @@ struct State {
     std::map<std::string, std::pair<bool, std::string>> variables;  // set?, value
     int process_id = 0;
     bool no_terminal = false;
+    bool other_numbers = false;
     bool time_set = false;
     time_t time = 0;
     int failures = 0;
@@ -200,6 +201,14 @@ time_t Time(time_t* now) {
     if (!Faults().time_set) return Faults().saved.time(now);
     if (now != nullptr) *now = Faults().time;
     return Faults().time;
+}
+
+// On some file systems (an overlay without its inode mapping) a listing's
+// numbers are not the entries' own.
+struct dirent* ReadDir(DIR* dir) {
+    struct dirent* entry = Faults().saved.readdir(dir);
+    if (entry != nullptr && Faults().other_numbers) entry->d_ino ^= 0x5A5A5A5Au;
+    return entry;
 }
 
 int Isatty(int fd) {
@@ -379,6 +388,7 @@ SystemFaults::SystemFaults() {
     inner.getenv = Getenv;
     inner.getpid = Getpid;
     inner.isatty = Isatty;
+    inner.readdir = ReadDir;
     inner.time = Time;
     for (const Entry& entry : kEntries) {
         *entry.state = EntryState();
@@ -419,6 +429,8 @@ void SystemFaults::SetVariable(const std::string& variable, const std::string& v
 void SystemFaults::AnswerProcessId(int pid) { Faults().process_id = pid; }
 
 void SystemFaults::NoTerminal() { Faults().no_terminal = true; }
+
+void SystemFaults::ListOtherNumbers() { Faults().other_numbers = true; }
 
 void SystemFaults::AnswerTime(long seconds) {
     Faults().time_set = true;

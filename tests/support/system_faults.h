@@ -66,6 +66,9 @@ public:
     void SetVariable(const std::string& variable, const std::string& value);
     void AnswerProcessId(int pid);
     void NoTerminal();
+    // A listing gives each entry a number that is not its own, as some
+    // file systems do: only a look at the entry itself tells who it is.
+    void ListOtherNumbers();
     void AnswerTime(long seconds);
 
     // How many calls failed so far.

@@ -9,12 +9,14 @@
 #include <cerrno>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <iostream>
 
 #include "app/run_driver.h"
 #include "base/folder_identity.h"
 #include "browser_run/browser_run_check.h"
 #include "locate/folder_facts.h"
+#include "platform/posix/system_calls.h"
 #include "support/sandbox.h"
 #include "support/settings_text.h"
 #include "support/system_faults.h"
@@ -185,6 +187,31 @@ TEST_F(BrowserRunTest, ALinkIsRemovedAsALinkAndNeverEntered) {
     EXPECT_EQ(ReadBytes(outside + "/sub/precious.txt"), "keep me");
 }
 
+// A file of the root that another program makes a folder while the walk is
+// below another entry was never looked into: it stays, with its notice, and
+// nothing in it goes to the trash.
+TEST_F(BrowserRunTest, AnEntryThatBecameAFolderMeanwhileStays) {
+    static std::string changed;
+    changed = box.root() + "/top.txt";
+    const qb::SystemCalls saved = qb::System();
+    qb::System().openat = [](int dir, const char* name, int flags, mode_t mode) {
+        if (std::string(name) == "old" && !changed.empty()) {
+            ::unlink(changed.c_str());
+            MakeFolders(changed);
+            WriteBytes(changed + "/.keep", "kept");
+            changed.clear();
+        }
+        return qb::library::openat(dir, name, flags, mode);
+    };
+    box.Settings(1, "0", "0", "1");
+    box.ui.answers = {true};
+    box.Run({box.root(), kUrl});
+    qb::System() = saved;
+    EXPECT_EQ(box.Texts(), (Texts{Question(), "ファイル '" + box.root() + "/top.txt' を削除できませんでした。"}));
+    EXPECT_EQ(ReadBytes(box.root() + "/top.txt/.keep"), "kept");
+    EXPECT_EQ(TrashedPaths(box.data()), Texts{box.root() + "/old"});
+}
+
 // A file that cannot be removed (read-only, in use): one notice for it and
 // one for each folder between it and the root, whether it is removed for good
 // from the start or the bin did not take the folder that holds it.
@@ -338,6 +365,12 @@ std::string Filled(const std::string& text, const Sandbox& box) {
     return filled;
 }
 
+std::string Repeated(const std::string& text, int times) {
+    std::string all;
+    while (times-- > 0) all += text;
+    return all;
+}
+
 // Folders that must stay, whatever setup leads the emptying to them: each
 // case is a setup a user may have and the boxes it must give (ROOT stands
 // for the destination root, DIR for the folder around it). A warning means
@@ -359,6 +392,9 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
         Texts left;   // what the root holds afterwards
         Texts trashed = {};  // the trash's entries by their original paths
         std::string board = "news";
+        // Run again where a listing's numbers are not the entries' own.
+        bool numbers_matter = false;
+        std::string unopenable = "";  // a folder no run may open (no permission)
     };
     const Texts both = {"ROOT/old", "ROOT/top.txt"};  // the root's own entries, whole
     const Case cases[] = {
@@ -440,6 +476,15 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
                               (box.logs() + "/other.example.com").c_str()) == 0;
          },
          {"フォルダ 'ROOT/site' を削除できませんでした。"}, true, {"site", "sv.5ch.net"}, both},
+        {"an empty board's folder in the root, linked from the log folder, that cannot be opened",
+         [](Sandbox& box) {
+             MakeFolders(box.root() + "/moved/empty");
+             return ::symlink((box.root() + "/moved/empty").c_str(),
+                              (box.logs() + "/sv.5ch.net/other").c_str()) == 0;
+         },
+         {"フォルダ 'ROOT/moved/empty' を削除できませんでした。",
+          "フォルダ 'ROOT/moved' を削除できませんでした。"}, true, {"moved", "sv.5ch.net"}, both,
+         "news", true, "/dest/moved/empty"},
         {"this thread's .dat is a link to a file in the root",
          [](Sandbox& box) {
              const std::string dat = box.logs() + "/sv.5ch.net/news/123.dat";
@@ -448,7 +493,8 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
                     ::symlink((box.root() + "/keep/123.dat").c_str(), dat.c_str()) == 0;
          },
          {"ファイル 'ROOT/keep/123.dat' を削除できませんでした。",
-          "フォルダ 'ROOT/keep' を削除できませんでした。"}, true, {"keep", "sv.5ch.net"}, both},
+          "フォルダ 'ROOT/keep' を削除できませんでした。"}, true, {"keep", "sv.5ch.net"}, both,
+         "news", true},
         {"this thread's .inf is a link to a link in the root to the real file outside",
          [](Sandbox& box) {
              const std::string inf = box.logs() + "/sv.5ch.net/news/123.inf";
@@ -458,7 +504,7 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
                     ::symlink((box.root() + "/inner.inf").c_str(), inf.c_str()) == 0;
          },
          {"ファイル 'ROOT/inner.inf' を削除できませんでした。"}, true, {"inner.inf", "sv.5ch.net"},
-         both},
+         both, "news", true},
         {"a hard link in the root to this thread's plain .dat goes: the log stays",
          [](Sandbox& box) {
              return ::link((box.logs() + "/sv.5ch.net/news/123.dat").c_str(),
@@ -475,7 +521,7 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
                     ::symlink((box.root() + "/inner.ini").c_str(), box.ini().c_str()) == 0;
          },
          {"ファイル 'ROOT/inner.ini' を削除できませんでした。"}, true, {"inner.ini", "sv.5ch.net"},
-         both},
+         both, "news", true},
         {"the root is the folder of the settings file's final target",
          [](Sandbox& box) {
              WriteBytes(box.root() + "/Quenbrook.ini", ReadBytes(box.ini()));
@@ -520,9 +566,20 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
          },
          {"フォルダ 'ROOT/old' を削除できませんでした。"}, true, {"old", "sv.5ch.net"},
          {"ROOT/old/%E3%83%A1%E3%83%A2%201%25.txt", "ROOT/old/deeper", "ROOT/top.txt"}},
+        {"a name no text holds, too long for the trash to keep whole, goes all the same",
+         [](Sandbox& box) {
+             WriteBytes(box.root() + "/" + std::string(255, '\x80'), "x");
+             return true;
+         },
+         {}, true, {"sv.5ch.net"}, {"ROOT/" + Repeated("%80", 255), "ROOT/old", "ROOT/top.txt"}},
     };
+    std::vector<std::pair<const Case&, bool>> runs;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        runs.push_back({c, false});
+        if (c.numbers_matter) runs.push_back({c, true});
+    }
+    for (const auto& [c, other_numbers] : runs) {
+        SCOPED_TRACE(std::string(c.what) + (other_numbers ? ", the listing's numbers not own" : ""));
         Sandbox box;
         box.AddThread({"sv.5ch.net", c.board, "123", "posts", "TITLE=t"});
         MakeFolders(box.root() + "/old/deeper");
@@ -533,7 +590,12 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
             continue;
         }
         box.ui.answers = {true};
+        std::optional<SystemFaults> faults;
+        if (other_numbers || !c.unopenable.empty()) faults.emplace();
+        if (other_numbers) faults->ListOtherNumbers();
+        if (!c.unopenable.empty()) faults->Fail(Call::kOpenToRead, c.unopenable, EACCES);
         EXPECT_EQ(box.Run({box.root(), "http://sv.5ch.net/test/read.cgi/" + c.board + "/123"}), 0);
+        faults.reset();
         ::setenv("HOME", home.c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", "", 1);
         ::setenv("XDG_DATA_HOME", box.data().c_str(), 1);
@@ -567,7 +629,7 @@ TEST(EmptyingGuardTest, TheFoldersDownToTheLogFilesAreKept) {
     places.source_folder = dir / "logs/5ch/news";
     places.source_dat = dir / "logs/5ch/news/sub\\123.dat";
     const std::vector<qb::FolderId> kept =
-        qb::FolderFacts(places, dir / "Quenbrook.ini").Kept();
+        qb::FolderFacts(places, dir / "Quenbrook.ini").Kept().folders;
     qb::FolderId sub;
     ASSERT_TRUE(qb::FolderIdAt(dir / "logs/5ch/news/sub", sub));
     EXPECT_NE(std::find(kept.begin(), kept.end(), sub), kept.end());

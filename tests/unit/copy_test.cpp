@@ -137,6 +137,24 @@ TEST_F(CopyTest, CopiesGoWhereTheUsersFoldersLead) {
     for (const auto& entry : logs) EXPECT_EQ(after.at(entry.first), entry.second) << entry.first;
 }
 
+// A root that is the log folder holds the copies already, also where the
+// browser's log file is a link the user made: the link stays the log's way
+// to its file, never replaced by a copy.
+TEST_F(CopyTest, TheLogFilesOwnLinkIsTheCopyAlready) {
+    box.Settings(1, "0", "0");
+    box.AddThread({"sv.5ch.net", "news", "123", "posts", "TITLE=t"});
+    const std::string dat = box.logs() + "/sv.5ch.net/news/123.dat";
+    MakeFolders(box.dir / "real");
+    ASSERT_EQ(::rename(dat.c_str(), (box.dir / "real/123.dat").c_str()), 0);
+    ASSERT_EQ(::symlink((box.dir / "real/123.dat").c_str(), dat.c_str()), 0);
+    EXPECT_EQ(box.Run({box.logs(), kForm1}), 0);
+    EXPECT_EQ(box.Texts(), Texts{});
+    struct stat st;
+    ASSERT_EQ(::lstat(dat.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadBytes(box.dir / "real/123.dat"), "posts");
+}
+
 TEST_F(CopyTest, ACopyFailureNamesNeitherFileAndKeepsTheDat) {
     box.Settings(1, "0", "0");
     box.AddThread({"sv.5ch.net", "news", "123", "d", "i"});

@@ -131,11 +131,17 @@ bool StageCopy(StagedCopy& copy) {
     }
     // The destination entry itself, a link not followed: when it is the
     // source file (the destination folder is the log folder, or the entry a
-    // hard link of the log), the copy is already where it goes, and the log
+    // hard link of the log), or the source's own entry, a link the browser's
+    // log is reached through, the copy is already where it goes, and the log
     // is left as it is; only a file or a link is ever replaced.
-    struct stat dst_st;
+    struct stat dst_st, src_entry;
     if (System().lstat(copy.dst.c_str(), &dst_st) == 0) {
-        copy.in_place = dst_st.st_dev == st.st_dev && dst_st.st_ino == st.st_ino;
+        const auto same = [&dst_st](const struct stat& o) {
+            return dst_st.st_dev == o.st_dev && dst_st.st_ino == o.st_ino;
+        };
+        copy.in_place = same(st) || (S_ISLNK(dst_st.st_mode) &&
+                                     System().lstat(copy.src.c_str(), &src_entry) == 0 &&
+                                     same(src_entry));
         if (copy.in_place || !(S_ISREG(dst_st.st_mode) || S_ISLNK(dst_st.st_mode))) {
             System().close(in);
             return copy.in_place;

@@ -82,6 +82,15 @@ bool ListOpenFolder(OpenFolder folder, const FolderId& folder_id,
     return complete;
 }
 
+bool EntryIdOf(OpenFolder parent, const ListedEntry& entry, FolderId& id) {
+    struct stat st;
+    if (System().fstatat(Fd(parent), entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        return false;
+    }
+    id = IdOf(st);
+    return true;
+}
+
 ChildFolder OpenChildFolder(OpenFolder parent, const FolderId& parent_id,
                             const SystemString& name, OpenFolder& child, FolderId& id) {
     const char* n = name.c_str();

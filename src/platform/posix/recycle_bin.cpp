@@ -97,15 +97,19 @@ bool DeletionDate(std::string& date) {
 }
 
 // The name in the trash for the `n`th try: the entry's own name, then with
-// ".2", ".3", ... after it; cut on a character's boundary so that the info
-// file's name still fits.
+// ".2", ".3", ... after it; cut so that the info file's name still fits, on
+// a character's boundary where the name is UTF-8 (a name of other bytes is
+// cut where it must be).
 std::string TrashName(const std::string& name, int n) {
     const std::string suffix = n > 1 ? "." + std::to_string(n) : "";
     std::size_t length = name.size();
     const std::size_t room = NAME_MAX - sizeof ".trashinfo" + 1 - suffix.size();
     if (length > room) {
         length = room;
-        while (length > 0 && (static_cast<unsigned char>(name[length]) & 0xC0) == 0x80) --length;
+        for (int back = 0; back < 3 && (static_cast<unsigned char>(name[length]) & 0xC0) == 0x80;
+             ++back) {
+            --length;
+        }
     }
     return name.substr(0, length) + suffix;
 }
@@ -220,6 +224,13 @@ void SendToRecycleBin(RecycleBin bin, OpenFolder parent,
         const ListedEntry& entry = *entries[i];
         if (entry.kind == EntryKind::kLink) {  // the walk removes links itself
             outcome[i] = Binned::kForGood;
+            continue;
+        }
+        // Still what the walk looked at: a file that has become a folder or
+        // a link meanwhile was never looked into, and stays.
+        struct stat now;
+        if (System().fstatat(fd, entry.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+            S_ISLNK(now.st_mode) || S_ISDIR(now.st_mode) != (entry.kind == EntryKind::kFolder)) {
             continue;
         }
         const std::string info = "[Trash Info]\nPath=" + PercentEncoded(folder + entry.name) +

@@ -85,6 +85,11 @@ bool ListOpenFolder(OpenFolder folder, const FolderId& folder_id,
     return true;
 }
 
+bool EntryIdOf(OpenFolder, const ListedEntry& entry, FolderId& id) {
+    id = entry.id;
+    return true;
+}
+
 ChildFolder OpenChildFolder(OpenFolder parent, const FolderId& parent_id,
                             const SystemString& name, OpenFolder& child, FolderId& id) {
     child.value = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
