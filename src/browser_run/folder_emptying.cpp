@@ -127,15 +127,20 @@ private:
             return;
         }
         if (IsKept(entry)) return Stays(entry);
+        // An entry that a plain path would not name is removed for good as
+        // it is met, so that its folder may still go whole: the shell
+        // deletes a folder it cannot move to the bin by plain paths, and
+        // one such as "COM1.txt" leads out of the root.
+        const bool deleting = level.deleting || !entry.named_plainly;
         switch (entry.kind) {
             case EntryKind::kLink:
                 return Remove(entry);  // never followed, never sent to the bin
             case EntryKind::kFile:
-                if (level.deleting) return Remove(entry);
+                if (deleting) return Remove(entry);
                 level.batch.push_back(&entry);
                 return;
             case EntryKind::kFolder:
-                return GoDown(entry, level.deleting);
+                return GoDown(entry, deleting);
         }
     }
 

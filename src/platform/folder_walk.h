@@ -32,6 +32,12 @@ struct ListedEntry {
     // junction or a symbolic link to a folder; POSIX: never, a link is a
     // file).
     bool folder_link = false;
+    // A plain full path that ends in this name names the entry and nothing
+    // else (Windows: no device's name such as "NUL" or "COM1.txt", no dot
+    // or blank at its end, no '*', '?' or ':'; POSIX: always). Only such an
+    // entry may go to the bin inside its folder: the shell, where it cannot
+    // move a folder to the bin, deletes what the folder holds by plain paths.
+    bool named_plainly = true;
 };
 
 // Every entry of the open folder `folder`, whose identity is `folder_id`,

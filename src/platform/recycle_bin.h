@@ -30,9 +30,10 @@ enum class BinState {
 BinState OpenRecycleBin(RecycleBin& bin);
 void CloseRecycleBin(RecycleBin bin);
 
-// The identities of the folders of the bin itself (POSIX: the trash, its
-// files/ and info/), which no emptying may reach; none on Windows, whose
-// bins are hidden system folders.
+// The identities of the folders of the bin itself (the freedesktop.org
+// trash, its files/ and info/: on POSIX, and on Windows under Wine), which
+// no emptying may reach; none on Windows itself, whose bins are hidden
+// system folders.
 std::vector<FolderId> RecycleBinFolders(RecycleBin bin);
 
 // What became of an entry sent to the bin.

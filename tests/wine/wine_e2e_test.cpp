@@ -405,6 +405,58 @@ TEST_F(WineTest, AYesSendsTheRootToTheBinButNoLinkNorWhereItLeads) {
     EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/123.dat"), "linked posts");
 }
 
+// Where the shell cannot move a folder to the bin, it deletes it by plain
+// paths, and Wine's shell cannot move the folder that holds its trash into
+// the trash. The trash in the root (and, before the shell makes it, the
+// folder it will be made in) stays with its notice, all it held before and
+// what the yes sent there kept. Without a trash, a file "COM1.txt" in a
+// folder (the prefix's COM1, here a file outside the root) is removed
+// itself, so that the folder can go whole.
+TEST_F(WineTest, TheShellDeletesNothingPastTheRootNorTheTrash) {
+    Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
+    const auto question = [&](const std::string& root) {
+        return "Quenbrook [q] ログをコピーする前に、コピー先フォルダ '" + W(root) + "' の中身を空にしますか？";
+    };
+    const auto stays = [&](const std::string& folder) {
+        return "Quenbrook [e] フォルダ '" + W(folder) + "' を削除できませんでした。";
+    };
+    for (const std::string root : {"dest", "fresh"}) {
+        const bool trash_there = root == "dest";
+        const ScopedVariable data_home("XDG_DATA_HOME", dir / (root + "/data"));
+        MakeFolders(dir / (root + "/data"));
+        if (trash_there) {
+            MakeFolders(dir / "dest/data/Trash/info");
+            MakeFolders(dir / "dest/data/Trash/files");
+            WriteBytes(dir / "dest/data/Trash/files/earlier.txt", "earlier");
+        }
+        WriteBytes(dir / (root + "/a.txt"), "a");
+        Settings(1, "0", "0", "5");
+        const Lines expected = trash_there ? Lines{question(root), stays("dest/data/Trash"),
+                                                   stays("dest/data")}
+                                           : Lines{question(root), stays(root + "/data")};
+        EXPECT_EQ(Run(W(root) + " " + kForm1, "Y").Lines(), expected) << root;
+        EXPECT_EQ(ListNames(dir / root), (Lines{"data", "sv.5ch.net"})) << root;
+        EXPECT_EQ(ReadBytes(dir / (root + "/data/Trash/files/a.txt")), "a") << root;
+        if (trash_there) {
+            EXPECT_EQ(ReadBytes(dir / "dest/data/Trash/files/earlier.txt"), "earlier");
+        }
+    }
+
+    const std::string com1 = std::string(std::getenv("WINEPREFIX")) + "/dosdevices/com1";
+    ::unlink(com1.c_str());
+    WriteBytes(dir / "outside.txt", "keep");
+    ASSERT_EQ(::symlink((dir / "outside.txt").c_str(), com1.c_str()), 0);
+    MakeFolders(dir / "plain/sub");
+    WriteBytes(dir / "plain/sub/COM1.txt", "c");
+    WriteBytes(dir / "plain/sub/other", "o");
+    const ScopedVariable no_trash("XDG_DATA_HOME", "/proc/no-trash");
+    Settings(1, "0", "0", "5");
+    EXPECT_EQ(Run(W("plain") + " " + kForm1, "Y").Lines(), Lines{question("plain")});
+    ::unlink(com1.c_str());
+    EXPECT_EQ(ReadBytes(dir / "outside.txt"), "keep");
+    EXPECT_EQ(ListNames(dir / "plain"), Lines{"sv.5ch.net"});
+}
+
 TEST_F(WineTest, CopyFailuresAndTheOverlapWarning) {
     Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
     Settings(1, "0", "0");

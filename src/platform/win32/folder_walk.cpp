@@ -15,6 +15,17 @@ namespace {
 
 HANDLE Handle(OpenFolder folder) { return reinterpret_cast<HANDLE>(folder.value); }
 
+// Whether a plain full path that ends in `name` names that entry: Windows
+// cuts the dots and blanks at the end of a name and takes "NUL", "COM1.txt"
+// and the like for devices wherever they are (the long form of such a path
+// shows both), a ':' names a stream and the shell takes '*' and '?' for
+// wildcards.
+bool NamedPlainly(const std::wstring& name) noexcept {
+    const std::wstring path = L"C:\\a\\" + name;
+    return name.find_first_of(L"*?:") == std::wstring::npos &&
+           LongPathOf(path).text() == L"\\\\?\\" + path;
+}
+
 // The entries that `listing`, a handle open for listing, gives, a buffer
 // at a time; their identities on the listed folder's volume `volume`.
 bool ReadListing(HANDLE listing, std::uint64_t volume, std::vector<ListedEntry>& entries) noexcept {
@@ -48,6 +59,7 @@ bool ReadListing(HANDLE listing, std::uint64_t volume, std::vector<ListedEntry>&
                 entry.hidden =
                     (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kVolumeAttribute)) != 0;
                 entry.id = FolderId{volume, static_cast<std::uint64_t>(info->FileId.QuadPart)};
+                entry.named_plainly = NamedPlainly(entry.name);
             }
             if (info->NextEntryOffset == 0) break;
             at += info->NextEntryOffset;

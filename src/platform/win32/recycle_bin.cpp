@@ -104,6 +104,36 @@ void Send(FileOperation operation_of, HANDLE parent, const std::vector<const Lis
     }
 }
 
+// Under Wine, the trash the shell moves what it is given into, in the
+// long form; empty on Windows.
+std::wstring WineTrash() noexcept {
+    using DosName = WCHAR*(CDECL*)(const char*);
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    const auto dos_name = reinterpret_cast<DosName>(reinterpret_cast<void*>(
+        kernel ? GetProcAddress(kernel, "wine_get_dos_file_name") : nullptr));
+    if (dos_name == nullptr) return std::wstring();
+    std::wstring value(32768, L'\0');
+    DWORD n = GetEnvironmentVariableW(L"XDG_DATA_HOME", &value[0], 32768);
+    if (n > 0 && n < 32768 && value[0] == L'/') {
+        std::string unix_path(4 * n, '\0');
+        const int bytes = WideCharToMultiByte(CP_UTF8, 0, value.c_str(), static_cast<int>(n),
+                                              &unix_path[0], static_cast<int>(unix_path.size()),
+                                              nullptr, nullptr);
+        if (bytes <= 0) return std::wstring();
+        unix_path.resize(static_cast<std::size_t>(bytes));
+        WCHAR* dos = dos_name(unix_path.c_str());
+        if (dos == nullptr) return std::wstring();
+        std::wstring trash = LongPathOf(std::wstring(dos) + L"\\Trash").text();
+        HeapFree(GetProcessHeap(), 0, dos);
+        return trash;
+    }
+    // The home folder in the system's own form: "\??\Z:\home\user".
+    n = GetEnvironmentVariableW(L"WINEHOMEDIR", &value[0], 32768);
+    if (n < 5 || n >= 32768 || value.compare(0, 4, L"\\??\\") != 0) return std::wstring();
+    value.resize(n);
+    return L"\\\\?\\" + value.substr(4) + L"\\.local\\share\\Trash";
+}
+
 }  // namespace
 
 BinState OpenRecycleBin(RecycleBin& bin) {
@@ -115,8 +145,35 @@ BinState OpenRecycleBin(RecycleBin& bin) {
 // The shell stays loaded for the rest of the run.
 void CloseRecycleBin(RecycleBin) {}
 
-// The bins are hidden system folders, which no emptying enters.
-std::vector<FolderId> RecycleBinFolders(RecycleBin) { return {}; }
+// Windows' bins are hidden system folders, which no emptying enters. Under
+// Wine the bin is the freedesktop.org trash of $XDG_DATA_HOME (one that is
+// not absolute ignored, as Wine does: then ~/.local/share), a plain folder
+// that a root may hold: the shell, asked to move the folder that holds it
+// into it, deletes that folder for good, the trash and all it held. Where
+// the trash is not there yet, the shell makes it in the nearest folder on
+// its way that is: that one is kept instead. Only Wine names a Unix path
+// on Windows.
+std::vector<FolderId> RecycleBinFolders(RecycleBin) {
+    std::vector<FolderId> ids;
+    const std::wstring trash = WineTrash();
+    if (trash.empty()) return ids;
+    const auto add = [&ids](const std::wstring& path) {
+        const HANDLE h = OpenForIdentity(LongPathOf(path));
+        FolderId id;
+        if (h == INVALID_HANDLE_VALUE) return false;
+        if (IdOf(h, id)) ids.push_back(id);
+        CloseHandle(h);
+        return true;
+    };
+    add(trash + L"\\files");
+    add(trash + L"\\info");
+    for (std::wstring way = LongPathOf(trash).text(); !add(way);) {
+        const std::size_t cut = way.find_last_of(L'\\');
+        if (cut == std::wstring::npos || cut < VolumeRootLength(way)) break;
+        way.resize(cut);
+    }
+    return ids;
+}
 
 // What the shell did not take is the walk's to remove for good: the shell
 // says too little to tell a failure from a drive without a bin.
