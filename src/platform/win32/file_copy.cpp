@@ -35,14 +35,26 @@ CopyCheck MayCopy(const LongPath& src, const LongPath& dst) {
     bool in_place = false;
     const HANDLE target = may ? OpenEntry(dst, true) : INVALID_HANDLE_VALUE;
     if (target != INVALID_HANDLE_VALUE) {
-        if (AttributesOf(target, attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            may = false;
-        }
+        DWORD target_attributes = 0;
+        const bool known = AttributesOf(target, target_attributes);
+        if (known && (target_attributes & FILE_ATTRIBUTE_DIRECTORY)) may = false;
         FolderId source_id;
         // The costly question of the volume only when the indexes agree.
         std::uint64_t target_index = 0;
-        if (may && FileIndexOf(target, target_index) && target_index == index) {
+        const bool indexed = may && FileIndexOf(target, target_index);
+        if (indexed && target_index == index) {
             in_place = IdOf(source, source_id) && IsSame(target, source_id);
+        }
+        // A link at the destination that is the source's own entry, the
+        // link the browser's log is reached through: the copy is there too.
+        if (indexed && !in_place && known && (target_attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            const HANDLE own = OpenEntry(src, true);
+            std::uint64_t own_index = 0;
+            if (own != INVALID_HANDLE_VALUE) {
+                in_place = FileIndexOf(own, own_index) && own_index == target_index &&
+                           IdOf(own, source_id) && IsSame(target, source_id);
+                CloseHandle(own);
+            }
         }
         CloseHandle(target);
     }
