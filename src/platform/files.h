@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/folders.h"
+
 namespace qb {
 
 // The byte that joins path pieces on this platform.
@@ -64,6 +66,15 @@ struct RunLock {
 // folder). Where the system gives no lock, the run goes on without one: the
 // value stays -1.
 RunLock TakeRunLock(const std::string& folder);
+// The same for the volume that holds `folder` (POSIX: flock on the folder
+// where its file system begins; Windows: a named mutex of the session from
+// the volume's serial number), so that runs whose roots lie inside one
+// another take turns; where the volume cannot be told, the folder's own
+// lock. `VolumeLockId` gives the identity by which it is ordered among a
+// run's locks (POSIX: that folder's; Windows: the serial number, index 0,
+// never a folder's); false where the volume cannot be told.
+bool VolumeLockId(const std::string& folder, FolderId& id);
+RunLock TakeVolumeRunLock(const std::string& folder);
 void ReleaseRunLock(RunLock lock);
 
 // Removes what killed runs left beside `path`: regular files named `path` +

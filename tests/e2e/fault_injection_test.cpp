@@ -424,15 +424,23 @@ TEST_F(FaultTest, RunsTakeTurnsWhileTheRootIsEmptied) {
 
 // A run waits for its turn while another holds the question: one of the
 // same installation (the same settings file), or of a second installation
-// that copies into the same root. When the holder is killed, the system
-// gives the turn back and nothing was saved, so the waiting run asks
-// itself; when the holder's yes empties the root, the waiting run's copy
-// comes afterwards and stays.
+// that copies into the same root, or into a folder of the holder's root.
+// When the holder is killed, the system gives the turn back and nothing was
+// saved, so the waiting run asks itself; when the holder's yes empties the
+// root, the waiting run's copy comes afterwards and stays.
 TEST_F(FaultTest, AWaitingRunGoesOnWhenTheHolderEnds) {
     WriteThread(dir / "logs/sv.5ch.net/news", "456", "second", "TITLE=t\r\n");
-    for (const bool second_installation : {false, true}) {
-        SCOPED_TRACE(second_installation ? "another installation, holder answers yes"
-                                         : "the same installation, holder killed");
+    const struct {
+        const char* what;
+        bool second_installation;
+        const char* root;  // the waiting run's
+    } cases[] = {{"the same installation, holder killed", false, "dest"},
+                 {"another installation, holder answers yes", true, "dest"},
+                 {"another installation into the holder's root, holder answers yes", true,
+                  "dest/sv.5ch.net"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const bool second_installation = c.second_installation;
         Install(dir / "prog2");
         Settings("0", "5");
         const std::string other = program;
@@ -446,7 +454,7 @@ TEST_F(FaultTest, AWaitingRunGoesOnWhenTheHolderEnds) {
         ProcessResult waiting;
         std::thread run([&] {
             waiting = RunProgram(second_installation ? other : program,
-                                 {dir / "dest", "http://sv.5ch.net/test/read.cgi/news/456"},
+                                 {dir / c.root, "http://sv.5ch.net/test/read.cgi/news/456"},
                                  "n\n");
             done = true;
         });
@@ -465,7 +473,7 @@ TEST_F(FaultTest, AWaitingRunGoesOnWhenTheHolderEnds) {
         EXPECT_EQ(blocks[0].rfind("Quenbrook [q] ", 0), 0u);
         EXPECT_EQ(IsFolder(dir / "dest/old"), !second_installation);
         EXPECT_EQ(Exists(dir / "dest/sv.5ch.net/news/123.dat"), second_installation);
-        EXPECT_EQ(ReadBytes(dir / "dest/sv.5ch.net/news/456.dat"), "second");
+        EXPECT_EQ(ReadBytes(dir / c.root + "/sv.5ch.net/news/456.dat"), "second");
     }
 }
 

@@ -30,10 +30,31 @@ std::vector<Held>& HeldLocks() {
     return held;
 }
 
-}  // namespace
+// The folder where the file system that holds `folder` begins, open for
+// reading: up through the parents until the top of the tree, a mount point
+// or a parent that cannot be read. -1 when `folder` cannot be opened.
+int OpenVolumeTop(const std::string& folder) {
+    constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    int fd = System().open(SystemPath(folder).c_str(), kFlags, 0);
+    while (fd >= 0) {
+        struct stat st, up;
+        if (System().fstat(fd, &st) != 0) break;
+        const int parent = System().openat(fd, "..", kFlags, 0);
+        if (parent < 0 || System().fstat(parent, &up) != 0 ||
+            (up.st_dev == st.st_dev && up.st_ino == st.st_ino) ||
+            IsMountRoot(fd, st, up.st_dev)) {
+            if (parent >= 0) System().close(parent);
+            return fd;
+        }
+        System().close(fd);
+        fd = parent;
+    }
+    if (fd >= 0) System().close(fd);
+    return -1;
+}
 
-RunLock TakeRunLock(const std::string& folder) {
-    const int fd = System().open(SystemPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+// The lock of the folder open as `fd`, which it takes over.
+RunLock LockOpenFolder(int fd) {
     struct stat st;
     if (fd < 0 || System().fstat(fd, &st) != 0) {
         if (fd >= 0) System().close(fd);
@@ -55,6 +76,27 @@ RunLock TakeRunLock(const std::string& folder) {
     }
     held.push_back(Held{st.st_dev, st.st_ino, fd, 1});
     return RunLock{static_cast<std::intptr_t>(held.size() - 1)};
+}
+
+}  // namespace
+
+RunLock TakeRunLock(const std::string& folder) {
+    return LockOpenFolder(
+        System().open(SystemPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
+}
+
+bool VolumeLockId(const std::string& folder, FolderId& id) {
+    const int fd = OpenVolumeTop(folder);
+    struct stat st;
+    const bool known = fd >= 0 && System().fstat(fd, &st) == 0;
+    if (fd >= 0) System().close(fd);
+    if (known) id = IdOf(st);
+    return known;
+}
+
+RunLock TakeVolumeRunLock(const std::string& folder) {
+    const int fd = OpenVolumeTop(folder);
+    return fd >= 0 ? LockOpenFolder(fd) : TakeRunLock(folder);
 }
 
 void ReleaseRunLock(RunLock lock) {

@@ -48,10 +48,19 @@ std::wstring LockName(const std::string& folder) {
     return name;
 }
 
-}  // namespace
+// The serial number of the volume that holds `folder`.
+bool VolumeSerialOf(const std::string& folder, std::uint64_t& serial) {
+    OpenFolder open;
+    FolderId id;
+    if (!OpenFolderByPath(folder, open)) return false;
+    const bool known = FolderIdOf(open, id);
+    CloseFolder(open);
+    serial = id.volume;
+    return known;
+}
 
-RunLock TakeRunLock(const std::string& folder) {
-    const HANDLE mutex = CreateMutexW(nullptr, FALSE, LockName(folder).c_str());
+RunLock TakeNamedLock(const std::wstring& name) {
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
     if (mutex == nullptr) return RunLock{};
     const DWORD waited = WaitForSingleObject(mutex, INFINITE);
     if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
@@ -59,6 +68,26 @@ RunLock TakeRunLock(const std::string& folder) {
         return RunLock{};
     }
     return RunLock{reinterpret_cast<std::intptr_t>(mutex)};
+}
+
+}  // namespace
+
+RunLock TakeRunLock(const std::string& folder) { return TakeNamedLock(LockName(folder)); }
+
+bool VolumeLockId(const std::string& folder, FolderId& id) {
+    std::uint64_t serial = 0;
+    if (!VolumeSerialOf(folder, serial)) return false;
+    id = FolderId{serial, 0};
+    return true;
+}
+
+// "Local\Quenbrook-run-volume-" and the serial number: never a folder's name.
+RunLock TakeVolumeRunLock(const std::string& folder) {
+    std::uint64_t serial = 0;
+    if (!VolumeSerialOf(folder, serial)) return TakeRunLock(folder);
+    std::wstring name = L"Local\\Quenbrook-run-volume-";
+    AppendHex(name, serial);
+    return TakeNamedLock(name);
 }
 
 void ReleaseRunLock(RunLock lock) {
