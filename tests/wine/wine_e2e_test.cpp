@@ -774,6 +774,10 @@ TEST_F(WineTest, TheGuardKnowsAFolderHoweverItIsSpelt) {
         {W("logs") + "\\.\\..\\logs\\\\", W("logs") + "\\.\\..\\logs\\", log_tail},
         {short_dir, short_dir, log_tail},
         {W("loglink"), W("loglink"), log_tail},
+        // The blanks and dots that end the root are no part of its name, nor
+        // of the folders the copy goes to below it.
+        {W("logs") + " ", W("logs"), log_tail},
+        {W("logs") + ". .\\", W("logs"), log_tail},
         {W("prog"), W("prog"), prog_tail},
         {"Y:\\prog\\", "Y:\\prog", prog_tail},
     };
