@@ -14,6 +14,15 @@ std::string RemoveTrailingSeparator(const std::string& path) {
     return path;
 }
 
+std::string WithoutIgnoredEnd(const std::string& path) {
+    // Neither byte is ever the second byte of a double-byte character.
+    if (path.compare(0, 4, "\\\\?\\") == 0 ||
+        path.find_first_not_of(". ", ParentLength(path)) == std::string::npos) {
+        return path;
+    }
+    return path.substr(0, path.find_last_not_of(". ") + 1);
+}
+
 std::string JoinPath(const std::string& dir, const std::string& name) {
     std::string joined = dir;
     joined += kPathSeparator;

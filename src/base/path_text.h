@@ -12,6 +12,12 @@ namespace qb {
 // double-byte character. Nothing else is removed.
 std::string RemoveTrailingSeparator(const std::string& path);
 
+// `path` without the blanks and dots that end its last name, as a plain
+// path names it where the system ignores them; a last name of nothing but
+// dots and blanks ("..") and a path in the long form ("\\?\...") are
+// kept as spelt.
+std::string WithoutIgnoredEnd(const std::string& path);
+
 // `dir` + separator + `name`.
 std::string JoinPath(const std::string& dir, const std::string& name);
 

@@ -9,7 +9,11 @@ namespace qb {
 
 std::optional<std::string> EnsureDestinationRoot(const std::string& argument, bool exact,
                                                  UserFacing& ui) {
-    const std::string root = RemoveTrailingSeparator(argument);
+    // The folders below the root are named through it: it is spelt as the
+    // system names it, else "dest " would be the root and "dest \x" a
+    // folder "dest " that the copy cannot reach.
+    std::string root = RemoveTrailingSeparator(argument);
+    if (kEndBlanksAndDotsIgnored) root = WithoutIgnoredEnd(root);
     if (!exact) {
         ShowNotice(ui, FillText(msg::kRootUnusable, {root}), NoticeKind::Error);
         return std::nullopt;

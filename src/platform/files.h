@@ -32,6 +32,15 @@ inline bool IsPathSeparator(char c) {
 #endif
 }
 
+// Whether the system takes a plain path without the blanks and dots that
+// end its last name (Windows: "C:\dest. " names C:\dest, while below it
+// "C:\dest \x" passes through a folder "dest ").
+#ifdef _WIN32
+constexpr bool kEndBlanksAndDotsIgnored = true;
+#else
+constexpr bool kEndBlanksAndDotsIgnored = false;
+#endif
+
 bool FolderExists(const std::string& path);
 // An entry of exactly this name exists and is not a folder.
 bool FileIsPresent(const std::string& path);

@@ -69,6 +69,18 @@ TEST(PathTextTest, TrailingSeparatorRule) {
         {"/", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(RemoveTrailingSeparator(c.in), c.out) << c.in;
+    // The blanks and dots that end the last name, where the system ignores
+    // them; what would then name another folder stays as spelt.
+    const Case ends[] = {
+        {"C:\\a. .", "C:\\a"},
+        {"C:\\a.\\b ", "C:\\a.\\b"},
+        {"C:\\a\\..", "C:\\a\\.."},
+        {"C:\\a\\. .", "C:\\a\\. ."},
+        {"C:..", "C:.."},
+        {"\\\\?\\C:\\a.", "\\\\?\\C:\\a."},
+        {"C:\\" + kHyou + " ", "C:\\" + kHyou},
+    };
+    for (const Case& c : ends) EXPECT_EQ(WithoutIgnoredEnd(c.in), c.out) << c.in;
 }
 
 TEST(PathTextTest, ParentAndFolder) {

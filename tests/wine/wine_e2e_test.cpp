@@ -546,17 +546,21 @@ TEST_F(WineTest, UncaughtFailures) {
               std::string::npos);
     EXPECT_EQ(run.boxes[0].buttons, "OK");
 
-    // A folder where the settings file should be.
+    // A folder where the settings file should be, and a link to a device
+    // that would feed the reader without end.
     ::unlink(ini().c_str());
-    MakeFolders(ini());
-    run = Run("");
-    EXPECT_EQ(run.outcome, "exit code 1");
-    ASSERT_EQ(run.boxes.size(), 1u) << run.outcome;
-    EXPECT_NE(run.Lines()[0].find("EInOutErrorがモジュール Quenbrook.exe の "), std::string::npos);
-    EXPECT_NE(run.Lines()[0].find(" で発生しました。\nファイルへのアクセスが拒否されました."),
-              std::string::npos)
-        << run.Lines()[0];
-    ::rmdir(ini().c_str());
+    for (const bool folder : {true, false}) {
+        if (folder) MakeFolders(ini());
+        else ASSERT_EQ(::symlink("/dev/zero", ini().c_str()), 0);
+        run = Run(W("dest") + " " + kForm1);
+        ::remove(ini().c_str());
+        EXPECT_EQ(run.outcome, "exit code 1") << folder;
+        ASSERT_EQ(run.boxes.size(), 1u) << run.outcome;
+        EXPECT_NE(run.Lines()[0].find("EInOutErrorがモジュール Quenbrook.exe の "), std::string::npos);
+        EXPECT_NE(run.Lines()[0].find(" で発生しました。\nファイルへのアクセスが拒否されました."),
+                  std::string::npos)
+            << run.Lines()[0];
+    }
 
     // The settings file cannot be written while another program holds it
     // without sharing writes: the sharing violation is reported, the copy is
@@ -774,6 +778,10 @@ TEST_F(WineTest, TheGuardKnowsAFolderHoweverItIsSpelt) {
         {W("logs") + "\\.\\..\\logs\\\\", W("logs") + "\\.\\..\\logs\\", log_tail},
         {short_dir, short_dir, log_tail},
         {W("loglink"), W("loglink"), log_tail},
+        // The blanks and dots that end the root are no part of its name, nor
+        // of the folders the copy goes to below it.
+        {W("logs") + " ", W("logs"), log_tail},
+        {W("logs") + ". .\\", W("logs"), log_tail},
         {W("prog"), W("prog"), prog_tail},
         {"Y:\\prog\\", "Y:\\prog", prog_tail},
     };

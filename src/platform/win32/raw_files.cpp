@@ -29,6 +29,8 @@ FileHandle MakeHandle(HANDLE h) { return FileHandle{reinterpret_cast<std::intptr
 
 }  // namespace
 
+// Text is read from files on a disk only: a device (under Wine a Unix link
+// to /dev/zero, say) could feed the program without end.
 FileHandle OpenForRead(const std::string& path) {
     // Others may read, replace or rewrite the file while it is read here.
     const LongPath long_path = LongPathOf(path);
@@ -36,6 +38,10 @@ FileHandle OpenForRead(const std::string& path) {
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) RaiseLastError();
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        RaiseInOutError(kIoAccessDenied);
+    }
     return MakeHandle(h);
 }
 
