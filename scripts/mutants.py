@@ -7,8 +7,9 @@
 Each mutant changes one thing: an if, while or ?: condition negated; one
 operand of && or || negated (in those conditions, returns and initialisers);
 a return inside an if or else body dropped; in the functions named by
-MUTATE_KEPT (default FoldersKept), a push_back or emplace_back statement or
-one element of a brace list left out. The files are read with a small
+MUTATE_KEPT (default: those that gather the kept folders in
+src/locate/folder_facts.cpp), a push_back or emplace_back statement or one
+element of a brace list left out. The files are read with a small
 tokenizer that skips comments, literals and preprocessor lines: enough for
 the plain code of this project, not for C++ at large.
 """
@@ -26,6 +27,7 @@ TOKEN = re.compile(r"""
   | (?P<punct>->|::|&&|\|\||==|!=|<=|>=|<<=|>>=|<<|>>|\+\+|--|[-+*/%&|^]=|.)
 """, re.S | re.M | re.X)
 ASSIGN = {"=", "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", "<<=", ">>="}
+KEPT = "Kept LogSideFolders AddFoldersBelow AddLinkedFile"
 OPEN, CLOSE = {"(": ")", "[": "]", "{": "}"}, {")", "]", "}"}
 
 
@@ -172,11 +174,13 @@ class Mutants:
         for i, t in enumerate(toks):
             if t.text not in names or i + 1 >= len(toks) or toks[i + 1].text != "(":
                 continue
+            if i > 0 and toks[i - 1].text in (".", "->"):
+                continue  # a call of a member
             j = self.pair.get(i + 1, i + 1) + 1
-            while j < len(toks) and toks[j].text not in ("{", ";"):
+            while j < len(toks) and toks[j].text not in ("{", ";", ")", ","):
                 j += 1
             if j >= len(toks) or toks[j].text != "{" or j not in self.pair:
-                continue  # a declaration or a call
+                continue  # a declaration, or a call inside an expression
             self.kept_entries(j + 1, self.pair[j], t.text)
 
     def kept_entries(self, a, b, name):
@@ -214,7 +218,7 @@ def mutants_of(path):
     m = Mutants(source)
     m.conditions()
     m.returns()
-    m.kept(set(os.environ.get("MUTATE_KEPT", "FoldersKept").split()))
+    m.kept(set(os.environ.get("MUTATE_KEPT", KEPT).split()))
     seen, out = set(), []
     for start, end, replacement, what in sorted(m.found):
         mutated = source[:start] + replacement + source[end:]

@@ -505,6 +505,16 @@ TEST(EmptyingGuardTest, TheEmptyingNeverReachesWhatMustStay) {
          },
          {"ファイル 'ROOT/inner.inf' を削除できませんでした。"}, true, {"inner.inf", "sv.5ch.net"},
          both, "news", true},
+        {"this thread's .dat is a link to a link in the root to the real file outside",
+         [](Sandbox& box) {
+             const std::string dat = box.logs() + "/sv.5ch.net/news/123.dat";
+             MakeFolders(box.dir / "real");
+             return ::rename(dat.c_str(), (box.dir / "real/123.dat").c_str()) == 0 &&
+                    ::symlink((box.dir / "real/123.dat").c_str(), (box.root() + "/inner.dat").c_str()) == 0 &&
+                    ::symlink((box.root() + "/inner.dat").c_str(), dat.c_str()) == 0;
+         },
+         {"ファイル 'ROOT/inner.dat' を削除できませんでした。"}, true, {"inner.dat", "sv.5ch.net"},
+         both, "news", true},
         {"a hard link in the root to this thread's plain .dat goes: the log stays",
          [](Sandbox& box) {
              return ::link((box.logs() + "/sv.5ch.net/news/123.dat").c_str(),

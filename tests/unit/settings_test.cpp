@@ -219,6 +219,9 @@ TEST(FindKeyLineTest, ThePlainFormFirstThenTheFirstWithBlanksAmongTheFirstFifty)
     std::vector<std::string> utf16 = {"\xFF\xFEh", "hwVelmWnd=5"};  // never rewritten
     EXPECT_FALSE(ReplaceKeyLine(utf16, kKeyHwVelmWnd, "hwVelmWnd=7"));
     EXPECT_EQ(utf16[1], "hwVelmWnd=5");
+    std::vector<std::string> none = {"x"};  // the key gone meanwhile
+    EXPECT_FALSE(ReplaceKeyLine(none, kKeyHwVelmWnd, "hwVelmWnd=7"));
+    EXPECT_EQ(none, std::vector<std::string>{"x"});
 }
 
 TEST(SettingsSyntaxTest, TheEncodingOfTheFileBytesInAnyPieces) {
@@ -232,15 +235,22 @@ TEST(SettingsSyntaxTest, TheEncodingOfTheFileBytesInAnyPieces) {
         {"\xE5\xB1\xB1\x1A\xFF", utf8}, {"\x1A\xE5\xB1\xB1", cp932},
         // Overlong forms, a surrogate, past U+10FFFF; then the valid edges.
         {"\xC0\xAF", cp932}, {"\xE0\x80\xAF", cp932}, {"\xED\xA0\x80", cp932},
-        {"\xF4\x90\x80\x80", cp932}, {"\xF0\x9F\x98\x80\xC2\xA5\xEF\xBF\xBF", utf8},
+        {"\xF4\x90\x80\x80", cp932}, {"\xF0\x8F\xBF\xBF", cp932},
+        {"\xF0\x9F\x98\x80\xC2\xA5\xEF\xBF\xBF", utf8},
         // Two-byte sequences only, and valid code page 932 as well: Shift_JIS.
         {"D=\xD0\xB0", cp932}, {"D=\xD0\x9B\xD0\xBE", cp932}, {"\xC2\x81@", cp932},
         {"D=\xD0\xB0\xE5\xB1\xB1", utf8}, {"\xEF\xBB\xBF" "D=\xD0\xB0", utf8},
         // Not code page 932: no such single byte, a second byte missing or out of range.
         {"D=\xC2\x80", utf8}, {"D=\xC2\xA0", utf8}, {"D=\xC2\x81", utf8}, {"\xC2\x81\x7F", utf8},
+        // Read by lines: a line end inside a sequence; a sequence past the lines searched.
+        {"\xE5\xB1\r\n\xB1", cp932}, {std::string(100, '\n') + "D=\xE5\xB1\xB1", utf8},
     };
+    TempFolder dir;
+    std::vector<std::string> lines;
     for (const auto& c : cases) {
         EXPECT_EQ(DetectSettingsEncoding(c.first), c.second) << c.first;
+        qbtest::WriteBytes(dir / "s.ini", c.first);
+        EXPECT_EQ(ReadSettingsLines(dir / "s.ini", lines), c.second) << c.first;
         for (std::size_t cut = 1; cut < c.first.size(); ++cut) {
             EncodingDetector detector;
             detector.Feed(c.first.data(), cut);

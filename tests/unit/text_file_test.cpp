@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "base/text_file.h"
+#include "support/system_faults.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -26,6 +27,7 @@ TEST(TextFileReaderTest, LineEndsAndEndOfData) {
         {"a\r\nb\r\n", {"a", "b"}},
         {"a\rb", {"a", "b"}},                    // lone CR ends a line
         {"a\nb\r\n", {"a\nb"}},                  // lone LF is an ordinary byte
+        {"a\nb\n", {"a\nb\n"}},                  // even where no CR comes at all
         {"\r\n\r\nx", {"", "", "x"}},
         {"a\r\n\x1A" "b\r\n", {"a"}},            // 0x1A ends the data
         {"ab\x1A" "cd", {"ab"}},
@@ -147,6 +149,28 @@ TEST(TextFileWriterTest, ALineReplacedKeepsEveryOtherByteAndTheFilesPlace) {
         EXPECT_TRUE(ReplaceTextLine(dir / "s.ini", 3, LineEnds::kCrUnlessLf, first_k));
         EXPECT_EQ(qbtest::ReadBytes(dir / "real/s.ini"), c.second);
     }
+}
+
+TEST(TextFileWriterTest, AFileHeldOpenElsewhereIsRewrittenInPlace) {
+    TempFolder dir;
+    qbtest::WriteBytes(dir / "s.ini", "a\r\nk=1\r\nb\r\n");
+    int edits = 0;
+    std::string k = "k=9";
+    const auto set_k = [&](Lines& lines) { return ++edits, lines[1] = k, true; };
+    EXPECT_TRUE(ReplaceTextLine(dir / "s.ini", 3, LineEnds::kCr, set_k));
+    EXPECT_EQ(edits, 1);  // replaced: edited once, never rewritten again
+    // The move over it refused as for a file another program holds open.
+    qbtest::SystemFaults faults;
+    faults.Fail(qbtest::Call::kRename, dir / "s.ini", EACCES);
+    k = "k=7";
+    EXPECT_TRUE(ReplaceTextLine(dir / "s.ini", 3, LineEnds::kCr, set_k));
+    EXPECT_EQ(qbtest::ReadBytes(dir / "s.ini"), "a\r\nk=7\r\nb\r\n");
+    EXPECT_EQ(qbtest::ListNames(dir.path()), Lines{"s.ini"});
+    EXPECT_EQ(edits, 3);  // read anew for the rewrite in place
+    // The line gone when read anew: nothing is written.
+    const auto first_time = [&](Lines& lines) { return lines[1] = "k=5", ++edits == 4; };
+    EXPECT_FALSE(ReplaceTextLine(dir / "s.ini", 3, LineEnds::kCr, first_time));
+    EXPECT_EQ(qbtest::ReadBytes(dir / "s.ini"), "a\r\nk=7\r\nb\r\n");
 }
 
 TEST(TextFileWriterTest, FailureKeepsTheOldFileAndLeavesNoTemporaryFile) {
