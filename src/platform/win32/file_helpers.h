@@ -91,4 +91,8 @@ LongPath PrivateName(const LongPath& path);
 // moment (another run) can make the move fail; it is tried again a few times.
 bool MoveOver(const LongPath& src, const LongPath& dst);
 
+// Whether the shell, given the plain path `path`, takes it for the entry
+// whose long path is `entry` and nothing else (in recycle_bin.cpp).
+bool ShellTakes(const std::wstring& path, const std::wstring& entry) noexcept;
+
 }  // namespace qb

@@ -15,15 +15,11 @@ namespace {
 
 HANDLE Handle(OpenFolder folder) { return reinterpret_cast<HANDLE>(folder.value); }
 
-// Whether a plain full path that ends in `name` names that entry: Windows
-// cuts the dots and blanks at the end of a name and takes "NUL", "COM1.txt"
-// and the like for devices wherever they are (the long form of such a path
-// shows both), a ':' names a stream and the shell takes '*' and '?' for
-// wildcards.
+// Whether a plain full path that ends in `name` names that entry and
+// nothing else, as the shell takes it.
 bool NamedPlainly(const std::wstring& name) noexcept {
     const std::wstring path = L"C:\\a\\" + name;
-    return name.find_first_of(L"*?:") == std::wstring::npos &&
-           LongPathOf(path).text() == L"\\\\?\\" + path;
+    return ShellTakes(path, L"\\\\?\\" + path);
 }
 
 // The entries that `listing`, a handle open for listing, gives, a buffer

@@ -34,17 +34,6 @@ bool PlainPath(const std::wstring& long_path, std::wstring& plain) noexcept {
     return true;
 }
 
-// Whether the shell, given the plain path `path`, takes it for the entry
-// whose long path is `entry` and nothing else: Windows cuts the dots and
-// blanks at the end of a name and takes "NUL", "CON.txt" and the like for
-// devices (the long form of the plain path shows both), a ':' past the
-// drive's names a stream, and the shell takes '*' and '?' for wildcards
-// (which would reach the hidden entries beside it).
-bool ShellTakes(const std::wstring& path, const std::wstring& entry) noexcept {
-    return LongPathOf(path).text() == entry && path.find_first_of(L"*?") == std::wstring::npos &&
-           path.find(L':', 2) == std::wstring::npos;
-}
-
 // Whether the listed entry has left `parent`: its name leads nowhere, or
 // to another entry that has taken the name meanwhile.
 bool IsGone(HANDLE parent, const ListedEntry& entry) noexcept {
@@ -135,6 +124,17 @@ std::wstring WineTrash() noexcept {
 }
 
 }  // namespace
+
+// Whether the shell, given the plain path `path`, takes it for the entry
+// whose long path is `entry` and nothing else: Windows cuts the dots and
+// blanks at the end of a name and takes "NUL", "CON.txt" and the like for
+// devices (the long form of the plain path shows both), a ':' past the
+// drive's names a stream, and the shell takes '*' and '?' for wildcards
+// (which would reach the hidden entries beside it).
+bool ShellTakes(const std::wstring& path, const std::wstring& entry) noexcept {
+    return LongPathOf(path).text() == entry && path.find_first_of(L"*?") == std::wstring::npos &&
+           path.find(L':', 2) == std::wstring::npos;
+}
 
 BinState OpenRecycleBin(RecycleBin& bin) {
     const FARPROC operation = ShellFunction(ShellLibrary::kShell, "SHFileOperationW");
