@@ -28,7 +28,9 @@ tail -n 3 "$build/ctest.log" | head -n 1
 gcovr=(gcovr --root . --filter src/ --object-directory "$build"
        --exclude-throw-branches --exclude-unreachable-branches "$build")
 case $mode in
-  --summary) "${gcovr[@]}" --print-summary --txt /dev/null | grep -E '^(lines|branches):' ;;
+  # The report goes to a file of the build: gcovr tries an output path by
+  # creating and deleting it, which as root deletes a device given there.
+  --summary) "${gcovr[@]}" --print-summary --txt "$build/coverage.txt" | grep -E '^(lines|branches):' ;;
   --lines)
     "${gcovr[@]}" --json "$build/coverage.json"
     python3 - "$build/coverage.json" <<'EOF'
