@@ -13,6 +13,15 @@ mkdir -p build
 : >"$summary"
 # ctest, its closing lines kept for the summary at the end.
 run_ctest() { ctest "$@" | tee -a "$summary"; }
+# The null device, which every step writes to. One that is not (deleted by
+# a tool run as root on an earlier day of this machine, then made a plain
+# file by the next redirection) is made again before anything runs; one
+# that this run breaks fails it at the end.
+null_device() { [ -c /dev/null ] && [ "$(stat -c %t:%T /dev/null)" = 1:3 ]; }
+if ! null_device; then
+  echo "!! /dev/null was not the null device: made again"
+  rm -f /dev/null && mknod -m 666 /dev/null c 1 3
+fi
 
 echo "== Layers of src/"
 scripts/check-layers.sh
@@ -50,6 +59,7 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 fuzz/run-fuzzers.sh 20 build/fuzz | tee build/fuzz/run.log
 
+null_device || { echo "!! /dev/null is no longer the null device: a step of this run broke it"; exit 1; }
 passed=$(grep -o 'tests passed, 0 tests failed out of [0-9]*' "$summary" | awk '{ n += $NF } END { print n }')
 wine=$(grep -o '^Wine suite: [0-9]*' build/native/tests/wine-work/suite.log | awk '{print $3}')
 echo "The Wine suite's $wine scenarios count as one ctest test; $(tail -n 1 build/fuzz/run.log)."
