@@ -16,12 +16,28 @@ run_ctest() { ctest "$@" | tee -a "$summary"; }
 # The null device, which every step writes to. One that is not (deleted by
 # a tool run as root on an earlier day of this machine, then made a plain
 # file by the next redirection) is made again before anything runs; one
-# that this run breaks fails it at the end.
-null_device() { [ -c /dev/null ] && [ "$(stat -c %t:%T /dev/null)" = 1:3 ]; }
+# that this run breaks, whether the run passes or not, is made again when
+# it ends and fails it. Made under another name and renamed into place, so
+# that a redirection meanwhile cannot take the name.
+null_device() { [ -c /dev/null ] && [ "$(stat -c %t:%T:%a /dev/null)" = 1:3:666 ]; }
+remake_null_device() {
+  { mknod -m 666 "/dev/.null.$$" c 1 3 && mv -f "/dev/.null.$$" /dev/null && null_device; } ||
+    { echo "!! cannot make /dev/null again: as root, mknod -m 666 /dev/null c 1 3"; return 1; }
+}
+check_null_device() {
+  local rc=$?
+  if ! null_device; then
+    echo "!! /dev/null is no longer the null device: a step of this run broke it"
+    remake_null_device
+    rc=1
+  fi
+  exit "$rc"
+}
 if ! null_device; then
   echo "!! /dev/null was not the null device: made again"
-  rm -f /dev/null && mknod -m 666 /dev/null c 1 3
+  remake_null_device || exit 1
 fi
+trap check_null_device EXIT
 
 echo "== Layers of src/"
 scripts/check-layers.sh
@@ -59,7 +75,6 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 fuzz/run-fuzzers.sh 20 build/fuzz | tee build/fuzz/run.log
 
-null_device || { echo "!! /dev/null is no longer the null device: a step of this run broke it"; exit 1; }
 passed=$(grep -o 'tests passed, 0 tests failed out of [0-9]*' "$summary" | awk '{ n += $NF } END { print n }')
 wine=$(grep -o '^Wine suite: [0-9]*' build/native/tests/wine-work/suite.log | awk '{print $3}')
 echo "The Wine suite's $wine scenarios count as one ctest test; $(tail -n 1 build/fuzz/run.log)."
