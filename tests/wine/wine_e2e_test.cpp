@@ -26,30 +26,34 @@ const char* kForm2 = "http://kanto.machi.to/bbs/read.pl?BBS=tokyo&KEY=456&LAST=1
 
 // Under Wine a plain path "...\nul.txt" names /dev/null, and the suite runs
 // as root: a program that gave such a path to the system would delete the
-// host's /dev/null. A /dev/null that is not the null device, when the guard
-// begins or ends, is put back (character device 1, 3, mode 0666) and the
-// test fails, loudly, saying whether the scenario broke it.
+// host's /dev/null. Every scenario holds a guard: a /dev/null that is not
+// the null device when the scenario begins or ends is put back (character
+// device 1, 3, mode 0666, made under another name and renamed into place)
+// and the scenario fails, loudly, saying whether it broke it.
 class NullDeviceGuard {
 public:
     explicit NullDeviceGuard(const char* path = "/dev/null") : path_(path) {
-        if (!Intact()) Restore("BEFORE THE SCENARIO BEGAN (not the program's doing)");
+        if (!Intact()) Restore("BEFORE THIS SCENARIO BEGAN");
     }
     NullDeviceGuard(const NullDeviceGuard&) = delete;
     NullDeviceGuard& operator=(const NullDeviceGuard&) = delete;
     ~NullDeviceGuard() {
-        if (!Intact()) Restore("AFTER THE SCENARIO: the program reached it through a plain path");
+        if (!Intact()) Restore("AFTER THIS SCENARIO: the program reached it through a plain path");
     }
 
 private:
     bool Intact() const {
         struct stat st;
-        return ::lstat(path_, &st) == 0 && S_ISCHR(st.st_mode) && st.st_rdev == makedev(1, 3);
+        return ::lstat(path_, &st) == 0 && S_ISCHR(st.st_mode) && st.st_rdev == makedev(1, 3) &&
+               (st.st_mode & 07777) == 0666;
     }
 
     void Restore(const char* when) const {
-        ::unlink(path_);
+        const std::string made = std::string(path_) + ".guard";
         const mode_t mask = ::umask(0);
-        const bool back = ::mknod(path_, S_IFCHR | 0666, makedev(1, 3)) == 0;
+        ::unlink(made.c_str());
+        const bool back = ::mknod(made.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0 &&
+                          ::rename(made.c_str(), path_) == 0;
         ::umask(mask);
         ADD_FAILURE() << "\n!!!!!!!! " << path_ << " WAS NOT THE NULL DEVICE " << when << ". "
                       << (back ? "It has been put back." : "IT COULD NOT BE PUT BACK: run "
@@ -116,6 +120,7 @@ protected:
         return WineSession::Run(exe(), "Quenbrook.exe " + args, answers, lang);
     }
 
+    const NullDeviceGuard null_device_;  // first made, last gone
     TempFolder dir;
 };
 
@@ -355,7 +360,6 @@ TEST_F(WineTest, AFileThatCannotBeDeletedAndALinkInTheRoot) {
 // This thread's log file, a link to a file in the root, keeps that file
 // there, although Wine can read no link: known by what it leads to.
 TEST_F(WineTest, AYesSendsTheRootToTheBinButNoLinkNorWhereItLeads) {
-    const NullDeviceGuard null_device;  // for dest/nul.txt
     Thread("sv.5ch.net/news", "123", "posts", "TITLE=t\r\n");
     MakeFolders(dir / "dest/keep");
     WriteBytes(dir / "dest/keep/123.dat", "linked posts");
@@ -556,11 +560,15 @@ TEST_F(WineTest, UncaughtFailures) {
     EXPECT_EQ(run.boxes[0].buttons, "OK");
 
     // A folder where the settings file should be, and a link to a device
-    // that would feed the reader without end.
+    // that would feed the reader without end: a zero device of the test's
+    // own where it may make one (as root), so that a program that wrote or
+    // renamed through the link would not reach the host's.
     ::unlink(ini().c_str());
+    const std::string zero = dir / "zero";
+    const bool own_zero = ::mknod(zero.c_str(), S_IFCHR | 0666, makedev(1, 5)) == 0;
     for (const bool folder : {true, false}) {
         if (folder) MakeFolders(ini());
-        else ASSERT_EQ(::symlink("/dev/zero", ini().c_str()), 0);
+        else ASSERT_EQ(::symlink(own_zero ? zero.c_str() : "/dev/zero", ini().c_str()), 0);
         run = Run(W("dest") + " " + kForm1);
         ::remove(ini().c_str());
         EXPECT_EQ(run.outcome, "exit code 1") << folder;
@@ -569,6 +577,11 @@ TEST_F(WineTest, UncaughtFailures) {
         EXPECT_NE(run.Lines()[0].find(" で発生しました。\nファイルへのアクセスが拒否されました."),
                   std::string::npos)
             << run.Lines()[0];
+    }
+    struct stat st;
+    if (own_zero) {
+        EXPECT_TRUE(::lstat(zero.c_str(), &st) == 0 && S_ISCHR(st.st_mode) &&
+                    st.st_rdev == makedev(1, 5));
     }
 
     // The settings file cannot be written while another program holds it
