@@ -23,8 +23,12 @@ wine_env_stop() {
 wine_env_start() {
   local work=$1 screen=$2 tool display=
   export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEARCH=win64
-  # Wine's Recycle Bin is the trash of $XDG_DATA_HOME: the suite's own.
-  export XDG_DATA_HOME=$work/data
+  # Wine's Recycle Bin is the trash of $XDG_DATA_HOME: the suite's own. So
+  # are the home folder that the prefix's user folders lead to and the
+  # folders Wine writes menus and caches in.
+  export XDG_DATA_HOME=$work/data HOME=$work/home
+  export XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache
+  mkdir -p "$HOME"
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
   for tool in "$QB_WINE" Xvfb; do
     command -v "$tool" >/dev/null || { echo "missing $tool: run the README's install step"; return 1; }
