@@ -25,7 +25,9 @@ for target in $targets; do
   else
     echo "fuzz_$target: FINDING"
     tail -n 30 "$log"
-    cp "$scratch"/crash-* "$scratch"/leak-* "$scratch"/timeout-* . 2>/dev/null
+    # The inputs that found it, kept beside the build (the scratch goes).
+    cp "$scratch"/crash-* "$scratch"/leak-* "$scratch"/timeout-* "$build" 2>/dev/null
+    echo "its inputs are in $build"
     status=1
   fi
 done

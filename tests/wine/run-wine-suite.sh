@@ -4,8 +4,9 @@
 # Starts its own Xvfb and a fresh Wine prefix under the build folder through
 # wine-env.sh, which stops both on every exit, a failure or a hang included.
 set -u
-tests=$(realpath "$1")
-export QB_WIN_BUILD=$(realpath "$2")
+tests=$(realpath "${1:?usage: run-wine-suite.sh <wine_tests binary> <Windows build folder>}") || exit 1
+QB_WIN_BUILD=$(realpath "${2:?usage: run-wine-suite.sh <wine_tests binary> <Windows build folder>}") || exit 1
+export QB_WIN_BUILD
 work=$(dirname "$tests")/wine-work
 rm -rf "$work"
 mkdir -p "$work"
