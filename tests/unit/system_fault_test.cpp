@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <iconv.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include <map>
 
 #include "app/run_driver.h"
+#include "base/run_turn.h"
 #include "platform/posix/system_calls.h"
 #include "platform/program.h"
 #include "support/sandbox.h"
@@ -522,6 +524,51 @@ TEST_F(SystemFaultTest, TheWayToTheCopiesChangedMeanwhileIsRefused) {
                                   "ログファイルのコピー中に、エラーが発生しました。"}));
     EXPECT_FALSE(Exists(box.root()));
     EXPECT_EQ(ListNames(box.dir / "moved"), Texts{"old.txt"});
+}
+
+// A run whose second lock cannot be taken (its folder's name fails to
+// convert, the last conversion the turn makes) does not take its turn, and
+// gives back the lock it already held: else every later run would wait for
+// it. Both locks are tried afterwards, whichever order they were taken in.
+TEST(SystemSeamTest, ATurnNotTakenGivesBackTheLockAlreadyHeld) {
+    TempFolder dir;
+    MakeFolders(dir / "保存");
+    MakeFolders(dir / "保存p");
+    const std::string root = dir.path() + "/\x95\xdb\x91\xb6";  // 保存
+    const std::string program = root + "p";
+    long conversions = 0;
+    {
+        SystemFaults counting;
+        { const qb::RunTurn turn(program, root); }
+        conversions = counting.Calls("iconv");
+    }
+    ASSERT_GT(conversions, 0);
+    {
+        SystemFaults faults;
+        faults.FailNth("iconv", conversions, EIO);
+        EXPECT_ANY_THROW(qb::RunTurn(program, root));
+    }
+    // The volume's lock is on the folder where the root's file system begins.
+    std::string top = dir.path();
+    struct stat st, up;
+    ASSERT_EQ(::stat(top.c_str(), &st), 0);
+    while (top != "/") {
+        const std::size_t cut = top.rfind('/');
+        const std::string parent = cut == 0 ? "/" : top.substr(0, cut);
+        if (::stat(parent.c_str(), &up) != 0 || up.st_dev != st.st_dev) break;
+        top = parent;
+    }
+    for (const std::string& folder : {top, dir / "保存p"}) {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        // Other tests' runs may hold it for a moment; a lock left held, for good.
+        bool taken = false;
+        for (int i = 0; i < 50 && !(taken = ::flock(fd, LOCK_EX | LOCK_NB) == 0); ++i) {
+            ::usleep(100000);
+        }
+        EXPECT_TRUE(taken) << folder;
+        ::close(fd);
+    }
 }
 
 }  // namespace
