@@ -28,6 +28,7 @@ struct WineRun {
     // How it ended, as the robot reported it: "exit code 0", a time-out, a
     // start that failed with its error, or no report at all.
     std::string outcome;
+    bool timed_out = false;  // ended by the robot after its 30 s
     // A line for each box, then, unless it ended with exit code 0, a line
     // "(<outcome>)": what was shown differs when it crashed, hung or never ran.
     std::vector<std::string> Lines() const;
