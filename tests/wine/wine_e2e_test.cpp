@@ -578,8 +578,8 @@ TEST_F(WineTest, UncaughtFailures) {
                   std::string::npos)
             << run.Lines()[0];
     }
-    struct stat st;
     if (own_zero) {
+        struct stat st;
         EXPECT_TRUE(::lstat(zero.c_str(), &st) == 0 && S_ISCHR(st.st_mode) &&
                     st.st_rdev == makedev(1, 5));
     }

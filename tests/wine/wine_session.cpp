@@ -67,29 +67,6 @@ std::string WineSession::BuildFile(const std::string& name) {
 namespace {
 
 WineRun RunOnce(const std::string& exe, const std::string& command_line,
-                const std::string& answers, const std::string& lang, const std::string& gate);
-
-}  // namespace
-
-// Now and then (a few times in a thousand runs, under load) a Wine program
-// shows nothing at all for the robot's 30 s and is ended. Such a run is
-// tried once more, and says so on standard error; a run that hangs again,
-// or that showed any box first, is reported as it ended.
-WineRun WineSession::Run(const std::string& exe, const std::string& command_line,
-                         const std::string& answers, const std::string& lang,
-                         const std::string& gate) {
-    WineRun run = RunOnce(exe, command_line, answers, lang, gate);
-    if (run.timed_out && run.boxes.empty()) {
-        std::fprintf(stderr, "box_robot: a run showed nothing in 30 s and was tried again: %s\n",
-                     command_line.c_str());
-        run = RunOnce(exe, command_line, answers, lang, gate);
-    }
-    return run;
-}
-
-namespace {
-
-WineRun RunOnce(const std::string& exe, const std::string& command_line,
                 const std::string& answers, const std::string& lang, const std::string& gate) {
     TempFolder jobs;
     const std::string job = jobs / ("job" + std::to_string(++g_job) + ".txt");
@@ -142,6 +119,22 @@ WineRun RunOnce(const std::string& exe, const std::string& command_line,
 }
 
 }  // namespace
+
+// Rarely (seen once, in a CI run while builds shared the machine) a Wine
+// program shows nothing at all for the robot's 30 s and is ended. Such a run is
+// tried once more, and says so on standard error; a run that hangs again,
+// or that showed any box first, is reported as it ended.
+WineRun WineSession::Run(const std::string& exe, const std::string& command_line,
+                         const std::string& answers, const std::string& lang,
+                         const std::string& gate) {
+    WineRun run = RunOnce(exe, command_line, answers, lang, gate);
+    if (run.timed_out && run.boxes.empty()) {
+        std::fprintf(stderr, "box_robot: a run showed nothing in 30 s and was tried again: %s\n",
+                     command_line.c_str());
+        run = RunOnce(exe, command_line, answers, lang, gate);
+    }
+    return run;
+}
 
 std::unique_ptr<Background> WineSession::StartBrowser(const std::string& window_class,
                                                       std::string& handle,
